@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building Reelcast and running its tests need.
+# Idempotent: when everything is present it only checks and stays quiet.
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config git clang libclang-rt-14-dev
+  # libraries the program links
+  libavformat-dev libavcodec-dev libavfilter-dev libavutil-dev libswscale-dev libswresample-dev
+  libdvdread-dev zlib1g-dev libjpeg62-turbo-dev libpng-dev libfreetype-dev libfontconfig-dev
+  libpugixml-dev libcurl4-openssl-dev qt6-base-dev
+  # test and benchmark frameworks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # outside tools that make fixtures and check our output
+  ffmpeg dvdauthor lame imagemagick python3 python3-pyftpdlib
+  chromium xvfb xauth
+  # fonts the text tests render with
+  fonts-dejavu-core fonts-liberation2
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+# The machine image may bring its own Node.js with npm; Debian's npm package
+# conflicts with that, so Debian's are only taken when there is none.
+if ! command -v npm >/dev/null 2>&1; then
+  for p in nodejs npm; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+fi
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+echo "install-deps: done"

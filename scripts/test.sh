@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Reelcast and runs every test:
+#   1. the main build (RelWithDebInfo) and all of ctest (unit, integration, e2e, ftp);
+#   2. an AddressSanitizer + UndefinedBehaviorSanitizer build running the unit tests;
+#   3. the libFuzzer targets (clang), each for a bounded time.
+# Exits non-zero when any stage fails. REELCAST_SKIP_SANITIZE=1 or
+# REELCAST_SKIP_FUZZ=1 leave a stage out for a quicker local run.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=${REELCAST_JOBS:-$(nproc)}
+failed=()
+
+bash scripts/install-deps.sh || { echo "test.sh: installing dependencies failed"; exit 1; }
+
+stage() {
+  local name=$1
+  shift
+  echo "==== $name"
+  if ! "$@"; then
+    failed+=("$name")
+    echo "==== $name FAILED"
+    return 1
+  fi
+}
+
+if [ -f tests/e2e/package.json ]; then
+  stage "e2e setup" bash tests/e2e/setup.sh
+fi
+
+stage "configure" cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+  stage "build" cmake --build build -j "$jobs" &&
+  stage "tests" ctest --test-dir build --output-on-failure -j "$jobs" --timeout 1500
+
+if [ "${REELCAST_SKIP_SANITIZE:-0}" != 1 ]; then
+  stage "configure (sanitizers)" cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+      -DREELCAST_SANITIZE=ON -DREELCAST_BENCH=OFF &&
+    stage "build (sanitizers)" cmake --build build-asan -j "$jobs" &&
+    stage "unit tests (sanitizers)" ctest --test-dir build-asan -L unit --output-on-failure -j "$jobs"
+fi
+
+if [ "${REELCAST_SKIP_FUZZ:-0}" != 1 ] && ls fuzz/*_fuzz.cpp >/dev/null 2>&1; then
+  stage "configure (fuzz)" env CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja \
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREELCAST_FUZZ=ON -DREELCAST_BENCH=OFF &&
+    stage "build (fuzz)" cmake --build build-fuzz -j "$jobs" &&
+    stage "fuzz" ctest --test-dir build-fuzz -L fuzz --output-on-failure
+fi
+
+if [ ${#failed[@]} -ne 0 ]; then
+  echo "test.sh: failed stages: ${failed[*]}"
+  exit 1
+fi
+echo "test.sh: all stages passed"

@@ -1,0 +1,49 @@
+// The configuration and log service: the per-user settings store addressed
+// by dotted ASCII keys, read-only product data files ("Sys.Dat"), and the log.
+//
+// Store: a key file in the user folder with typed values (integer, float,
+// text), rewritten atomically (temporary file + rename, mode 0600) on every
+// change, layered over the installed read-only defaults in AppFolder. Text
+// values are UTF-16 at this interface and UTF-8 on disk.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace reelcast {
+
+// First call of the program: opens the settings store of the user folder
+// (REELCAST_HOME or its default). The four arguments are unused and must be
+// null. Calling it again after ShutdownGlobalConfig reopens the store.
+void InitGlobalConfig(void* = nullptr, void* = nullptr, void* = nullptr, void* = nullptr);
+// Flushes and closes the store; safe to call twice.
+void ShutdownGlobalConfig();
+
+// True and *value written when the key exists; false and *value untouched
+// otherwise. A key stored as a float reads as its integer part.
+bool NVGetConfigInt(std::string_view key, int32_t* value);
+// nullptr when the key is missing. The text stays valid until the key is
+// written again or the store closes; callers copy it at once.
+const char16_t* NVGetConfigStrPtr(std::string_view key);
+// Copies the value, zero-terminated, into a zero-filled caller buffer of
+// bufferBytes bytes (truncated to fit); false when the key is missing.
+bool NVGetConfigStrEx(std::string_view key, char16_t* buffer, size_t bufferBytes);
+void NVSetConfigInt(std::string_view key, int32_t value);
+void NVSetConfigStr(std::string_view key, std::u16string_view value);
+void NVSetConfigDbl(std::string_view key, double value);
+
+// Read-only key files ("Sys.Dat"). A handle that cannot be opened is still a
+// valid handle whose keys are all missing.
+using ConfigFileHandle = struct ConfigFile*;
+ConfigFileHandle ConfigFileInit(const std::string& path);
+const char16_t* ConfigGetStrPtr(ConfigFileHandle handle, std::string_view key);
+bool ConfigGetStrEx(ConfigFileHandle handle, std::string_view key, char16_t* buffer,
+                    size_t bufferBytes);
+void ConfigFileDestroy(ConfigFileHandle handle);
+
+// Appends one line (ISO time, thread id, text) to the log; any thread.
+void NVLog(std::string_view text);
+
+}  // namespace reelcast

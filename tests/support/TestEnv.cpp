@@ -1,0 +1,116 @@
+#include "support/TestEnv.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace reelcast::test {
+
+TempDir::TempDir(const std::string& prefix) {
+  std::string pattern = (fs::temp_directory_path() / (prefix + "-XXXXXX")).string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed for " + pattern);
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Tests may leave read-only folders behind; make them writable first.
+  for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::end(it);
+       it.increment(ec))
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path_, ec);
+}
+
+static fs::path FromEnv(const char* name, const char* fallback) {
+  const char* v = std::getenv(name);
+  return fs::path(v && *v ? v : fallback);
+}
+
+fs::path SourceDir() { return FromEnv("REELCAST_SOURCE_DIR", REELCAST_TEST_SOURCE_DIR); }
+fs::path BinaryDir() { return fs::path(REELCAST_TEST_BINARY_DIR); }
+fs::path DataDir() { return FromEnv("REELCAST_DATA_DIR", REELCAST_TEST_DATA_DIR); }
+fs::path BinDir() { return BinaryDir() / "bin"; }
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSeconds) {
+  ProcessResult result;
+  if (argv.empty()) return result;
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return result;
+  pid_t pid = fork();
+  if (pid < 0) {
+    close(fds[0]);
+    close(fds[1]);
+    return result;
+  }
+  if (pid == 0) {
+    dup2(fds[1], 1);
+    dup2(fds[1], 2);
+    int devnull = open("/dev/null", O_RDONLY);
+    if (devnull >= 0) dup2(devnull, 0);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  close(fds[1]);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+  bool killed = false;
+  char buffer[65536];
+  for (;;) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now())
+                    .count();
+    if (left <= 0) {
+      kill(pid, SIGKILL);
+      killed = true;
+      break;
+    }
+    pollfd p{fds[0], POLLIN, 0};
+    int r = poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000)));
+    if (r < 0) break;
+    if (r == 0) continue;
+    ssize_t n = read(fds[0], buffer, sizeof buffer);
+    if (n <= 0) break;
+    result.Output.append(buffer, static_cast<size_t>(n));
+  }
+  close(fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (!killed && WIFEXITED(status)) result.ExitCode = WEXITSTATUS(status);
+  return result;
+}
+
+bool HaveProgram(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  if (!path) return false;
+  std::stringstream ss(path);
+  std::string dir;
+  while (std::getline(ss, dir, ':'))
+    if (!dir.empty() && access((fs::path(dir) / name).c_str(), X_OK) == 0) return true;
+  return false;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace reelcast::test

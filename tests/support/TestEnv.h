@@ -1,0 +1,48 @@
+// Helpers shared by every test: temporary folders, the source, build and
+// data folders, and running an outside program without a shell.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace reelcast::test {
+
+namespace fs = std::filesystem;
+
+// A folder under the system temp folder, removed with everything in it when
+// the object goes.
+class TempDir {
+ public:
+  explicit TempDir(const std::string& prefix = "reelcast-test");
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const fs::path& Path() const { return path_; }
+  fs::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  fs::path path_;
+};
+
+fs::path SourceDir();  // the repository
+fs::path BinaryDir();  // the build tree
+fs::path DataDir();    // the build tree's data folder (AppFolder)
+fs::path BinDir();     // where reelcast-cli and the other programs are
+
+struct ProcessResult {
+  int ExitCode = -1;   // -1 when the program could not start or was killed
+  std::string Output;  // standard output and standard error, interleaved
+};
+
+// Runs argv[0] (looked up on PATH) with the given arguments, no shell, and
+// collects what it prints. timeoutSeconds bounds a hung program.
+ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSeconds = 600);
+
+// True when an outside program is on PATH.
+bool HaveProgram(const std::string& name);
+
+std::string ReadFile(const fs::path& path);
+void WriteFile(const fs::path& path, const std::string& bytes);
+
+}  // namespace reelcast::test
