@@ -29,13 +29,16 @@ bool NVGetConfigInt(std::string_view key, int32_t* value);
 const char16_t* NVGetConfigStrPtr(std::string_view key);
 // Copies the value, zero-terminated, into a zero-filled caller buffer of
 // bufferBytes bytes (truncated to fit); false when the key is missing.
+// Integer and float values read as their decimal text.
 bool NVGetConfigStrEx(std::string_view key, char16_t* buffer, size_t bufferBytes);
 void NVSetConfigInt(std::string_view key, int32_t value);
 void NVSetConfigStr(std::string_view key, std::u16string_view value);
 void NVSetConfigDbl(std::string_view key, double value);
 
-// Read-only key files ("Sys.Dat"). A handle that cannot be opened is still a
-// valid handle whose keys are all missing.
+// Read-only key files ("Sys.Dat"): UTF-8 "key=value" lines, '#' comments.
+// A handle that cannot be opened is still a valid handle whose keys are all
+// missing. ConfigGetStrEx never writes past bufferBytes bytes (callers that
+// pass a buffer 2 bytes larger than the size lose nothing by it).
 using ConfigFileHandle = struct ConfigFile*;
 ConfigFileHandle ConfigFileInit(const std::string& path);
 const char16_t* ConfigGetStrPtr(ConfigFileHandle handle, std::string_view key);
@@ -45,5 +48,20 @@ void ConfigFileDestroy(ConfigFileHandle handle);
 
 // Appends one line (ISO time, thread id, text) to the log; any thread.
 void NVLog(std::string_view text);
+
+// Key names compare without regard to ASCII case: "System.FTPDir" and
+// "System.FtpDir" are one key. The spelling of the last write is kept.
+//
+// Where things live: the user's key file (UserFolder() + "Settings.conf"),
+// the installed defaults (AppFolder + "Defaults.conf", read-only, consulted
+// for keys the user file lacks) and the log (UserFolder() + "Reelcast.log").
+std::string ConfigStorePath();
+std::string ConfigDefaultsPath();
+std::string LogFilePath();
+// Empty while the store works; otherwise a one-line description of the last
+// failure (a user folder that cannot be created, a settings file that cannot
+// be written). Values set while the store cannot be written live for the
+// rest of the run only.
+std::string ConfigLastError();
 
 }  // namespace reelcast

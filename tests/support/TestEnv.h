@@ -42,6 +42,21 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSecond
 // True when an outside program is on PATH.
 bool HaveProgram(const std::string& name);
 
+// Sets an environment variable for the life of the object and puts the old
+// value (or its absence) back afterwards.
+class ScopedEnv {
+ public:
+  ScopedEnv(std::string name, const std::string& value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_;
+  bool had_ = false;
+  std::string old_;
+};
+
 std::string ReadFile(const fs::path& path);
 void WriteFile(const fs::path& path, const std::string& bytes);
 

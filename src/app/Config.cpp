@@ -1,0 +1,537 @@
+// The settings store, the product data files and the log.
+//
+// Settings file format (UTF-8, one value per line, '#' starts a comment):
+//   int System.nWidth=320
+//   float System.Frame=23.976
+//   text System.OutputPath=/home/me/Videos/
+// Text values escape '\' as "\\", line feed as "\n", carriage return as
+// "\r" and tab as "\t". A line that does not parse is skipped; the damaged
+// file is kept aside and rewritten with what could be read.
+#include "app/Config.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+#include "app/Paths.h"
+#include "app/TextConvert.h"
+
+namespace reelcast {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TNoCaseLess {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const {
+    return CompareNoCase(a, b) < 0;
+  }
+};
+
+enum class TValueKind { Int, Float, Text };
+
+struct TValue {
+  TValueKind Kind = TValueKind::Text;
+  std::string Key;  // spelling as last written
+  int32_t Int = 0;
+  double Float = 0;
+  std::string Text;    // UTF-8
+  std::u16string Wide; // the value as UTF-16 text, handed out by pointer
+};
+
+using TValueMap = std::map<std::string, TValue, TNoCaseLess>;
+
+std::string FormatDouble(double value) {
+  char buffer[64];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+void FillWide(TValue& v) {
+  switch (v.Kind) {
+    case TValueKind::Int: v.Wide = Utf8ToUtf16(std::to_string(v.Int)); break;
+    case TValueKind::Float: v.Wide = Utf8ToUtf16(FormatDouble(v.Float)); break;
+    case TValueKind::Text: v.Wide = Utf8ToUtf16(v.Text); break;
+  }
+}
+
+bool ValidKey(std::string_view key) {
+  if (key.empty()) return false;
+  for (char c : key)
+    if (c <= ' ' || c > '~' || c == '=') return false;
+  return true;
+}
+
+std::string Escape(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default: out.push_back(c);
+    }
+  }
+  return out;
+}
+
+bool Unescape(std::string_view text, std::string& out) {
+  out.clear();
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '\0') return false;
+    if (c != '\\') {
+      out.push_back(c);
+      continue;
+    }
+    if (++i == text.size()) return false;
+    switch (text[i]) {
+      case '\\': out.push_back('\\'); break;
+      case 'n': out.push_back('\n'); break;
+      case 'r': out.push_back('\r'); break;
+      case 't': out.push_back('\t'); break;
+      default: return false;
+    }
+  }
+  return true;
+}
+
+// Parses one line; false when it is damaged. Blank and comment lines give
+// true with no value.
+bool ParseLine(std::string_view line, TValueMap& into) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  size_t first = line.find_first_not_of(" \t");
+  if (first == std::string_view::npos || line[first] == '#') return true;
+  if (!IsValidUtf8(line)) return false;
+  size_t space = line.find(' ');
+  size_t equals = line.find('=');
+  if (space == std::string_view::npos || equals == std::string_view::npos || equals < space)
+    return false;
+  std::string_view type = line.substr(0, space);
+  std::string_view key = line.substr(space + 1, equals - space - 1);
+  std::string_view raw = line.substr(equals + 1);
+  if (!ValidKey(key)) return false;
+  TValue v;
+  v.Key = std::string(key);
+  if (type == "int") {
+    int64_t n = 0;
+    auto r = std::from_chars(raw.data(), raw.data() + raw.size(), n);
+    if (raw.empty() || r.ec != std::errc() || r.ptr != raw.data() + raw.size() ||
+        n < INT32_MIN || n > INT32_MAX)
+      return false;
+    v.Kind = TValueKind::Int;
+    v.Int = static_cast<int32_t>(n);
+  } else if (type == "float") {
+    double d = 0;
+    auto r = std::from_chars(raw.data(), raw.data() + raw.size(), d);
+    if (raw.empty() || r.ec != std::errc() || r.ptr != raw.data() + raw.size() ||
+        !std::isfinite(d))
+      return false;
+    v.Kind = TValueKind::Float;
+    v.Float = d;
+  } else if (type == "text") {
+    if (!Unescape(raw, v.Text)) return false;
+    v.Kind = TValueKind::Text;
+  } else {
+    return false;
+  }
+  FillWide(v);
+  into.insert_or_assign(v.Key, std::move(v));
+  return true;
+}
+
+struct TParseResult {
+  bool Exists = false;
+  size_t Damaged = 0;  // lines skipped
+};
+
+TParseResult ParseFile(const std::string& path, TValueMap& into) {
+  TParseResult result;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return result;
+  result.Exists = true;
+  std::string line;
+  while (std::getline(in, line))
+    if (!ParseLine(line, into)) ++result.Damaged;
+  return result;
+}
+
+std::string Serialise(const TValueMap& values) {
+  std::string out = "# Reelcast settings: one value per line, written by the program\n";
+  for (const auto& [name, v] : values) {
+    switch (v.Kind) {
+      case TValueKind::Int: out += "int " + v.Key + "=" + std::to_string(v.Int) + "\n"; break;
+      case TValueKind::Float: out += "float " + v.Key + "=" + FormatDouble(v.Float) + "\n"; break;
+      case TValueKind::Text: out += "text " + v.Key + "=" + Escape(v.Text) + "\n"; break;
+    }
+  }
+  return out;
+}
+
+// Writes bytes to path through a temporary file and a rename, mode 0600.
+// Returns an empty string or the reason of the failure.
+std::string WriteAtomically(const std::string& path, const std::string& bytes) {
+  std::string temp = path + ".tmp-" + std::to_string(getpid());
+  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) return "cannot create '" + temp + "': " + std::strerror(errno);
+  fchmod(fd, 0600);
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      std::string why = std::strerror(errno);
+      close(fd);
+      unlink(temp.c_str());
+      return "cannot write '" + temp + "': " + why;
+    }
+    done += static_cast<size_t>(n);
+  }
+  if (fsync(fd) != 0 || close(fd) != 0) {
+    std::string why = std::strerror(errno);
+    unlink(temp.c_str());
+    return "cannot write '" + temp + "': " + why;
+  }
+  if (rename(temp.c_str(), path.c_str()) != 0) {
+    std::string why = std::strerror(errno);
+    unlink(temp.c_str());
+    return "cannot replace '" + path + "': " + why;
+  }
+  return {};
+}
+
+std::string TimeStampForFile() {
+  std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  gmtime_r(&now, &tm);
+  char buffer[32];
+  std::strftime(buffer, sizeof buffer, "%Y%m%dT%H%M%SZ", &tm);
+  return buffer;
+}
+
+// The one settings store of the process.
+class TSettingsStore {
+ public:
+  void EnsureOpen() {
+    if (open_) return;
+    open_ = true;
+    user_.clear();
+    defaults_.clear();
+    lastError_.clear();
+    folder_ = UserFolder();
+    path_ = folder_ + "Settings.conf";
+    std::error_code ec;
+    fs::create_directories(folder_, ec);
+    if (ec && !fs::is_directory(folder_)) {
+      Fail("cannot create the user folder '" + folder_ + "': " + ec.message());
+    } else if (access(folder_.c_str(), W_OK | X_OK) != 0) {
+      Fail("the user folder '" + folder_ + "' is not writable: " + std::strerror(errno));
+    }
+    std::string defaultsPath = ConfigDefaultsPath();
+    TParseResult d = ParseFile(defaultsPath, defaults_);
+    if (d.Damaged)
+      NVLog("Settings: " + std::to_string(d.Damaged) + " unreadable line(s) in the installed "
+            "defaults '" + defaultsPath + "' were skipped");
+    TParseResult u = ParseFile(path_, user_);
+    if (u.Damaged) KeepDamagedAside(u.Damaged);
+  }
+
+  void Close() {
+    open_ = false;
+    user_.clear();
+    defaults_.clear();
+  }
+
+  const TValue* Find(std::string_view key) {
+    EnsureOpen();
+    if (auto it = user_.find(key); it != user_.end()) return &it->second;
+    if (auto it = defaults_.find(key); it != defaults_.end()) return &it->second;
+    return nullptr;
+  }
+
+  void Set(TValue value) {
+    EnsureOpen();
+    FillWide(value);
+    // Take the other processes' latest writes, change this one key, write
+    // the whole file back; a lock file keeps two writers from racing.
+    std::string lockPath = path_ + ".lock";
+    int lock = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lock >= 0) flock(lock, LOCK_EX);
+    TValueMap onDisk;
+    TParseResult parsed = ParseFile(path_, onDisk);
+    if (!parsed.Exists || parsed.Damaged) onDisk = user_;
+    onDisk.erase(value.Key);
+    onDisk.insert_or_assign(value.Key, value);
+    user_.erase(value.Key);
+    user_.insert_or_assign(value.Key, std::move(value));
+    std::string error = WriteAtomically(path_, Serialise(onDisk));
+    if (lock >= 0) {
+      flock(lock, LOCK_UN);
+      close(lock);
+    }
+    if (!error.empty()) {
+      Fail("settings not saved: " + error);
+    } else {
+      lastError_.clear();
+    }
+  }
+
+  std::string Path() {
+    EnsureOpen();
+    return path_;
+  }
+  std::string LastError() {
+    EnsureOpen();
+    return lastError_;
+  }
+
+ private:
+  void Fail(const std::string& message) {
+    lastError_ = message;
+    NVLog("Settings: " + message);
+  }
+
+  void KeepDamagedAside(size_t damaged) {
+    std::string aside = path_ + ".damaged-" + TimeStampForFile();
+    std::string message = "Settings: " + std::to_string(damaged) +
+                          " unreadable line(s) in '" + path_ + "' were skipped; ";
+    if (rename(path_.c_str(), aside.c_str()) == 0) {
+      std::string error = WriteAtomically(path_, Serialise(user_));
+      message += "the damaged file is kept as '" + aside + "'";
+      if (!error.empty()) message += "; " + error;
+    } else {
+      message += std::string("the damaged file could not be kept aside: ") + std::strerror(errno);
+    }
+    NVLog(message);
+  }
+
+  bool open_ = false;
+  std::string folder_;
+  std::string path_;
+  std::string lastError_;
+  TValueMap user_;
+  TValueMap defaults_;
+};
+
+std::recursive_mutex& StoreMutex() {
+  static std::recursive_mutex m;
+  return m;
+}
+
+TSettingsStore& Store() {
+  static TSettingsStore store;
+  return store;
+}
+
+size_t CopyOut(const std::u16string& value, char16_t* buffer, size_t bufferBytes) {
+  if (!buffer || bufferBytes < sizeof(char16_t)) return 0;
+  size_t capacity = bufferBytes / sizeof(char16_t) - 1;
+  size_t n = value.size() < capacity ? value.size() : capacity;
+  std::memcpy(buffer, value.data(), n * sizeof(char16_t));
+  buffer[n] = u'\0';
+  return n;
+}
+
+}  // namespace
+
+// ---- settings store ------------------------------------------------------
+
+void InitGlobalConfig(void*, void*, void*, void*) {
+  std::lock_guard lock(StoreMutex());
+  Store().EnsureOpen();
+}
+
+void ShutdownGlobalConfig() {
+  std::lock_guard lock(StoreMutex());
+  // Every change is on disk already; closing forgets the cached values.
+  Store().Close();
+}
+
+bool NVGetConfigInt(std::string_view key, int32_t* value) {
+  std::lock_guard lock(StoreMutex());
+  const TValue* v = Store().Find(key);
+  if (!v || !value) return false;
+  switch (v->Kind) {
+    case TValueKind::Int: *value = v->Int; return true;
+    case TValueKind::Float: {
+      double whole = std::trunc(v->Float);
+      if (whole < INT32_MIN || whole > INT32_MAX) return false;
+      *value = static_cast<int32_t>(whole);
+      return true;
+    }
+    case TValueKind::Text: {
+      int64_t n = 0;
+      const std::string& t = v->Text;
+      auto r = std::from_chars(t.data(), t.data() + t.size(), n);
+      if (t.empty() || r.ec != std::errc() || r.ptr != t.data() + t.size() || n < INT32_MIN ||
+          n > INT32_MAX)
+        return false;
+      *value = static_cast<int32_t>(n);
+      return true;
+    }
+  }
+  return false;
+}
+
+const char16_t* NVGetConfigStrPtr(std::string_view key) {
+  std::lock_guard lock(StoreMutex());
+  const TValue* v = Store().Find(key);
+  return v ? v->Wide.c_str() : nullptr;
+}
+
+bool NVGetConfigStrEx(std::string_view key, char16_t* buffer, size_t bufferBytes) {
+  std::lock_guard lock(StoreMutex());
+  const TValue* v = Store().Find(key);
+  if (!v) return false;
+  CopyOut(v->Wide, buffer, bufferBytes);
+  return true;
+}
+
+void NVSetConfigInt(std::string_view key, int32_t value) {
+  if (!ValidKey(key)) return;
+  TValue v;
+  v.Key = std::string(key);
+  v.Kind = TValueKind::Int;
+  v.Int = value;
+  std::lock_guard lock(StoreMutex());
+  Store().Set(std::move(v));
+}
+
+void NVSetConfigStr(std::string_view key, std::u16string_view value) {
+  if (!ValidKey(key)) return;
+  TValue v;
+  v.Key = std::string(key);
+  v.Kind = TValueKind::Text;
+  v.Text = Utf16ToUtf8(value);
+  // A zero character ends the text at the interface; keep what precedes it.
+  if (size_t nul = v.Text.find('\0'); nul != std::string::npos) v.Text.resize(nul);
+  std::lock_guard lock(StoreMutex());
+  Store().Set(std::move(v));
+}
+
+void NVSetConfigDbl(std::string_view key, double value) {
+  if (!ValidKey(key) || !std::isfinite(value)) return;
+  TValue v;
+  v.Key = std::string(key);
+  v.Kind = TValueKind::Float;
+  v.Float = value;
+  std::lock_guard lock(StoreMutex());
+  Store().Set(std::move(v));
+}
+
+std::string ConfigStorePath() {
+  std::lock_guard lock(StoreMutex());
+  return Store().Path();
+}
+
+// Before InitFolders AppPath uses the same data root that it will choose.
+std::string ConfigDefaultsPath() { return AppPath("Defaults.conf"); }
+
+std::string ConfigLastError() {
+  std::lock_guard lock(StoreMutex());
+  return Store().LastError();
+}
+
+// ---- product data files --------------------------------------------------
+
+struct ConfigFile {
+  TValueMap Values;
+};
+
+ConfigFileHandle ConfigFileInit(const std::string& path) {
+  auto* file = new ConfigFile;
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  while (in && std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.size() >= 3 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+    size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line[first] == '#' || line[first] == ';') continue;
+    size_t equals = line.find('=');
+    if (equals == std::string::npos) continue;
+    std::string key = line.substr(first, equals - first);
+    while (!key.empty() && (key.back() == ' ' || key.back() == '\t')) key.pop_back();
+    if (!ValidKey(key)) continue;
+    TValue v;
+    v.Key = key;
+    v.Kind = TValueKind::Text;
+    v.Text = line.substr(equals + 1);
+    FillWide(v);
+    file->Values.insert_or_assign(key, std::move(v));
+  }
+  return file;
+}
+
+const char16_t* ConfigGetStrPtr(ConfigFileHandle handle, std::string_view key) {
+  if (!handle) return nullptr;
+  auto it = handle->Values.find(key);
+  return it == handle->Values.end() ? nullptr : it->second.Wide.c_str();
+}
+
+bool ConfigGetStrEx(ConfigFileHandle handle, std::string_view key, char16_t* buffer,
+                    size_t bufferBytes) {
+  const char16_t* value = ConfigGetStrPtr(handle, key);
+  if (!value) return false;
+  CopyOut(value, buffer, bufferBytes);
+  return true;
+}
+
+void ConfigFileDestroy(ConfigFileHandle handle) { delete handle; }
+
+// ---- log -----------------------------------------------------------------
+
+std::string LogFilePath() { return UserFolder() + "Reelcast.log"; }
+
+void NVLog(std::string_view text) {
+  using namespace std::chrono;
+  auto now = system_clock::now();
+  std::time_t seconds = system_clock::to_time_t(now);
+  auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
+  std::tm tm{};
+  gmtime_r(&seconds, &tm);
+  char stamp[40];
+  std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%S", &tm);
+  std::ostringstream line;
+  line << stamp << '.' << (millis < 100 ? (millis < 10 ? "00" : "0") : "") << millis << "Z ["
+       << std::this_thread::get_id() << "] ";
+  // One call is one line: line breaks inside the text are written escaped.
+  for (char c : text) {
+    if (c == '\n') line << "\\n";
+    else if (c == '\r') line << "\\r";
+    else line << c;
+  }
+  line << '\n';
+  std::string bytes = line.str();
+
+  static std::mutex logMutex;
+  std::lock_guard lock(logMutex);
+  // O_APPEND and a single write keep lines whole across processes too.
+  std::string path = LogFilePath();
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    ssize_t ignored = write(2, bytes.data(), bytes.size());
+    (void)ignored;
+    return;
+  }
+  ssize_t ignored = write(fd, bytes.data(), bytes.size());
+  (void)ignored;
+  close(fd);
+}
+
+}  // namespace reelcast
