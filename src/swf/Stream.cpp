@@ -1,0 +1,233 @@
+#include "swf/Stream.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace reelcast {
+
+namespace {
+
+int64_t ResolveSeek(int64_t offset, TSeekOrigin origin, int64_t position, int64_t size) {
+  int64_t base = origin == TSeekOrigin::Begin ? 0 : origin == TSeekOrigin::Current ? position : size;
+  int64_t target = base + offset;
+  if (target < 0) throw EStreamError("seek before the start of a stream");
+  return target;
+}
+
+std::string SystemReason() { return std::strerror(errno); }
+
+}  // namespace
+
+// ---------------------------------------------------------------- TStream
+
+void TStream::ReadBuffer(void* buffer, size_t count) {
+  auto* p = static_cast<uint8_t*>(buffer);
+  size_t done = 0;
+  while (done < count) {
+    size_t n = Read(p + done, count - done);
+    if (n == 0) throw EReadError("stream read error: read past the end of the stream");
+    done += n;
+  }
+}
+
+void TStream::WriteBuffer(const void* buffer, size_t count) {
+  const auto* p = static_cast<const uint8_t*>(buffer);
+  size_t done = 0;
+  while (done < count) {
+    size_t n = Write(p + done, count - done);
+    if (n == 0) throw EWriteError("stream write error");
+    done += n;
+  }
+}
+
+void TStream::CopyFrom(TStream& source, int64_t count) {
+  if (count <= 0) return;
+  if (auto* view = dynamic_cast<TMemoryViewStream*>(&source)) {
+    int64_t pos = view->Position();
+    if (view->Size() - pos < count) throw EReadError("stream read error: read past the end of the stream");
+    WriteBuffer(view->Memory() + pos, static_cast<size_t>(count));
+    view->Seek(count, TSeekOrigin::Current);
+    return;
+  }
+  if (auto* mem = dynamic_cast<TMemoryStream*>(&source)) {
+    int64_t pos = mem->Position();
+    if (mem->Size() - pos < count) throw EReadError("stream read error: read past the end of the stream");
+    WriteBuffer(mem->Memory() + pos, static_cast<size_t>(count));
+    mem->Seek(count, TSeekOrigin::Current);
+    return;
+  }
+  std::vector<uint8_t> block(static_cast<size_t>(std::min<int64_t>(count, 1 << 20)));
+  while (count > 0) {
+    size_t n = static_cast<size_t>(std::min<int64_t>(count, static_cast<int64_t>(block.size())));
+    source.ReadBuffer(block.data(), n);
+    WriteBuffer(block.data(), n);
+    count -= static_cast<int64_t>(n);
+  }
+}
+
+int64_t TStream::CopyRestFrom(TStream& source) {
+  int64_t size = source.Size();
+  int64_t pos = source.Position();
+  if (size > pos) {
+    CopyFrom(source, size - pos);
+    return size - pos;
+  }
+  // Streams of unknown size: copy until the source runs dry.
+  std::vector<uint8_t> block(1 << 16);
+  int64_t total = 0;
+  for (;;) {
+    size_t n = source.Read(block.data(), block.size());
+    if (n == 0) break;
+    WriteBuffer(block.data(), n);
+    total += static_cast<int64_t>(n);
+  }
+  return total;
+}
+
+// ---------------------------------------------------------- TMemoryStream
+
+size_t TMemoryStream::Read(void* buffer, size_t count) {
+  if (position_ >= data_.size()) return 0;
+  size_t n = std::min(count, data_.size() - position_);
+  std::memcpy(buffer, data_.data() + position_, n);
+  position_ += n;
+  return n;
+}
+
+size_t TMemoryStream::Write(const void* buffer, size_t count) {
+  if (count == 0) return 0;
+  size_t end = position_ + count;
+  if (end > data_.size()) {
+    if (end > data_.capacity()) data_.reserve(std::max(end, data_.capacity() * 2));
+    data_.resize(end);
+  }
+  std::memcpy(data_.data() + position_, buffer, count);
+  position_ = end;
+  return count;
+}
+
+int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
+  position_ = static_cast<size_t>(
+      ResolveSeek(offset, origin, static_cast<int64_t>(position_), Size()));
+  return static_cast<int64_t>(position_);
+}
+
+void TMemoryStream::SetSize(int64_t size) {
+  if (size < 0) throw EStreamError("negative stream size");
+  data_.resize(static_cast<size_t>(size));
+  position_ = std::min(position_, data_.size());
+}
+
+void TMemoryStream::Clear() {
+  data_.clear();
+  data_.shrink_to_fit();
+  position_ = 0;
+}
+
+void TMemoryStream::LoadFromFile(const std::string& fileName) {
+  TFileStream file(fileName, TFileMode::OpenRead);
+  Clear();
+  int64_t size = file.Size();
+  data_.resize(static_cast<size_t>(size));
+  file.ReadBuffer(data_.data(), data_.size());
+  position_ = 0;
+}
+
+void TMemoryStream::SaveToFile(const std::string& fileName) {
+  TFileStream file(fileName, TFileMode::Create);
+  file.WriteBuffer(data_.data(), data_.size());
+}
+
+// ------------------------------------------------------ TMemoryViewStream
+
+size_t TMemoryViewStream::Read(void* buffer, size_t count) {
+  if (position_ >= size_) return 0;
+  size_t n = std::min(count, size_ - position_);
+  std::memcpy(buffer, data_ + position_, n);
+  position_ += n;
+  return n;
+}
+
+size_t TMemoryViewStream::Write(const void*, size_t) {
+  throw EWriteError("stream write error: the stream is read-only");
+}
+
+int64_t TMemoryViewStream::Seek(int64_t offset, TSeekOrigin origin) {
+  position_ = static_cast<size_t>(
+      ResolveSeek(offset, origin, static_cast<int64_t>(position_), Size()));
+  return static_cast<int64_t>(position_);
+}
+
+void TMemoryViewStream::SetSize(int64_t) {
+  throw EWriteError("stream write error: the stream is read-only");
+}
+
+// ------------------------------------------------------------ TFileStream
+
+TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName_(fileName) {
+  int flags = O_CLOEXEC;
+  switch (mode) {
+    case TFileMode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case TFileMode::OpenRead: flags |= O_RDONLY; break;
+    case TFileMode::OpenWrite: flags |= O_RDWR; break;
+  }
+  fd_ = ::open(fileName.c_str(), flags, 0644);
+  if (fd_ < 0) {
+    throw EFOpenError("cannot " + std::string(mode == TFileMode::Create ? "create" : "open") +
+                      " file \"" + fileName + "\": " + SystemReason());
+  }
+  if (mode == TFileMode::OpenRead) {
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+      ::close(fd_);
+      fd_ = -1;
+      throw EFOpenError("cannot open file \"" + fileName + "\": it is a folder");
+    }
+  }
+}
+
+TFileStream::~TFileStream() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+size_t TFileStream::Read(void* buffer, size_t count) {
+  for (;;) {
+    ssize_t n = ::read(fd_, buffer, count);
+    if (n >= 0) return static_cast<size_t>(n);
+    if (errno != EINTR) throw EReadError("cannot read \"" + fileName_ + "\": " + SystemReason());
+  }
+}
+
+size_t TFileStream::Write(const void* buffer, size_t count) {
+  for (;;) {
+    ssize_t n = ::write(fd_, buffer, count);
+    if (n >= 0) return static_cast<size_t>(n);
+    if (errno != EINTR) throw EWriteError("cannot write \"" + fileName_ + "\": " + SystemReason());
+  }
+}
+
+int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
+  int whence = origin == TSeekOrigin::Begin ? SEEK_SET : origin == TSeekOrigin::Current ? SEEK_CUR : SEEK_END;
+  off_t r = ::lseek(fd_, offset, whence);
+  if (r < 0) throw EStreamError("cannot seek in \"" + fileName_ + "\": " + SystemReason());
+  return r;
+}
+
+int64_t TFileStream::Size() {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) throw EStreamError("cannot stat \"" + fileName_ + "\": " + SystemReason());
+  return st.st_size;
+}
+
+void TFileStream::SetSize(int64_t size) {
+  if (::ftruncate(fd_, size) != 0)
+    throw EWriteError("cannot resize \"" + fileName_ + "\": " + SystemReason());
+  if (Position() > size) Seek(size, TSeekOrigin::Begin);
+}
+
+}  // namespace reelcast

@@ -1,0 +1,154 @@
+// Byte streams of the SWF library: the abstract TStream (read, write, seek)
+// and its memory, read-only memory view and file implementations. Tags and
+// whole movies are written and read through them; failures are exceptions.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace reelcast {
+
+// Every stream failure (short read, failed write, file not opened).
+class EStreamError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+class EReadError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+class EWriteError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+class EFOpenError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+
+enum class TSeekOrigin { Begin, Current, End };
+
+class TStream {
+ public:
+  virtual ~TStream() = default;
+
+  // Reads at most count bytes; returns how many were read (0 at the end).
+  virtual size_t Read(void* buffer, size_t count) = 0;
+  // Writes count bytes; returns how many were written.
+  virtual size_t Write(const void* buffer, size_t count) = 0;
+  // Moves the position; returns the new absolute position.
+  virtual int64_t Seek(int64_t offset, TSeekOrigin origin) = 0;
+  virtual int64_t Size() = 0;
+  // Grows (zero-filled) or cuts the stream; the position is kept but not
+  // beyond the new end.
+  virtual void SetSize(int64_t size) = 0;
+
+  int64_t Position() { return Seek(0, TSeekOrigin::Current); }
+  void SetPosition(int64_t position) { Seek(position, TSeekOrigin::Begin); }
+  // Bytes between the position and the end.
+  int64_t Remaining() {
+    int64_t p = Position();
+    int64_t s = Size();
+    return s > p ? s - p : 0;
+  }
+
+  // Reads exactly count bytes or throws EReadError.
+  void ReadBuffer(void* buffer, size_t count);
+  // Writes exactly count bytes or throws EWriteError.
+  void WriteBuffer(const void* buffer, size_t count);
+  // Copies count bytes from source's current position to this stream.
+  // Throws EReadError when source holds fewer.
+  void CopyFrom(TStream& source, int64_t count);
+  // Copies everything from source's position to its end; returns the count.
+  int64_t CopyRestFrom(TStream& source);
+};
+
+// A growable stream held in memory; the usual place where tag bodies and
+// whole movie bodies are assembled.
+class TMemoryStream : public TStream {
+ public:
+  TMemoryStream() = default;
+
+  size_t Read(void* buffer, size_t count) override;
+  size_t Write(const void* buffer, size_t count) override;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Size() override { return static_cast<int64_t>(data_.size()); }
+  void SetSize(int64_t size) override;
+
+  // Reserves room without changing the size (used before large copies).
+  void Reserve(size_t capacity) { data_.reserve(capacity); }
+  void Clear();
+  uint8_t* Memory() { return data_.data(); }
+  const uint8_t* Memory() const { return data_.data(); }
+  // The bytes as one string (tests and small bodies).
+  std::string ToString() const { return std::string(data_.begin(), data_.end()); }
+  void LoadFromFile(const std::string& fileName);
+  void SaveToFile(const std::string& fileName);
+
+  // Faster single-byte paths for the bit engine.
+  void WriteOneByte(uint8_t b) {
+    if (position_ < data_.size()) {
+      data_[position_] = b;
+    } else {
+      if (position_ > data_.size()) data_.resize(position_);
+      data_.push_back(b);
+    }
+    ++position_;
+  }
+
+ private:
+  std::vector<uint8_t> data_;
+  size_t position_ = 0;
+};
+
+// A read-only stream over bytes owned by someone else (a window of a larger
+// buffer). Positions run from 0 at the first byte of the window, so a tag
+// reader handed a view can never read past its own tag.
+class TMemoryViewStream : public TStream {
+ public:
+  TMemoryViewStream(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+
+  size_t Read(void* buffer, size_t count) override;
+  size_t Write(const void* buffer, size_t count) override;  // throws EWriteError
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Size() override { return static_cast<int64_t>(size_); }
+  void SetSize(int64_t size) override;  // throws EWriteError
+  const uint8_t* Memory() const { return data_; }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+  size_t position_ = 0;
+};
+
+enum class TFileMode {
+  Create,     // create or truncate, read and write
+  OpenRead,   // existing file, read only
+  OpenWrite,  // existing file, read and write
+};
+
+// A file on disk, unbuffered: callers move data in large blocks.
+class TFileStream : public TStream {
+ public:
+  // Throws EFOpenError with the file name and the system's reason.
+  TFileStream(const std::string& fileName, TFileMode mode);
+  ~TFileStream() override;
+  TFileStream(const TFileStream&) = delete;
+  TFileStream& operator=(const TFileStream&) = delete;
+
+  size_t Read(void* buffer, size_t count) override;
+  size_t Write(const void* buffer, size_t count) override;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Size() override;
+  void SetSize(int64_t size) override;
+  const std::string& FileName() const { return fileName_; }
+
+ private:
+  std::string fileName_;
+  int fd_ = -1;
+};
+
+}  // namespace reelcast
