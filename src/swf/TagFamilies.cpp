@@ -1,0 +1,13 @@
+// The one list of tag families known to the factory. A family adds one
+// declaration and one call here (see SWFObject.h).
+#include "swf/SWFObject.h"
+
+namespace reelcast {
+
+void RegisterControlTags(TSWFTagRegistry& registry);
+
+void RegisterTagFamilies(TSWFTagRegistry& registry) {
+  RegisterControlTags(registry);
+}
+
+}  // namespace reelcast
