@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "app/Paths.h"
-#include "support/TestEnv.h"
+#include "support/StoreFixture.h"
 
 namespace reelcast {
 namespace {
@@ -19,24 +19,8 @@ using test::ScopedEnv;
 using test::TempDir;
 using test::WriteFile;
 
-// Every test gets an empty user folder and a store opened on it.
-class ConfigTest : public ::testing::Test {
- protected:
-  ConfigTest() {
-    ShutdownGlobalConfig();
-    InitGlobalConfig();
-  }
-  ~ConfigTest() override { ShutdownGlobalConfig(); }
-
-  // What a new process would see.
-  void Reopen() {
-    ShutdownGlobalConfig();
-    InitGlobalConfig();
-  }
-
-  TempDir dir_;
-  ScopedEnv home_{"REELCAST_HOME", dir_.Path().string()};
-};
+// Every test gets an empty user folder and data folder.
+class ConfigTest : public test::StoreFixture {};
 
 TEST_F(ConfigTest, MissingKeyLeavesTheCallersValue) {
   int32_t value = 1234;
@@ -125,7 +109,7 @@ TEST_F(ConfigTest, StoreFileIsPrivateAndReplacedWhole) {
   struct stat st {};
   ASSERT_EQ(stat(ConfigStorePath().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
-  for (const auto& entry : test::fs::directory_iterator(dir_.Path()))
+  for (const auto& entry : test::fs::directory_iterator(home_.Path()))
     EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos)
         << entry.path();
 }
@@ -158,7 +142,7 @@ TEST_F(ConfigTest, DamagedFileKeepsWhatCanBeReadAndIsKeptAside) {
       "\x01\x02\x03\n"
       "text System.Director=Jo\n"
       "int System.Zoom=";  // cut off mid-line
-  WriteFile(dir_ / "Settings.conf", damaged);
+  WriteFile(home_ / "Settings.conf", damaged);
   InitGlobalConfig();
 
   int32_t value = 0;
@@ -173,7 +157,7 @@ TEST_F(ConfigTest, DamagedFileKeepsWhatCanBeReadAndIsKeptAside) {
 
   // The original is kept byte for byte; the store is rewritten clean.
   std::string aside;
-  for (const auto& entry : test::fs::directory_iterator(dir_.Path()))
+  for (const auto& entry : test::fs::directory_iterator(home_.Path()))
     if (entry.path().filename().string().rfind("Settings.conf.damaged-", 0) == 0)
       aside = entry.path().string();
   ASSERT_FALSE(aside.empty());
@@ -186,18 +170,14 @@ TEST_F(ConfigTest, DamagedFileKeepsWhatCanBeReadAndIsKeptAside) {
   ASSERT_TRUE(NVGetConfigInt("System.nWidth", &value));
   EXPECT_EQ(value, 512);
   int asideCount = 0;
-  for (const auto& entry : test::fs::directory_iterator(dir_.Path()))
+  for (const auto& entry : test::fs::directory_iterator(home_.Path()))
     asideCount += entry.path().filename().string().find(".damaged-") != std::string::npos;
   EXPECT_EQ(asideCount, 1) << "a clean file must not be set aside again";
 }
 
 TEST_F(ConfigTest, InstalledDefaultsLieUnderTheUserValues) {
-  TempDir data("reelcast-data");
-  WriteFile(data / "Defaults.conf",
+  WriteFile(data_ / "Defaults.conf",
             "text LD_UsePreloader=Yes\nint LD_BarMode=2\nint System.nWidth=100\n");
-  ScopedEnv dataEnv("REELCAST_DATA_DIR", data.Path().string());
-  std::string savedApp = AppFolder;
-  AppFolder.clear();
   NVSetConfigInt("System.nWidth", 720);
   Reopen();
 
@@ -208,14 +188,13 @@ TEST_F(ConfigTest, InstalledDefaultsLieUnderTheUserValues) {
   ASSERT_TRUE(NVGetConfigInt("System.nWidth", &value));
   EXPECT_EQ(value, 720);
   // The defaults file is never written.
-  EXPECT_EQ(ReadFile(data / "Defaults.conf"),
+  EXPECT_EQ(ReadFile(data_ / "Defaults.conf"),
             "text LD_UsePreloader=Yes\nint LD_BarMode=2\nint System.nWidth=100\n");
-  AppFolder = savedApp;
 }
 
 TEST_F(ConfigTest, UnusableUserFolderIsReportedNotFatal) {
-  WriteFile(dir_ / "plain-file", "x");
-  ScopedEnv badHome("REELCAST_HOME", (dir_ / "plain-file" / "home").string());
+  WriteFile(home_ / "plain-file", "x");
+  ScopedEnv badHome("REELCAST_HOME", (home_ / "plain-file" / "home").string());
   Reopen();
   EXPECT_NE(ConfigLastError().find("cannot create the user folder"), std::string::npos)
       << ConfigLastError();
