@@ -1,0 +1,533 @@
+#include "swf/SWFStream.h"
+
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <unordered_map>
+
+#include "swf/BitsEngine.h"
+
+namespace reelcast {
+
+namespace {
+
+constexpr size_t kZlibChunk = 1 << 20;
+
+int RoundPercent(double value) {
+  return static_cast<int>(std::clamp(std::nearbyint(value), 0.0, 100.0));
+}
+
+std::string ZlibMessage(const z_stream& z, int code) {
+  if (z.msg) return z.msg;
+  return "zlib error " + std::to_string(code);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------- TBasedSWFStream
+
+TBasedSWFStream::TBasedSWFStream() = default;
+
+TBasedSWFStream::TBasedSWFStream(int32_t left, int32_t top, int32_t right, int32_t bottom,
+                                 float fps, bool usePixels)
+    : multiplier_(usePixels ? 20 : 1), usePixels_(usePixels) {
+  FrameRect = {left * multiplier_, top * multiplier_, right * multiplier_, bottom * multiplier_};
+  FrameRate = SingleToFixed8(fps);
+}
+
+TBasedSWFStream::~TBasedSWFStream() = default;
+
+TMemoryStream& TBasedSWFStream::GetBodyStream() {
+  if (!body_) SetOwnedBody(std::make_unique<TMemoryStream>());
+  return *body_;
+}
+
+void TBasedSWFStream::SetBodyStream(TMemoryStream* stream) {
+  ownedBody_.reset();
+  body_ = stream;
+}
+
+void TBasedSWFStream::SetOwnedBody(std::unique_ptr<TMemoryStream> stream) {
+  ownedBody_ = std::move(stream);
+  body_ = ownedBody_.get();
+}
+
+void TBasedSWFStream::SetCompressed(bool value) {
+  compressed_ = value;
+  if (value && version_ < 6) version_ = 6;
+}
+
+void TBasedSWFStream::SetVersion(uint8_t value) {
+  version_ = compressed_ && value < 6 ? 6 : value;
+}
+
+int32_t TBasedSWFStream::Width() const { return (FrameRect.Right - FrameRect.Left) / multiplier_; }
+int32_t TBasedSWFStream::Height() const { return (FrameRect.Bottom - FrameRect.Top) / multiplier_; }
+
+TRect TBasedSWFStream::GetFrameRect() const {
+  return {FrameRect.Left / multiplier_, FrameRect.Top / multiplier_, FrameRect.Right / multiplier_,
+          FrameRect.Bottom / multiplier_};
+}
+
+int32_t TBasedSWFStream::GetHeaderSize() const {
+  int n = GetSignedBitsCount(
+      MaxAbs(FrameRect.Left, FrameRect.Right, FrameRect.Top, FrameRect.Bottom), 1);
+  return 12 + (5 + 4 * n + 7) / 8;
+}
+
+void TBasedSWFStream::WriteHeader(TStream& s, int mode) {
+  TBitsEngine be(s);
+  if (mode == 0 || mode == 1) {
+    be.WriteBuffer(signature_, 3);
+    be.WriteByte(version_);
+    be.WriteDWord(FileLength);
+  }
+  if (mode == 0 || mode == 2) {
+    be.WriteTRect(FrameRect);
+    be.WriteWord(FrameRate);
+    be.WriteWord(FrameCount);
+  }
+}
+
+void TBasedSWFStream::Progress(int percent, uint8_t kind) {
+  if (OnProgress) OnProgress(*this, percent, kind);
+}
+
+void TBasedSWFStream::SaveToStream(TStream& s) {
+  TMemoryStream& body = GetBodyStream();
+  FileLength = static_cast<uint32_t>(body.Size() + GetHeaderSize());
+  body.SetPosition(0);
+  if (!compressed_) {
+    std::memcpy(signature_, "FWS", 3);
+    WriteHeader(s, 0);
+    s.WriteBuffer(body.Memory(), static_cast<size_t>(body.Size()));
+    return;
+  }
+
+  std::memcpy(signature_, "CWS", 3);
+  if (version_ < 6) version_ = 6;
+  WriteHeader(s, 1);
+  TMemoryStream rest;
+  WriteHeader(rest, 2);
+
+  z_stream z{};
+  int rc = deflateInit(&z, Z_DEFAULT_COMPRESSION);
+  if (rc != Z_OK) throw ESWFError("cannot start compression: " + ZlibMessage(z, rc));
+  std::vector<uint8_t> out(kZlibChunk / 4);
+  const double denominator = static_cast<double>(body.Size()) - 22.0;
+  uint64_t consumed = 0;
+  auto pump = [&](const uint8_t* data, size_t size, int flush) {
+    z.next_in = const_cast<uint8_t*>(data);
+    z.avail_in = static_cast<uInt>(size);
+    do {
+      z.next_out = out.data();
+      z.avail_out = static_cast<uInt>(out.size());
+      int r = deflate(&z, flush);
+      if (r == Z_STREAM_ERROR) {
+        deflateEnd(&z);
+        throw ESWFError("compression failed: " + ZlibMessage(z, r));
+      }
+      s.WriteBuffer(out.data(), out.size() - z.avail_out);
+    } while (z.avail_out == 0 || z.avail_in > 0);
+    consumed += size;
+    if (OnProgress) Progress(denominator > 0 ? RoundPercent(100.0 * consumed / denominator) : 100, 2);
+  };
+  try {
+    pump(rest.Memory(), static_cast<size_t>(rest.Size()), Z_NO_FLUSH);
+    const uint8_t* p = body.Memory();
+    size_t left = static_cast<size_t>(body.Size());
+    while (left > 0) {
+      size_t n = std::min(left, kZlibChunk);
+      pump(p, n, Z_NO_FLUSH);
+      p += n;
+      left -= n;
+    }
+    pump(nullptr, 0, Z_FINISH);
+  } catch (...) {
+    deflateEnd(&z);
+    throw;
+  }
+  deflateEnd(&z);
+}
+
+void TBasedSWFStream::SaveToFile(const std::string& fileName) {
+  if (::unlink(fileName.c_str()) != 0 && errno != ENOENT) {
+    // Left to the create below, which reports the reason.
+  }
+  TFileStream file(fileName, TFileMode::Create);
+  SaveToStream(file);
+}
+
+// -------------------------------------------------------------- TSWFTagInfo
+
+TSWFTagInfo::TSWFTagInfo(uint16_t tagCode, bool createObject) : TagCode(tagCode) {
+  if (createObject) SetObject(CreateTagObject(tagCode));
+}
+
+void TSWFTagInfo::SetObject(std::unique_ptr<TSWFObject> object) {
+  owned_ = std::move(object);
+  TagObject = owned_.get();
+}
+
+void TSWFTagInfo::SetObjectReference(TSWFObject* object) {
+  owned_.reset();
+  TagObject = object;
+}
+
+// --------------------------------------------------------- TSWFStreamReader
+
+TSWFStreamReader::TSWFStreamReader(const std::string& fileName) {
+  if (!fileName.empty()) LoadFromFile(fileName);
+}
+
+TSWFStreamReader::~TSWFStreamReader() = default;
+
+bool TSWFStreamReader::CheckSignature(TStream& s) {
+  isSWF_ = false;
+  if (s.Size() >= 4) {
+    char sig[3];
+    s.SetPosition(0);
+    s.ReadBuffer(sig, 3);
+    if (std::memcmp(sig, "FWS", 3) == 0 || std::memcmp(sig, "CWS", 3) == 0) {
+      compressed_ = sig[0] == 'C';
+      isSWF_ = true;
+    }
+  }
+  return isSWF_;
+}
+
+void TSWFStreamReader::LoadFromFile(const std::string& fileName) {
+  TFileStream file(fileName, TFileMode::OpenRead);
+  LoadFromStream(file);
+}
+
+int TSWFStreamReader::ReadHeader(TStream& s, int mode) {
+  int64_t start = s.Position();
+  TBitsEngine be(s);
+  if (mode == 0 || mode == 1) {
+    be.ReadBuffer(signature_, 3);
+    version_ = be.ReadByte();
+    FileLength = be.ReadDWord();
+  }
+  if (mode == 0 || mode == 2) {
+    FrameRect = be.ReadRect();
+    FrameRate = be.ReadWord();
+    FrameCount = be.ReadWord();
+  }
+  return static_cast<int>(s.Position() - start);
+}
+
+void TSWFStreamReader::LoadFromStream(TStream& s) {
+  loadProblems_.clear();
+  if (!CheckSignature(s)) {
+    loadProblems_.push_back("not an SWF file: no \"FWS\" or \"CWS\" signature");
+    return;
+  }
+  s.SetPosition(0);
+  TMemoryStream& body = GetBodyStream();
+  // A header cut short leaves IsSWF false; other stream errors propagate.
+  auto readHeader = [this](TStream& from, int mode) -> int {
+    try {
+      return ReadHeader(from, mode);
+    } catch (const EReadError&) {
+      if (from.Remaining() > 0) throw;
+      isSWF_ = false;
+      loadProblems_.push_back("the file ends inside its header");
+      return -1;
+    }
+  };
+  {
+    if (!compressed_) {
+      if (readHeader(s, 0) < 0) return;
+      int64_t rest = s.Remaining();
+      int64_t actual = s.Position() + rest;
+      if (actual != FileLength)
+        loadProblems_.push_back("the header gives a file length of " + std::to_string(FileLength) +
+                                " bytes, the file has " + std::to_string(actual));
+      body.Reserve(static_cast<size_t>(body.Size() + rest));
+      body.Seek(0, TSeekOrigin::End);
+      body.CopyRestFrom(s);
+      return;
+    }
+
+    if (readHeader(s, 1) < 0) return;
+    uint64_t target = FileLength > 8 ? FileLength - 8u : 0u;
+    auto all = std::make_unique<TMemoryStream>();
+    z_stream z{};
+    int rc = inflateInit(&z);
+    if (rc != Z_OK) throw ESWFError("cannot start decompression: " + ZlibMessage(z, rc));
+    struct InflateEnd {
+      z_stream* z;
+      ~InflateEnd() { inflateEnd(z); }
+    } inflateGuard{&z};
+    std::vector<uint8_t> in(kZlibChunk);
+    // Grow with what actually comes out, never by the header's word alone.
+    int64_t compressedLeft = s.Remaining();
+    all->SetSize(static_cast<int64_t>(
+        std::min<uint64_t>(target, static_cast<uint64_t>(compressedLeft) * 4 + 65536)));
+    uint64_t produced = 0;
+    bool ended = false;
+    std::string damage;
+    while (produced < target && !ended) {
+      if (z.avail_in == 0) {
+        size_t n = s.Read(in.data(), in.size());
+        if (n == 0) break;
+        z.next_in = in.data();
+        z.avail_in = static_cast<uInt>(n);
+      }
+      if (produced == static_cast<uint64_t>(all->Size()))
+        all->SetSize(static_cast<int64_t>(std::min<uint64_t>(target, produced * 2 + 65536)));
+      z.next_out = all->Memory() + produced;
+      z.avail_out = static_cast<uInt>(std::min<uint64_t>(all->Size() - produced, 1u << 30));
+      uInt before = z.avail_out;
+      int r = inflate(&z, Z_NO_FLUSH);
+      produced += before - z.avail_out;
+      if (r == Z_STREAM_END) ended = true;
+      else if (r == Z_NEED_DICT || r == Z_DATA_ERROR || r == Z_MEM_ERROR || r == Z_STREAM_ERROR) {
+        damage = ZlibMessage(z, r);
+        break;
+      }
+    }
+    if (produced >= target && !ended && damage.empty()) {
+      // Anything the stream holds past the declared length is left out.
+      uint8_t probe[1];
+      z.next_out = probe;
+      z.avail_out = 1;
+      inflate(&z, Z_NO_FLUSH);
+      if (z.avail_out == 0)
+        loadProblems_.push_back("the compressed body holds more than the " +
+                                std::to_string(FileLength) +
+                                " bytes that the header gives; the rest is ignored");
+    }
+    all->SetSize(static_cast<int64_t>(produced));
+    if (!damage.empty())
+      loadProblems_.push_back("the compressed body is damaged after " + std::to_string(produced) +
+                              " bytes: " + damage);
+    else if (produced < target)
+      loadProblems_.push_back("the compressed body ends after " + std::to_string(produced + 8) +
+                              " of " + std::to_string(FileLength) + " bytes");
+    all->SetPosition(0);
+    int headerBytes = readHeader(*all, 2);
+    if (headerBytes < 0) return;
+    if (body.Size() == 0 && OwnsBody()) {
+      // Take the decompressed bytes without copying them again.
+      std::memmove(all->Memory(), all->Memory() + headerBytes,
+                   static_cast<size_t>(all->Size() - headerBytes));
+      all->SetSize(all->Size() - headerBytes);
+      SetOwnedBody(std::move(all));
+    } else {
+      body.Seek(0, TSeekOrigin::End);
+      body.CopyRestFrom(*all);
+    }
+  }
+}
+
+std::vector<std::string> TSWFStreamReader::Problems() const {
+  std::vector<std::string> all = loadProblems_;
+  all.insert(all.end(), parseProblems_.begin(), parseProblems_.end());
+  return all;
+}
+
+uint32_t TSWFStreamReader::TrailingBytes() const {
+  if (trailingStart_ < 0) return 0;
+  auto* self = const_cast<TSWFStreamReader*>(this);
+  return static_cast<uint32_t>(self->GetBodyStream().Size() - trailingStart_);
+}
+
+void TSWFStreamReader::ParseTags(bool createObjects, bool parseActions) {
+  tags_.clear();
+  parseProblems_.clear();
+  trailingStart_ = -1;
+  TMemoryStream& body = GetBodyStream();
+  const uint8_t* bytes = body.Memory();
+  const uint32_t size = static_cast<uint32_t>(body.Size());
+  uint32_t pos = 0;
+  uint16_t frame = 1;
+  body.SetPosition(0);
+
+  while (pos < size) {
+    if (OnProgress) Progress(RoundPercent(100.0 * pos / size), 0);
+    uint32_t left = size - pos;
+    if (left < 2) {
+      trailingStart_ = pos;
+      parseProblems_.push_back(std::to_string(left) + " byte after the last tag at position " +
+                               std::to_string(pos) + ", kept as it is");
+      break;
+    }
+    uint16_t word = static_cast<uint16_t>(bytes[pos] | (bytes[pos + 1] << 8));
+    uint16_t code = word >> 6;
+    uint32_t length = word & 63;
+    uint32_t headerSize = 2;
+    bool isLong = length == 63;
+    if (isLong) {
+      if (left < 6) {
+        trailingStart_ = pos;
+        parseProblems_.push_back("a tag header at position " + std::to_string(pos) +
+                                 " is cut off by the end of the file, kept as it is");
+        break;
+      }
+      length = bytes[pos + 2] | (bytes[pos + 3] << 8) | (bytes[pos + 4] << 16) |
+               (static_cast<uint32_t>(bytes[pos + 5]) << 24);
+      headerSize = 6;
+    }
+    auto info = std::make_unique<TSWFTagInfo>(code, false);
+    info->Length = length;
+    info->IsLongHeader = isLong;
+    info->Position = pos;
+    info->FrameNumber = frame;
+    if (code == 1) ++frame;
+
+    uint32_t bodyStart = pos + headerSize;
+    uint32_t available = std::min<uint32_t>(length, size - bodyStart);
+    if (available < length)
+      parseProblems_.push_back("tag " + std::to_string(tags_.size()) + " (code " +
+                               std::to_string(code) + ") at position " + std::to_string(pos) +
+                               ": its length of " + std::to_string(length) +
+                               " bytes runs past the end of the file (" +
+                               std::to_string(available) + " present)");
+
+    if (createObjects) {
+      bool create = true;
+      if (OnCreateTag) OnCreateTag(*info, create);
+      if (create) info->SetObject(CreateTagObject(code));
+    }
+    if (info->TagObject && length > 0) ReadTagObject(*info, bodyStart, available, parseActions);
+    tags_.push_back(std::move(info));
+    pos = bodyStart + available;
+  }
+  if (OnProgress && size > 0) Progress(100, 0);
+}
+
+void TSWFStreamReader::ReadTagObject(TSWFTagInfo& info, uint32_t bodyStart, uint32_t available,
+                                     bool parseActions) {
+  TSWFObject& object = *info.TagObject;
+  const uint8_t* body = GetBodyStream().Memory() + bodyStart;
+  std::string error;
+  if (available < info.Length) {
+    // A cut-off tag is never handed to its class: its bytes are kept raw.
+    error = "the tag's length runs past the end of the file";
+  } else {
+    TSWFReadContext context;
+    context.Version = version_;
+    context.ParseActions = parseActions;
+    // Only these tags take a reading context (version, ParseActions).
+    switch (info.TagCode) {
+      case 7: case 12: case 13: case 26: case 34: case 39: case 48: case 59:
+        object.SetReadContext(context);
+        break;
+      default:
+        break;
+    }
+    object.BodySize = static_cast<int32_t>(info.Length);
+    TMemoryViewStream view(body, available);
+    TBitsEngine be(view);
+    try {
+      object.ReadFromStream(be);
+      AddSubTagInfos(info, bodyStart);
+      return;
+    } catch (const std::exception& e) {
+      error = e.what();
+    } catch (...) {
+      error = "unknown error while reading the tag";
+    }
+  }
+  // Replace the object by a raw tag that carries the message and keeps the
+  // bytes read from the file, so that re-making the body loses nothing.
+  auto raw = std::make_unique<TSWFByteCodeTag>();
+  raw->ErrorText = error;
+  raw->FileTagCode = info.TagCode;
+  raw->BodySize = static_cast<int32_t>(available);
+  raw->SetData(body, available);
+  info.SubTags.clear();
+  info.SetObject(std::move(raw));
+  info.TagCode = kRawTagCode;
+}
+
+void TSWFStreamReader::AddSubTagInfos(TSWFTagInfo& info, uint32_t bodyStart) {
+  info.SubTags.clear();
+  std::vector<TSWFObject*> inner;
+  info.TagObject->SubTags(inner);
+  uint32_t offset = bodyStart;
+  uint16_t frame = 1;
+  for (TSWFObject* tag : inner) {
+    auto sub = std::make_unique<TSWFTagInfo>(tag->TagID, false);
+    sub->SetObjectReference(tag);
+    sub->Length = static_cast<uint32_t>(std::max(tag->BodySize, 0));
+    sub->IsLongHeader = tag->BodySize > 62;
+    sub->Position = offset;
+    sub->FrameNumber = frame;
+    if (tag->TagID == 1) ++frame;
+    offset += static_cast<uint32_t>(tag->GetFullSize());
+    info.SubTags.push_back(std::move(sub));
+  }
+}
+
+void TSWFStreamReader::MakeStream() {
+  TMemoryStream& old = GetBodyStream();
+  auto fresh = std::make_unique<TMemoryStream>();
+  fresh->Reserve(static_cast<size_t>(old.Size()));
+  TBitsEngine be(*fresh);
+  const uint32_t oldSize = static_cast<uint32_t>(old.Size());
+  const size_t count = tags_.size();
+  for (size_t i = 0; i < count; ++i) {
+    if (OnProgress) Progress(RoundPercent(100.0 * (i + 1) / count), 1);
+    TSWFTagInfo& info = *tags_[i];
+    uint32_t newPos = static_cast<uint32_t>(fresh->Position());
+    if (info.TagObject) {
+      info.TagObject->WriteToStream(be);
+      // Keep the info true to the new body, so that a later MakeStream or
+      // dump of this reader still finds each tag where it now is.
+      uint32_t written = static_cast<uint32_t>(fresh->Position()) - newPos;
+      info.Length = static_cast<uint32_t>(std::max(info.TagObject->BodySize, 0));
+      info.IsLongHeader = written == info.Length + 6;
+      info.Position = newPos;
+      if (!info.SubTags.empty()) AddSubTagInfos(info, newPos + (info.IsLongHeader ? 6 : 2));
+    } else {
+      uint32_t end = static_cast<uint32_t>(
+          std::min<uint64_t>(static_cast<uint64_t>(info.Position) + info.GetFullSize(), oldSize));
+      if (end > info.Position) fresh->WriteBuffer(old.Memory() + info.Position, end - info.Position);
+      info.Position = newPos;
+    }
+  }
+  if (trailingStart_ >= 0) {
+    uint32_t newStart = static_cast<uint32_t>(fresh->Position());
+    fresh->WriteBuffer(old.Memory() + trailingStart_, static_cast<size_t>(oldSize - trailingStart_));
+    trailingStart_ = newStart;
+  }
+  SetOwnedBody(std::move(fresh));
+}
+
+uint16_t TSWFStreamReader::RenumberCharacters(uint16_t firstId) {
+  std::vector<uint16_t> oldIds;
+  std::unordered_map<uint16_t, uint16_t> newIdOf;  // old id -> first new id given
+  for (auto& info : tags_) {
+    if (!info->TagObject) continue;
+    bool renumber = true;
+    if (OnRenumber) OnRenumber(*info->TagObject, renumber);
+    if (!renumber) continue;
+    std::vector<uint16_t*> defined;
+    info->TagObject->DefinedCharacters(defined);
+    for (uint16_t* id : defined) {
+      uint16_t newId = static_cast<uint16_t>(firstId + oldIds.size());
+      newIdOf.emplace(*id, newId);
+      oldIds.push_back(*id);
+      *id = newId;
+    }
+  }
+  for (auto& info : tags_) {
+    if (!info->TagObject) continue;
+    std::vector<uint16_t*> refs;
+    info->TagObject->CharacterReferences(refs);
+    for (uint16_t* id : refs) {
+      auto it = newIdOf.find(*id);
+      if (it != newIdOf.end()) *id = it->second;
+    }
+  }
+  return static_cast<uint16_t>(firstId + oldIds.size());
+}
+
+}  // namespace reelcast
