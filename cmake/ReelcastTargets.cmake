@@ -43,10 +43,15 @@ function(reelcast_tests dir)
       set(target ${dir}_${label}_tests)
       add_executable(${target} ${${label}})
       target_link_libraries(${target} PRIVATE reelcast_testsupport ${ARGN})
+      # e2e tests need the browser harness's packages (tests/e2e/setup.sh).
+      set(fixture "")
+      if(label STREQUAL "e2e")
+        set(fixture FIXTURES_REQUIRED e2e_harness)
+      endif()
       gtest_discover_tests(${target}
         DISCOVERY_MODE PRE_TEST
         TEST_PREFIX "${dir}."
-        PROPERTIES LABELS ${label}
+        PROPERTIES LABELS ${label} ${fixture}
                    ENVIRONMENT "REELCAST_DATA_DIR=${REELCAST_DATA_DIR};REELCAST_SOURCE_DIR=${PROJECT_SOURCE_DIR};REELCAST_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
     endif()
   endforeach()

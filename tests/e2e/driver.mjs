@@ -1,0 +1,446 @@
+#!/usr/bin/env node
+// Plays one SWF movie (or an HTML page that embeds movies) in Ruffle inside
+// headless Chromium and prints what happened as one JSON object.
+//
+//   node driver.mjs --root DIR (--swf NAME | --page NAME) [options]
+//
+//   --root DIR        folder served on http://127.0.0.1:PORT/
+//   --swf NAME        movie (relative to DIR) shown alone at its stage size
+//   --page NAME       page (relative to DIR) loaded as it is; Ruffle is added to it
+//   --run MS          how long the movie plays after it started (default 2000)
+//   --shot MS:FILE    PNG screenshot of the stage at MS after the start (repeatable)
+//   --click MS:X,Y    mouse click at stage pixel X,Y at MS after the start (repeatable)
+//   --scale N         stage pixels per CSS pixel for --swf (default 1)
+//   --flashvars Q     query string of FlashVars for --swf
+//   --timeout MS      how long to wait for the movie to load (default 20000)
+//
+// Times count from the moment Ruffle reports the movie loaded and the browser
+// has painted the player. Ruffle runs and shows frame 1 one frame interval
+// later (1/fps), frame N at N/fps: a test at a low frame rate takes its
+// screenshots accordingly.
+//
+// The result: { ok, loaded, metadata, errors, warnings, console, shots, clicks,
+// navigations, popups, requests, stage, failure }. "errors" holds Ruffle's
+// error log lines, uncaught page errors and load failures; "warnings" Ruffle's
+// warning lines. Requests to any host but 127.0.0.1 never leave the machine:
+// they are answered with an empty page and listed under "navigations" (main
+// frame), "popups" (new windows) or "requests" (everything else).
+import http from 'node:http';
+import fs from 'node:fs';
+import zlib from 'node:zlib';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { chromium } from 'playwright-core';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const ruffleDir = path.join(here, 'node_modules', '@ruffle-rs', 'ruffle');
+const harnessPath = '/__reelcast__/player.html';
+const rufflePrefix = '/__reelcast__/ruffle/';
+
+function parseArgs(argv) {
+  const opts = { run: 2000, shots: [], clicks: [], scale: 1, flashvars: '', timeout: 20000 };
+  for (let i = 0; i < argv.length; i++) {
+    const key = argv[i];
+    const value = () => {
+      if (i + 1 >= argv.length) throw new Error(`${key} needs a value`);
+      return argv[++i];
+    };
+    switch (key) {
+      case '--root': opts.root = path.resolve(value()); break;
+      case '--swf': opts.swf = value(); break;
+      case '--page': opts.page = value(); break;
+      case '--run': opts.run = Number(value()); break;
+      case '--scale': opts.scale = Number(value()); break;
+      case '--flashvars': opts.flashvars = value(); break;
+      case '--timeout': opts.timeout = Number(value()); break;
+      case '--shot': {
+        const v = value();
+        const at = v.indexOf(':');
+        if (at < 1) throw new Error(`--shot wants MS:FILE, got ${v}`);
+        opts.shots.push({ at: Number(v.slice(0, at)), file: path.resolve(v.slice(at + 1)) });
+        break;
+      }
+      case '--click': {
+        const m = /^(\d+):(-?[\d.]+),(-?[\d.]+)$/.exec(value());
+        if (!m) throw new Error(`--click wants MS:X,Y`);
+        opts.clicks.push({ at: Number(m[1]), x: Number(m[2]), y: Number(m[3]) });
+        break;
+      }
+      default: throw new Error(`unknown option ${key}`);
+    }
+  }
+  if (!opts.root) throw new Error('--root is required');
+  if (!opts.swf === !opts.page) throw new Error('give exactly one of --swf and --page');
+  return opts;
+}
+
+const mimeTypes = {
+  '.html': 'text/html; charset=utf-8', '.htm': 'text/html; charset=utf-8',
+  '.js': 'text/javascript', '.mjs': 'text/javascript', '.wasm': 'application/wasm',
+  '.swf': 'application/x-shockwave-flash', '.flv': 'video/x-flv', '.mp3': 'audio/mpeg',
+  '.json': 'application/json', '.xml': 'text/xml', '.png': 'image/png', '.jpg': 'image/jpeg',
+  '.jpeg': 'image/jpeg', '.gif': 'image/gif', '.css': 'text/css', '.txt': 'text/plain',
+  '.map': 'application/json',
+};
+
+const rufflePlayerConfig = {
+  autoplay: 'on',
+  unmuteOverlay: 'hidden',
+  splashScreen: false,
+  letterbox: 'off',
+  contextMenu: 'off',
+  warnOnUnsupportedContent: false,
+  logLevel: 'warn',
+  openUrlMode: 'allow',
+  allowScriptAccess: true,
+  allowNetworking: 'all',
+  showSwfDownload: false,
+  publicPath: rufflePrefix,
+  polyfills: true,
+};
+
+const configScript =
+  `<script>window.RufflePlayer = window.RufflePlayer || {};` +
+  `window.RufflePlayer.config = ${JSON.stringify(rufflePlayerConfig)};</script>` +
+  `<script src="${rufflePrefix}ruffle.js"></script>`;
+
+// The page of --swf mode: one player, sized to the stage once Ruffle knows it,
+// at the top-left corner of the viewport so that stage and page pixels match.
+function harnessPage(swf, size, scale, flashvars) {
+  const w = size ? size.width * scale : 100;
+  const h = size ? size.height * scale : 100;
+  return `<!DOCTYPE html><html><head><meta charset="utf-8">
+<style>html,body{margin:0;padding:0;background:#808080;overflow:hidden}
+#stage{position:absolute;left:0;top:0}</style>${configScript}</head><body>
+<div id="stage"></div>
+<script>
+window.__reelcast = { metadata: null, failure: null, started: false };
+window.addEventListener('DOMContentLoaded', () => {
+  const player = window.RufflePlayer.newest().createPlayer();
+  player.id = 'player';
+  player.style.width = '${w}px';
+  player.style.height = '${h}px';
+  player.style.display = 'block';
+  document.getElementById('stage').appendChild(player);
+  player.addEventListener('loadedmetadata', () => {
+    const m = player.ruffle().metadata;
+    window.__reelcast.metadata = m;
+    if (${size ? 'false' : 'true'}) {
+      player.style.width = (m.width * ${scale}) + 'px';
+      player.style.height = (m.height * ${scale}) + 'px';
+    }
+  });
+  player.addEventListener('loadeddata', () => { window.__reelcast.started = true; });
+  player.ruffle().load({ url: ${JSON.stringify(swf)}, parameters: ${JSON.stringify(flashvars)} })
+    .catch((e) => { window.__reelcast.failure = String(e && e.message || e); });
+});
+</script></body></html>`;
+}
+
+// The stage size from the movie's header, so that the player has its final
+// size before the first frame is drawn (a resize later blanks the canvas until
+// the next frame, which at a low frame rate is long). Null when unreadable.
+function stageSize(file) {
+  let data;
+  try {
+    data = fs.readFileSync(file);
+  } catch {
+    return null;
+  }
+  if (data.length < 9) return null;
+  const signature = data.toString('latin1', 0, 3);
+  let body;
+  if (signature === 'FWS') body = data.subarray(8);
+  else if (signature === 'CWS') {
+    try {
+      body = zlib.inflateSync(data.subarray(8), { finishFlush: zlib.constants.Z_SYNC_FLUSH });
+    } catch {
+      return null;
+    }
+  } else return null;
+  let bit = 0;
+  const read = (n) => {
+    let v = 0;
+    for (let i = 0; i < n; i++, bit++) {
+      const byte = body[bit >> 3];
+      if (byte === undefined) throw new Error('short header');
+      v = v * 2 + ((byte >> (7 - (bit & 7))) & 1);
+    }
+    return v;
+  };
+  try {
+    const n = read(5);
+    const signed = () => {
+      const v = read(n);
+      return n && v >= 2 ** (n - 1) ? v - 2 ** n : v;
+    };
+    const [x0, x1, y0, y1] = [signed(), signed(), signed(), signed()];
+    const width = Math.round((x1 - x0) / 20);
+    const height = Math.round((y1 - y0) / 20);
+    return width > 0 && height > 0 ? { width, height } : null;
+  } catch {
+    return null;
+  }
+}
+
+function insideRoot(root, urlPath) {
+  const decoded = decodeURIComponent(urlPath);
+  const full = path.resolve(root, '.' + path.posix.normalize('/' + decoded));
+  if (full !== root && !full.startsWith(root + path.sep)) return null;
+  return full;
+}
+
+function startServer(opts) {
+  const server = http.createServer((req, res) => {
+    const url = new URL(req.url, 'http://127.0.0.1');
+    let file = null;
+    let body = null;
+    if (url.pathname === harnessPath && opts.swf) {
+      const size = stageSize(insideRoot(opts.root, '/' + opts.swf) || '');
+      body = Buffer.from(harnessPage('/' + opts.swf, size, opts.scale, opts.flashvars));
+      res.setHeader('Content-Type', mimeTypes['.html']);
+    } else if (url.pathname.startsWith(rufflePrefix)) {
+      file = insideRoot(ruffleDir, url.pathname.slice(rufflePrefix.length));
+    } else {
+      file = insideRoot(opts.root, url.pathname);
+    }
+    if (!body) {
+      if (!file || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+        res.statusCode = 404;
+        res.end('not found');
+        return;
+      }
+      const ext = path.extname(file).toLowerCase();
+      res.setHeader('Content-Type', mimeTypes[ext] || 'application/octet-stream');
+      body = fs.readFileSync(file);
+      // Pages of --page mode get Ruffle added in front of their own scripts.
+      if (opts.page && (ext === '.html' || ext === '.htm')) {
+        let text = body.toString('latin1');
+        const head = /<head[^>]*>/i.exec(text);
+        const at = head ? head.index + head[0].length : 0;
+        text = text.slice(0, at) + configScript + text.slice(at);
+        body = Buffer.from(text, 'latin1');
+      }
+    }
+    res.setHeader('Cache-Control', 'no-store');
+    res.end(body);
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+const chromiumFlags = [
+  '--headless', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
+  '--disable-component-update', '--disable-sync', '--no-first-run',
+  '--autoplay-policy=no-user-gesture-required',
+];
+
+// Ruffle logs through console.log with a styled level word ("%cERROR%c
+// file:line%c text", then one CSS argument per %c). The level decides the
+// kind; the browser's own errors count as errors too. The graphics driver's
+// performance notes are not about the movie.
+function cleanText(format, args) {
+  if (typeof format !== 'string' || !format.includes('%c')) return null;
+  const parts = format.split('%c').map((p) => p.trim()).filter((p) => p.length);
+  return parts.join(' ');
+}
+
+function classify(type, text) {
+  if (/^ERROR\b/.test(text)) return 'error';
+  if (/^WARN\b/.test(text)) return 'warning';
+  if (/GL Driver Message/.test(text)) return null;
+  if (type === 'error') return 'error';
+  if (type === 'warning') return 'warning';
+  return null;
+}
+
+async function main() {
+  const opts = parseArgs(process.argv.slice(2));
+  const result = {
+    ok: false, loaded: false, metadata: null, errors: [], warnings: [], console: [],
+    shots: [], clicks: [], navigations: [], popups: [], requests: [], stage: null, failure: null,
+  };
+  const server = await startServer(opts);
+  const origin = `http://127.0.0.1:${server.address().port}`;
+  const startUrl = origin + (opts.swf ? harnessPath : '/' + opts.page);
+  let browser = null;
+  const pending = [];
+  // Times in the result count from the start of the movie (negative before).
+  let t0 = Date.now();
+  const elapsed = () => Date.now() - t0;
+  try {
+    browser = await chromium.launch({
+      executablePath: process.env.REELCAST_CHROMIUM || '/usr/bin/chromium',
+      headless: true, args: chromiumFlags,
+    });
+    const context = await browser.newContext({
+      viewport: { width: 1280, height: 960 }, deviceScaleFactor: 1,
+    });
+    // Nothing but this server is ever reached.
+    await context.route('**/*', async (route) => {
+      const request = route.request();
+      const url = new URL(request.url());
+      if (url.origin === origin) return route.continue();
+      // Page loads show up as navigations or popups; list the rest here.
+      if (!request.isNavigationRequest()) result.requests.push(request.url());
+      return route.fulfill({ status: 200, contentType: 'text/html', body: '<html><body></body></html>' });
+    });
+    const page = await context.newPage();
+    context.on('page', (popup) => {
+      if (popup === page) return;
+      const record = { url: popup.url(), at: elapsed() };
+      result.popups.push(record);
+      popup.on('framenavigated', (frame) => {
+        if (frame === popup.mainFrame() && frame.url() !== 'about:blank') record.url = frame.url();
+      });
+    });
+    page.on('console', (msg) => {
+      const record = { type: msg.type(), text: msg.text(), at: elapsed() };
+      result.console.push(record);
+      const format = msg.args().length ? msg.args()[0].jsonValue().catch(() => null) : null;
+      pending.push(Promise.resolve(format).then((f) => {
+        const clean = cleanText(f);
+        if (clean !== null) record.text = clean;
+        const kind = classify(record.type, record.text);
+        if (kind === 'error') result.errors.push(record.text);
+        else if (kind === 'warning') result.warnings.push(record.text);
+      }));
+    });
+    page.on('pageerror', (err) => result.errors.push('page error: ' + err.message));
+    page.on('framenavigated', (frame) => {
+      if (frame !== page.mainFrame()) return;
+      if (frame.url() !== startUrl) result.navigations.push({ url: frame.url(), at: elapsed() });
+    });
+    page.on('requestfailed', (request) => {
+      const url = new URL(request.url());
+      if (url.origin === origin && !url.pathname.startsWith(rufflePrefix))
+        result.errors.push(`request failed: ${request.url()} (${request.failure()?.errorText})`);
+    });
+    page.on('response', (response) => {
+      if (response.status() >= 400 && new URL(response.url()).origin === origin)
+        result.errors.push(`HTTP ${response.status()}: ${response.url()}`);
+    });
+
+    await page.goto(startUrl, { waitUntil: 'load' });
+    let stage;
+    if (opts.swf) {
+      // Wait until the movie runs, the load fails, or Ruffle logs an error.
+      const deadline = Date.now() + opts.timeout;
+      for (;;) {
+        const s = await page.evaluate(() => window.__reelcast);
+        await Promise.all(pending);
+        if (s.started || s.failure || result.errors.length || Date.now() > deadline) break;
+        await page.waitForTimeout(50);
+      }
+      const state = await page.evaluate(() => window.__reelcast);
+      result.metadata = state.metadata;
+      result.loaded = !!state.started;
+      if (state.failure) result.errors.push('load failed: ' + state.failure);
+      if (!result.loaded && !state.failure) result.errors.push('load failed: the movie did not start');
+      stage = page.locator('#player');
+    } else {
+      // The first Ruffle player of the page is the stage.
+      const found = await page.waitForFunction(() => {
+        const p = document.querySelector('ruffle-object, ruffle-embed, ruffle-player');
+        return p && p.ruffle && p.ruffle().metadata ? true : false;
+      }, null, { timeout: opts.timeout }).then(() => true, () => false);
+      result.loaded = found;
+      if (found) {
+        result.metadata = await page.evaluate(() => {
+          const p = document.querySelector('ruffle-object, ruffle-embed, ruffle-player');
+          return p.ruffle().metadata;
+        });
+      } else {
+        result.errors.push('load failed: no movie started on the page');
+      }
+      stage = page.locator('ruffle-object, ruffle-embed, ruffle-player').first();
+    }
+
+    if (result.loaded) {
+      // On a machine without a graphics card Ruffle opens a notice about
+      // hardware acceleration at the first mouse-over; it would cover the
+      // stage and take the clicks, so it is kept hidden.
+      await page.evaluate(() => {
+        for (const p of document.querySelectorAll('#player, ruffle-object, ruffle-embed, ruffle-player')) {
+          if (!p.shadowRoot || p.shadowRoot.getElementById('reelcast-quiet')) continue;
+          const style = document.createElement('style');
+          style.id = 'reelcast-quiet';
+          style.textContent = '#hardware-acceleration-modal{display:none !important}';
+          p.shadowRoot.appendChild(style);
+        }
+      });
+      // The clock starts once the browser has painted the first frame at the
+      // stage size: a few animation frames after Ruffle said it started.
+      await page.evaluate(() => new Promise((resolve) => {
+        let n = 0;
+        const tick = () => (++n >= 3 ? resolve() : requestAnimationFrame(tick));
+        requestAnimationFrame(tick);
+      }));
+      result.stage = await stage.boundingBox({ timeout: 2000 }).catch(() => null);
+      // Stage pixels to page pixels: the player shows the whole stage.
+      const scale = opts.swf ? opts.scale
+        : (result.stage && result.metadata && result.metadata.width
+          ? result.stage.width / result.metadata.width : 1);
+      const start = Date.now();
+      for (const list of [result.console, result.navigations, result.popups])
+        for (const r of list) r.at -= start - t0;
+      t0 = start;
+      const events = [
+        ...opts.shots.map((s) => ({ at: s.at, kind: 'shot', s })),
+        ...opts.clicks.map((c) => ({ at: c.at, kind: 'click', c })),
+      ].sort((a, b) => a.at - b.at);
+      for (const e of events) {
+        if (result.navigations.length) break;  // the movie's page is gone
+        const wait = e.at - (Date.now() - start);
+        if (wait > 0) await page.waitForTimeout(wait);
+        if (e.kind === 'shot') {
+          const clip = await stage.boundingBox({ timeout: 2000 }).catch(() => null);
+          if (!clip) {
+            result.errors.push('screenshot failed: the stage is gone');
+            continue;
+          }
+          await page.screenshot({ path: e.s.file, clip, animations: 'allow' });
+          result.shots.push({ at: Date.now() - start, file: e.s.file });
+        } else {
+          const b = await stage.boundingBox({ timeout: 2000 }).catch(() => null);
+          if (!b) {
+            result.errors.push('click failed: the stage is gone');
+            continue;
+          }
+          // Ruffle handles input once per frame: hover first, then press
+          // and release a little apart, as a person would.
+          const x = b.x + e.c.x * scale;
+          const y = b.y + e.c.y * scale;
+          await page.mouse.move(x, y);
+          await page.waitForTimeout(60);
+          await page.mouse.down();
+          await page.waitForTimeout(60);
+          await page.mouse.up();
+          result.clicks.push({ at: Date.now() - start, x: e.c.x, y: e.c.y });
+        }
+      }
+      const left = opts.run - (Date.now() - start);
+      if (left > 0) await page.waitForTimeout(left);
+      // Ruffle shows its crash panel inside the player's shadow tree.
+      const panic = await page.evaluate(() => {
+        const p = document.querySelector('#player, ruffle-object, ruffle-embed, ruffle-player');
+        const panel = p && p.shadowRoot && p.shadowRoot.querySelector('#panic');
+        return panel && panel.offsetParent !== null ? panel.innerText : null;
+      }).catch(() => null);
+      if (panic) result.errors.push('Ruffle crash: ' + panic.replace(/\s+/g, ' ').trim());
+    }
+  } catch (e) {
+    result.failure = String(e && e.stack || e);
+  } finally {
+    await Promise.all(pending);
+    if (browser) await browser.close().catch(() => {});
+    server.close();
+  }
+  result.ok = !result.failure && result.loaded && result.errors.length === 0;
+  process.stdout.write(JSON.stringify(result) + '\n');
+  process.exit(result.failure ? 2 : 0);
+}
+
+main().catch((e) => {
+  process.stdout.write(JSON.stringify({ ok: false, failure: String(e && e.stack || e) }) + '\n');
+  process.exit(2);
+});

@@ -1,0 +1,96 @@
+// Plays a movie in Ruffle inside headless Chromium through the e2e driver
+// (tests/e2e/driver.mjs) and reports what happened: Ruffle's errors and
+// warnings, the console, screenshots of the stage, clicks, page navigations
+// and window opens. Any *_e2e_test.cpp can use it:
+//
+//   RuffleOptions o;
+//   o.Root = dir.Path(); o.Swf = "movie.swf"; o.ShotsAt = {500, 1500};
+//   RuffleResult r = RufflePlayer::Play(o);
+//   ASSERT_TRUE(r.Ok) << r.Describe();
+//   EXPECT_TRUE(r.Shots[0].Image.Pixel(10, 10).Near({255, 0, 0, 255}));
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/PngImage.h"
+
+namespace reelcast::test {
+
+struct RuffleClick {
+  int AtMs = 0;  // from the start of the movie
+  double X = 0;  // stage pixels
+  double Y = 0;
+};
+
+struct RuffleOptions {
+  std::filesystem::path Root;  // folder served on 127.0.0.1
+  std::string Swf;             // a movie in Root, shown alone at its stage size
+  std::string Page;            // or an HTML page in Root (Ruffle is added to it)
+  int RunMs = 2000;            // how long the movie plays
+  // Screenshot times from the start of the movie. Ruffle shows frame N from
+  // about N/fps on, so frame 1 too appears one frame interval after the start.
+  std::vector<int> ShotsAt;
+  std::vector<RuffleClick> Clicks;
+  double Scale = 1;            // page pixels per stage pixel (Swf only)
+  std::string FlashVars;       // query string handed to the movie (Swf only)
+  int LoadTimeoutMs = 20000;
+};
+
+struct RuffleShot {
+  int AtMs = 0;  // when it was really taken
+  PngImage Image;
+};
+
+struct RuffleEvent {
+  std::string Url;
+  int AtMs = 0;
+};
+
+struct RuffleConsoleLine {
+  std::string Type;  // "log", "warning", "error", ...
+  std::string Text;
+  int AtMs = 0;
+};
+
+struct RuffleMetadata {
+  int Width = 0;
+  int Height = 0;
+  double FrameRate = 0;
+  int NumFrames = 0;
+  int SwfVersion = 0;
+  std::string BackgroundColor;  // "#RRGGBB"
+};
+
+struct RuffleResult {
+  bool Ok = false;      // loaded, ran, and nothing was reported as an error
+  bool Loaded = false;  // the movie started
+  std::string Failure;  // the harness itself failed (browser, driver)
+  RuffleMetadata Metadata;
+  std::vector<std::string> Errors;    // Ruffle's errors, page errors, load failures
+  std::vector<std::string> Warnings;  // Ruffle's warnings
+  std::vector<RuffleConsoleLine> Console;
+  std::vector<RuffleShot> Shots;      // in the order of RuffleOptions::ShotsAt
+  std::vector<RuffleEvent> Navigations;  // the page itself went to a URL
+  std::vector<RuffleEvent> Popups;       // a new window was opened at a URL
+  std::vector<std::string> Requests;     // other requests that left 127.0.0.1
+  std::string Json;                      // the driver's output as it was
+
+  // Everything above as text, for a failing assertion's message.
+  std::string Describe() const;
+  // True when an error line contains the text.
+  bool HasError(const std::string& text) const;
+};
+
+class RufflePlayer {
+ public:
+  // Empty when node, Chromium and the harness's packages are there; else why not.
+  static std::string MissingPieces();
+  // Runs the driver. Never throws for what happens in the browser: a movie that
+  // fails to load gives Ok false with the reason in Errors, a broken harness
+  // gives Failure.
+  static RuffleResult Play(const RuffleOptions& options);
+};
+
+}  // namespace reelcast::test
