@@ -1,0 +1,42 @@
+// A real FTP server on 127.0.0.1 for the tests that upload: Debian's
+// pyftpdlib run by tests/support/ftp_server.py, serving a temporary root for
+// one account. Started by the constructor, stopped by the destructor.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "support/TestEnv.h"
+
+namespace reelcast::test {
+
+class FtpTestServer {
+ public:
+  // fault: "" for a well-behaved server, else one of ftp_server.py's faults
+  // ("pwd-garbage", "list-garbage", "silent", "drop-stor").
+  // throttle: bytes per second the server accepts, 0 for no limit.
+  explicit FtpTestServer(const std::string& fault = "", long throttle = 0);
+  ~FtpTestServer();
+  FtpTestServer(const FtpTestServer&) = delete;
+  FtpTestServer& operator=(const FtpTestServer&) = delete;
+
+  int Port() const { return port_; }
+  const fs::path& Root() const { return root_; }
+  static constexpr const char* User = "tester";
+  static constexpr const char* Password = "s3cret pass";
+  // What the server wrote to its log (for diagnosing a failed test).
+  std::string Log() const;
+
+ private:
+  TempDir dir_{"reelcast-ftp"};
+  fs::path root_;
+  pid_t pid_ = -1;
+  int port_ = 0;
+};
+
+// Every regular file under root, as paths relative to it with '/', sorted.
+std::vector<std::string> TreeFiles(const fs::path& root);
+
+}  // namespace reelcast::test
