@@ -98,14 +98,11 @@ bool IsTimeOrYear(std::string_view s) {
   return false;
 }
 
-// Everything after the token that ends at `end`, past one separating blank;
-// names may hold blanks of their own.
+// Everything after the token that ends at `end`, past the blanks that
+// separate (and, in padded layouts, align) the columns. Blanks inside a name
+// are kept.
 std::string_view NameAfter(std::string_view line, size_t end) {
-  if (end < line.size() && (line[end] == ' ' || line[end] == '\t')) ++end;
-  // Servers that pad the date columns put more blanks before the name.
-  while (end < line.size() && (line[end] == ' ' || line[end] == '\t') &&
-         end + 1 < line.size() && (line[end + 1] == ' ' || line[end + 1] == '\t'))
-    ++end;
+  while (end < line.size() && (line[end] == ' ' || line[end] == '\t')) ++end;
   return end < line.size() ? line.substr(end) : std::string_view();
 }
 

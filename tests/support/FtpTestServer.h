@@ -15,7 +15,8 @@ namespace reelcast::test {
 class FtpTestServer {
  public:
   // fault: "" for a well-behaved server, else one of ftp_server.py's faults
-  // ("pwd-garbage", "list-garbage", "silent", "drop-stor").
+  // ("pwd-garbage", "list-garbage", "silent", "drop-stor",
+  // "drop-after-cwd").
   // throttle: bytes per second the server accepts, 0 for no limit.
   explicit FtpTestServer(const std::string& fault = "", long throttle = 0);
   ~FtpTestServer();

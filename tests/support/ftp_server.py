@@ -8,6 +8,7 @@ one way:
   list-garbage  sends a listing that is not a directory listing
   silent        accepts connections and never says a word
   drop-stor     dies after receiving the first 64 KiB of a STOR
+  drop-after-cwd  closes the control connection after answering a CWD
 --throttle N  limits the data it receives to N bytes per second.
 --debug logs every command and answer.
 The server stops by itself after --lifetime seconds.
@@ -64,6 +65,12 @@ def main():
                 return
             return FTPHandler.ftp_PWD(self, line)
 
+        def ftp_CWD(self, path):
+            result = FTPHandler.ftp_CWD(self, path)
+            if a.fault == "drop-after-cwd":
+                self.close_when_done()
+            return result
+
         def ftp_LIST(self, path):
             if a.fault == "list-garbage":
                 self.push_dtp_data(b"\x01\x02 what is this?\r\nnothing at all\r\n",
@@ -84,11 +91,15 @@ def main():
                 os._exit(0)
             return ThrottledDTPHandler.handle_read(self)
 
+        handle_read_event = handle_read  # the base class reads through this alias
+
     DTP.read_limit = a.throttle
     Handler.dtp_handler = DTP
     Handler.authorizer = authorizer
     Handler.permit_privileged_ports = False
     Handler.timeout = a.lifetime
+    # A refused login is answered after half a second, not three.
+    Handler.auth_failed_timeout = 0.5
     server = FTPServer(("127.0.0.1", 0), Handler)
     print("PORT %d" % server.socket.getsockname()[1], flush=True)
     server.serve_forever()
