@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/Config.h"
+#include "app/SettingsKeys.h"
 #include "app/TextConvert.h"
 
 namespace reelcast {
@@ -11,11 +12,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kKeyHost = "System.FTPHost";
-constexpr const char* kKeyPort = "System.FTPPort";
-constexpr const char* kKeyUser = "System.FTPUser";
-constexpr const char* kKeyPass = "System.FTPPass";
-constexpr const char* kKeyDir = "System.FtpDir";
+constexpr const char* kKeyHost = keys::FTPHost;
+constexpr const char* kKeyPort = keys::FTPPort;
+constexpr const char* kKeyUser = keys::FTPUser;
+constexpr const char* kKeyPass = keys::FTPPass;
+constexpr const char* kKeyDir = keys::FtpDir;  // the dialog's spelling
 
 // Deep enough for any real site; a deeper tree is a link loop.
 constexpr int kMaxDepth = 64;
@@ -33,24 +34,26 @@ void WriteIfChanged(const char* key, const std::string& text) {
 
 }  // namespace
 
-std::vector<std::string> UploadFileList(const TUploadJob& job) {
-  fs::path output(job.OutputFile);
+std::vector<std::string> UploadFileList(const TSWFParam& param) {
+  fs::path output(param.OutputFile);
   fs::path folder = output.parent_path();
   std::string base = output.stem().string();
   auto sibling = [&](const char* extension) { return (folder / (base + extension)).string(); };
+  bool externalFlv = param.Template.Kind == 2 && param.ExportSetting &&
+                     param.ExportSetting->EmbedType == etSeperaterFLV;
   std::vector<std::string> files;
-  switch (job.OutputKind) {
-    case 0:  // FLV
-      files.push_back(job.OutputFile);
+  switch (param.OutputKind) {
+    case kOutputFlv:
+      files.push_back(param.OutputFile);
       break;
-    case 1:  // SWF
-      files.push_back(job.OutputFile);
-      if (job.PublishHtml) files.push_back(sibling(".html"));
-      if (job.ExternalFlv) files.push_back(sibling(".flv"));
+    case kOutputSwf:
+      files.push_back(param.OutputFile);
+      if (param.PublishHtml) files.push_back(sibling(".html"));
+      if (externalFlv) files.push_back(sibling(".flv"));
       break;
-    case 3:  // EXE
+    case kOutputProjector:
       files.push_back(sibling(".exe"));
-      if (job.ExternalFlv) files.push_back(sibling(".flv"));
+      if (externalFlv) files.push_back(sibling(".flv"));
       break;
     default:  // a screen saver is not uploaded
       break;
@@ -86,8 +89,10 @@ void StoreFtpSettings(const TFtpSettings& s) {
   WriteIfChanged(kKeyDir, s.Dir);
 }
 
-TFtpUpload::TFtpUpload(const std::string& localFolder, TUploadJob job)
-    : localDir_(localFolder), job_(std::move(job)), client_(std::make_unique<TFtpClient>()) {
+TFtpUpload::TFtpUpload(const std::string& localFolder, const TSWFParam& param)
+    : localDir_(localFolder),
+      files_(UploadFileList(param)),
+      client_(std::make_unique<TFtpClient>()) {
   while (localDir_.size() > 1 && (localDir_.back() == '/' || localDir_.back() == '\\'))
     localDir_.pop_back();
 }
@@ -186,7 +191,7 @@ bool TFtpUpload::ConnectClient() {
 }
 
 TFtpUploadResult TFtpUpload::Upload() {
-  std::vector<std::string> files = Files();
+  const std::vector<std::string>& files = files_;
   StoreFtpSettings(Settings);
   SetProgress(0, files.empty() ? 1 : static_cast<int>(files.size()));
   Begin();

@@ -17,22 +17,17 @@
 #include <string>
 #include <vector>
 
+#include "convert/JobRecord.h"
 #include "platform/FtpClient.h"
 
 namespace reelcast {
 
-// What the upload needs to know of the finished job.
-struct TUploadJob {
-  std::string OutputFile;   // the published file, full path
-  int OutputKind = 0;       // 0 FLV, 1 SWF, 2 screen saver, 3 EXE
-  bool PublishHtml = false;  // an HTML page was written beside an SWF
-  // The movie is a player template (template kind 2) that plays an external
-  // FLV (EmbedType etSeperaterFLV): the FLV goes up with it.
-  bool ExternalFlv = false;
-};
-
-// The local files to upload for a job, in upload order.
-std::vector<std::string> UploadFileList(const TUploadJob& job);
+// The local files to upload for a job, in upload order: by OutputKind, the
+// output file (FLV, SWF) or its ".exe" (projector); the ".html" page beside
+// an SWF when PublishHtml is on; the ".flv" beside an SWF or EXE when a
+// player template (Template.Kind 2) plays it as an external file
+// (EmbedType etSeperaterFLV). Nothing for a screen saver.
+std::vector<std::string> UploadFileList(const TSWFParam& param);
 
 // The connection details as the user typed them (the port as text).
 struct TFtpSettings {
@@ -89,8 +84,8 @@ struct TFtpUploadEvents {
 class TFtpUpload {
  public:
   // localFolder: the folder of the job's output file; a trailing separator
-  // is dropped.
-  TFtpUpload(const std::string& localFolder, TUploadJob job);
+  // is dropped. The files to send are taken from param now.
+  TFtpUpload(const std::string& localFolder, const TSWFParam& param);
   ~TFtpUpload();
 
   TFtpSettings Settings;
@@ -101,7 +96,7 @@ class TFtpUpload {
   void LoadSettings();
 
   const std::string& LocalDir() const { return localDir_; }
-  std::vector<std::string> Files() const { return UploadFileList(job_); }
+  const std::vector<std::string>& Files() const { return files_; }
 
   // Connects, enters or creates (one level) the remote folder and sends
   // every file of Files(), replacing files of the same names. A file is
@@ -142,7 +137,7 @@ class TFtpUpload {
   std::string Scrub(const std::string& text) const;
 
   std::string localDir_;
-  TUploadJob job_;
+  std::vector<std::string> files_;
   std::unique_ptr<TFtpClient> client_;
   std::atomic<TFtpUploadState> state_{TFtpUploadState::Idle};
   std::atomic<bool> cancelRequested_{false};

@@ -46,12 +46,35 @@ struct Recorder {
   }
 };
 
+// What the upload reads of a job record.
+struct TJob {
+  std::string OutputFile;
+  int32_t Kind = kOutputSwf;
+  bool Html = false;
+  bool ExternalFlv = false;  // a player template playing the FLV beside it
+};
+
+TSWFParam Param(const TJob& job) {
+  static TExportSetting linked = [] {
+    TExportSetting s;
+    s.EmbedType = etSeperaterFLV;
+    return s;
+  }();
+  TSWFParam param;
+  param.OutputFile = job.OutputFile;
+  param.OutputKind = job.Kind;
+  param.PublishHtml = job.Html;
+  param.Template.Kind = job.ExternalFlv ? 2 : 1;
+  param.ExportSetting = &linked;
+  return param;
+}
+
 class FtpUploadTest : public testing::Test {
  protected:
   // A model for `job` in the local folder, pointed at `server`.
-  std::unique_ptr<TFtpUpload> Model(const FtpTestServer& server, TUploadJob job,
+  std::unique_ptr<TFtpUpload> Model(const FtpTestServer& server, const TJob& job,
                                     const std::string& dir) {
-    auto u = std::make_unique<TFtpUpload>(local_.Path().string() + "/", std::move(job));
+    auto u = std::make_unique<TFtpUpload>(local_.Path().string() + "/", Param(job));
     u->Settings = {"127.0.0.1", std::to_string(server.Port()), FtpTestServer::User,
                    FtpTestServer::Password, dir, false};
     u->Timeouts = {3, 3, 3};
@@ -71,7 +94,7 @@ class FtpUploadTest : public testing::Test {
 TEST_F(FtpUploadTest, UploadsTheFilesOfEachOutputKindIntoANewFolder) {
   struct Case {
     const char* Name;
-    TUploadJob Job;  // OutputFile relative to the local folder
+    TJob Job;  // OutputFile relative to the local folder
     Files Expected;  // on the server, below the remote folder
   };
   const std::string odd = "Mon film \xc3\xa9t\xc3\xa9 2026";  // blanks and non-ASCII
@@ -85,9 +108,9 @@ TEST_F(FtpUploadTest, UploadsTheFilesOfEachOutputKindIntoANewFolder) {
     SCOPED_TRACE(c.Name);
     FtpTestServer server;
     recorder_ = {};
-    TUploadJob job = c.Job;
+    TJob job = c.Job;
     job.OutputFile = Local(job.OutputFile);
-    Files files = UploadFileList(job);
+    Files files = UploadFileList(Param(job));
     for (const auto& f : files) WriteFile(f, "bytes of " + fs::path(f).filename().string());
     Write("unrelated.txt", "stays home");
 
@@ -173,7 +196,7 @@ TEST_F(FtpUploadTest, FailuresEndTheOperationWithTheirMessage) {
     port = gone.Port();
     recorder_ = {};
   }
-  TFtpUpload u(local_.Path().string(), {swf, 1, false, false});
+  TFtpUpload u(local_.Path().string(), Param({swf}));
   recorder_.Bind(u);
   u.Settings = {"127.0.0.1", std::to_string(port), "u", "p", "/", false};
   u.Timeouts = {3, 3, 3};

@@ -17,22 +17,40 @@ using test::TempDir;
 TEST(FtpUploadFiles, FollowTheOutputKind) {
   struct Case {
     const char* Name;
-    TUploadJob Job;
+    const char* OutputFile;
+    int32_t Kind;
+    bool Html;
+    int32_t TemplateKind;
+    TEmbedType Embed;
     std::vector<std::string> Expected;
   };
   const Case cases[] = {
-      {"FLV", {"/out/clip.flv", 0, true, true}, {"/out/clip.flv"}},
-      {"SWF alone", {"/out/My Movie.swf", 1, false, false}, {"/out/My Movie.swf"}},
-      {"SWF with its page", {"/out/m.swf", 1, true, false}, {"/out/m.swf", "/out/m.html"}},
-      {"SWF of a player template with page and FLV",
-       {"/out/m.v2.swf", 1, true, true},
-       {"/out/m.v2.swf", "/out/m.v2.html", "/out/m.v2.flv"}},
-      {"screen saver", {"/out/m.scr", 2, true, true}, {}},
+      {"FLV", "/out/clip.flv", kOutputFlv, true, 2, etSeperaterFLV, {"/out/clip.flv"}},
+      {"SWF alone", "/out/My Movie.swf", kOutputSwf, false, 2, etSeperaterFLV,
+       {"/out/My Movie.swf", "/out/My Movie.flv"}},
+      {"SWF with its page", "/out/m.swf", kOutputSwf, true, 1, etSeperaterFLV,
+       {"/out/m.swf", "/out/m.html"}},
+      {"SWF of a player template with page and FLV", "/out/m.v2.swf", kOutputSwf, true, 2,
+       etSeperaterFLV, {"/out/m.v2.swf", "/out/m.v2.html", "/out/m.v2.flv"}},
+      {"player template with the video inside", "/out/m.swf", kOutputSwf, false, 2, etEmbedFLV,
+       {"/out/m.swf"}},
+      {"screen saver", "/tmp/saver.swf", kOutputScreenSaver, true, 2, etSeperaterFLV, {}},
       // An EXE goes up as ".exe", never the ".swf" it was built from.
-      {"EXE", {"/out/m.swf", 3, true, false}, {"/out/m.exe"}},
-      {"EXE with an external FLV", {"/out/m.swf", 3, false, true}, {"/out/m.exe", "/out/m.flv"}},
+      {"EXE", "/out/m.swf", kOutputProjector, true, 0, etSeperaterFLV, {"/out/m.exe"}},
+      {"EXE with an external FLV", "/out/m.swf", kOutputProjector, false, 2, etSeperaterFLV,
+       {"/out/m.exe", "/out/m.flv"}},
   };
-  for (const auto& c : cases) EXPECT_EQ(UploadFileList(c.Job), c.Expected) << c.Name;
+  for (const auto& c : cases) {
+    TExportSetting exportSetting;
+    exportSetting.EmbedType = c.Embed;
+    TSWFParam param;
+    param.OutputFile = c.OutputFile;
+    param.OutputKind = c.Kind;
+    param.PublishHtml = c.Html;
+    param.Template.Kind = c.TemplateKind;
+    param.ExportSetting = &exportSetting;
+    EXPECT_EQ(UploadFileList(param), c.Expected) << c.Name;
+  }
 }
 
 TEST(FtpUploadSettings, PortTextBecomesANumber) {
@@ -87,7 +105,10 @@ TEST_F(FtpUploadSettingsStore, StoresWhatWasTypedAndReadsItBack) {
 }
 
 TEST(FtpUploadModel, AnIdleDialogClosesWithoutAsking) {
-  TFtpUpload upload("/out/", {"/out/m.swf", 1, true, false});
+  TSWFParam param;
+  param.OutputFile = "/out/m.swf";
+  param.OutputKind = kOutputSwf;
+  TFtpUpload upload("/out/", param);
   bool asked = false;
   upload.Events.Ask = [&](const std::string&) { return asked = true; };
   EXPECT_EQ(upload.LocalDir(), "/out");
