@@ -5,9 +5,13 @@
 namespace reelcast {
 
 void RegisterControlTags(TSWFTagRegistry& registry);
+void RegisterActionTags(TSWFTagRegistry& registry);
+void RegisterShapeTags(TSWFTagRegistry& registry);
 
 void RegisterTagFamilies(TSWFTagRegistry& registry) {
   RegisterControlTags(registry);
+  RegisterActionTags(registry);
+  RegisterShapeTags(registry);
 }
 
 }  // namespace reelcast
