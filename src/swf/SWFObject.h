@@ -193,7 +193,7 @@ void RegisterTagFamilies(TSWFTagRegistry& registry);
 std::unique_ptr<TSWFObject> CreateTagObject(uint16_t code);
 // "TSWFByteCodeTag" for codes without a class.
 std::string TagClassName(uint16_t code);
-// The tag's name without the class prefix ("DefineShape"), or "Unknown".
+// The format's name of a tag code ("DefineShape"), or "Unknown".
 std::string TagName(uint16_t code);
 
 // Writes a tag header: long (word with length 63, then the 32-bit length) when

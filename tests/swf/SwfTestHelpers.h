@@ -58,3 +58,24 @@ inline void Fill(TMemoryStream& stream, const std::string& bytes) {
 }
 
 }  // namespace reelcast::test
+
+#include "support/TestEnv.h"
+
+namespace reelcast::test {
+
+// Writes a short movie with ffmpeg's swf muxer (video in videoCodec, "flv"
+// or "mjpeg", and an MP3 sound stream); returns its path, or an empty path
+// when ffmpeg is missing or fails.
+inline fs::path MakeFfmpegSwf(const TempDir& dir, const std::string& videoCodec,
+                              const std::string& name = "ffmpeg.swf") {
+  fs::path out = dir / name;
+  auto result = RunProcess({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+                            "testsrc=size=160x120:rate=10", "-f", "lavfi", "-i",
+                            "sine=frequency=440:sample_rate=22050", "-t", "2", "-c:v", videoCodec,
+                            "-c:a", "libmp3lame", "-ar", "22050", "-f", "swf", out.string()},
+                           120);
+  if (result.ExitCode != 0 || !fs::exists(out)) return {};
+  return out;
+}
+
+}  // namespace reelcast::test

@@ -1,0 +1,103 @@
+// reelcast-cli swf dump and swf rewrite, run as a user runs them.
+#include <gtest/gtest.h>
+
+#include "support/TestEnv.h"
+#include "swf/SwfTestHelpers.h"
+
+namespace reelcast {
+namespace {
+
+test::ProcessResult Cli(const std::vector<std::string>& args) {
+  std::vector<std::string> argv{(test::BinDir() / "reelcast-cli").string(), "swf"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return test::RunProcess(argv, 120);
+}
+
+class SwfCommand : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!test::HaveProgram("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
+    movie_ = test::MakeFfmpegSwf(dir_, "flv").string();
+    ASSERT_FALSE(movie_.empty());
+  }
+  std::string Path(const char* name) { return (dir_ / name).string(); }
+  test::TempDir dir_;
+  std::string movie_;
+};
+
+TEST_F(SwfCommand, DumpListsHeaderAndTags) {
+  auto r = Cli({"dump", movie_});
+  ASSERT_EQ(r.ExitCode, 0) << r.Output;
+  EXPECT_NE(r.Output.find("FWS version"), std::string::npos) << r.Output;
+  EXPECT_NE(r.Output.find("160 x 120 pixels; rate 10.00 fps; 20 frames"), std::string::npos);
+  EXPECT_NE(r.Output.find("code 45 SoundStreamHead2"), std::string::npos);
+  EXPECT_NE(r.Output.find("long header"), std::string::npos);
+  EXPECT_NE(r.Output.find("End (TSWFEnd) frame 21"), std::string::npos);
+  EXPECT_EQ(r.Output.find("problem:"), std::string::npos);
+
+  auto j = Cli({"dump", movie_, "--json", "--actions"});
+  ASSERT_EQ(j.ExitCode, 0) << j.Output;
+  EXPECT_EQ(j.Output.rfind("{\"file\":", 0), 0u);
+  EXPECT_NE(j.Output.find("\"frameCount\":20"), std::string::npos);
+  EXPECT_NE(j.Output.find("\"name\":\"VideoFrame\""), std::string::npos);
+}
+
+TEST_F(SwfCommand, DumpOfDamagedFilesSaysWhatIsWrong) {
+  std::string bytes = test::ReadFile(movie_);
+  test::WriteFile(Path("cut.swf"), bytes.substr(0, bytes.size() / 2));
+  auto cut = Cli({"dump", Path("cut.swf")});
+  EXPECT_EQ(cut.ExitCode, 0) << cut.Output;
+  EXPECT_NE(cut.Output.find("problem: "), std::string::npos) << cut.Output;
+  EXPECT_NE(cut.Output.find("runs past the end"), std::string::npos) << cut.Output;
+
+  test::WriteFile(Path("text.swf"), "hello, this is not a movie");
+  auto text = Cli({"dump", Path("text.swf")});
+  EXPECT_EQ(text.ExitCode, 1);
+  EXPECT_NE(text.Output.find("not a readable SWF file"), std::string::npos) << text.Output;
+
+  auto missing = Cli({"dump", Path("missing.swf")});
+  EXPECT_EQ(missing.ExitCode, 1);
+  EXPECT_NE(missing.Output.find("missing.swf"), std::string::npos) << missing.Output;
+}
+
+TEST_F(SwfCommand, RewriteCopiesAndRenumbers) {
+  auto r = Cli({"rewrite", movie_, Path("copy.swf")});
+  ASSERT_EQ(r.ExitCode, 0) << r.Output;
+  EXPECT_TRUE(test::ReadFile(Path("copy.swf")) == test::ReadFile(movie_));
+
+  auto c = Cli({"rewrite", movie_, Path("packed.swf"), "--compress", "--renumber", "10"});
+  ASSERT_EQ(c.ExitCode, 0) << c.Output;
+  EXPECT_NE(c.Output.find("compressed"), std::string::npos);
+  EXPECT_NE(c.Output.find("next free character id: "), std::string::npos);
+  EXPECT_EQ(test::ReadFile(Path("packed.swf")).substr(0, 3), "CWS");
+
+  auto bad = Cli({"rewrite", Path("text.swf"), Path("out.swf")});
+  EXPECT_EQ(bad.ExitCode, 1);
+}
+
+TEST(SwfCommandUsage, WrongArgumentsExplainThemselves) {
+  struct {
+    std::vector<std::string> args;
+    const char* message;
+  } rows[] = {
+      {{}, "a subcommand is needed"},
+      {{"frobnicate"}, "unknown subcommand"},
+      {{"dump"}, "dump needs a file"},
+      {{"dump", "a.swf", "--fast"}, "unknown option --fast"},
+      {{"rewrite", "a.swf"}, "rewrite needs IN and OUT"},
+      {{"rewrite", "a.swf", "b.swf", "--renumber"}, "--renumber needs the first id"},
+      {{"rewrite", "a.swf", "b.swf", "--renumber", "0"}, "from 1 to 65535"},
+      {{"rewrite", "a.swf", "b.swf", "--renumber", "12x"}, "from 1 to 65535"},
+  };
+  for (const auto& row : rows) {
+    auto r = Cli(row.args);
+    EXPECT_EQ(r.ExitCode, 2) << r.Output;
+    EXPECT_NE(r.Output.find(row.message), std::string::npos) << r.Output;
+    EXPECT_NE(r.Output.find("Usage: reelcast-cli swf"), std::string::npos);
+  }
+  auto help = Cli({"--help"});
+  EXPECT_EQ(help.ExitCode, 0);
+}
+
+}  // namespace
+}  // namespace reelcast
