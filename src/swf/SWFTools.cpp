@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "swf/DoAction.h"
 #include "swf/SWFStream.h"
 
 namespace reelcast {
@@ -23,6 +24,12 @@ TSWFDumpTag DumpTag(TSWFTagInfo& info, size_t index, const TSWFDumpOptions& opti
   }
   tag.ClassName = info.TagObject ? info.TagObject->ClassName() : TagClassName(tag.Code);
   tag.Name = TagName(tag.Code);
+  if (options.Actions) {
+    if (auto* doAction = dynamic_cast<TSWFDoAction*>(info.TagObject)) {
+      const TSWFActionList& actions = doAction->Actions();
+      for (size_t i = 0; i < actions.Count(); ++i) tag.Actions.push_back(actions[i]->Describe());
+    }
+  }
   for (size_t i = 0; i < info.SubTags.size(); ++i)
     tag.SubTags.push_back(DumpTag(*info.SubTags[i], i, options));
   return tag;

@@ -75,6 +75,35 @@ TEST_F(SwfCommand, RewriteCopiesAndRenumbers) {
   EXPECT_EQ(bad.ExitCode, 1);
 }
 
+TEST(SwfCommandActions, DumpListsActionsOnlyWhenAsked) {
+  // DoAction: Push "a", 1; Jump +1; Stop; Play; end. DoInitAction of sprite 3:
+  // Stop; end. Then ShowFrame and End.
+  std::string body = test::Bytes(
+      "13 03 96 08 00 00 61 00 07 01 00 00 00 99 02 00 01 00 07 06 00"
+      "C4 0E 03 00 07 00 40 00 00 00");
+  std::string rest = test::Bytes("78 00 05 5F 00 00 0F A0 00 00 0C 01 00") + body;
+  uint32_t length = static_cast<uint32_t>(8 + rest.size());
+  std::string file = std::string("FWS\x06", 4) + std::string(1, static_cast<char>(length)) +
+                     std::string(3, '\0') + rest;
+  test::TempDir dir;
+  std::string name = (dir / "actions.swf").string();
+  test::WriteFile(name, file);
+
+  auto plain = Cli({"dump", name});
+  ASSERT_EQ(plain.ExitCode, 0) << plain.Output;
+  EXPECT_EQ(plain.Output.find("Push"), std::string::npos) << plain.Output;
+  auto listed = Cli({"dump", name, "--actions"});
+  ASSERT_EQ(listed.ExitCode, 0) << listed.Output;
+  for (const char* line : {"DoAction (TSWFDoAction)", "    Push \"a\", 1", "    Jump 1 -> \"label 1\"",
+                           "    Stop", "    Play", "DoInitAction (TSWFDoInitAction)"})
+    EXPECT_NE(listed.Output.find(line), std::string::npos) << line << "\n" << listed.Output;
+
+  // Parsed into actions and written again, the movie is the same.
+  auto r = Cli({"rewrite", name, (dir / "again.swf").string(), "--actions"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Output;
+  EXPECT_TRUE(test::ReadFile(dir / "again.swf") == file);
+}
+
 TEST(SwfCommandUsage, WrongArgumentsExplainThemselves) {
   struct {
     std::vector<std::string> args;
