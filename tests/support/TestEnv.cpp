@@ -39,7 +39,8 @@ fs::path BinaryDir() { return fs::path(REELCAST_TEST_BINARY_DIR); }
 fs::path DataDir() { return FromEnv("REELCAST_DATA_DIR", REELCAST_TEST_DATA_DIR); }
 fs::path BinDir() { return BinaryDir() / "bin"; }
 
-ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSeconds) {
+ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSeconds,
+                         const ProcessWatcher& watcher) {
   ProcessResult result;
   if (argv.empty()) return result;
   int fds[2];
@@ -81,6 +82,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSecond
     ssize_t n = read(fds[0], buffer, sizeof buffer);
     if (n <= 0) break;
     result.Output.append(buffer, static_cast<size_t>(n));
+    if (watcher) watcher(static_cast<int>(pid), result.Output);
   }
   close(fds[0]);
   int status = 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,9 +36,14 @@ struct ProcessResult {
   std::string Output;  // standard output and standard error, interleaved
 };
 
+// Called with the program's process id and all it has printed so far, each
+// time it prints more (to send it a signal at the right moment, say).
+using ProcessWatcher = std::function<void(int pid, const std::string& outputSoFar)>;
+
 // Runs argv[0] (looked up on PATH) with the given arguments, no shell, and
 // collects what it prints. timeoutSeconds bounds a hung program.
-ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSeconds = 600);
+ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSeconds = 600,
+                         const ProcessWatcher& watcher = {});
 
 // True when an outside program is on PATH.
 bool HaveProgram(const std::string& name);
