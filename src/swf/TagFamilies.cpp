@@ -7,11 +7,15 @@ namespace reelcast {
 void RegisterControlTags(TSWFTagRegistry& registry);
 void RegisterActionTags(TSWFTagRegistry& registry);
 void RegisterShapeTags(TSWFTagRegistry& registry);
+void RegisterBitmapTags(TSWFTagRegistry& registry);
+void RegisterSoundVideoTags(TSWFTagRegistry& registry);
 
 void RegisterTagFamilies(TSWFTagRegistry& registry) {
   RegisterControlTags(registry);
   RegisterActionTags(registry);
   RegisterShapeTags(registry);
+  RegisterBitmapTags(registry);
+  RegisterSoundVideoTags(registry);
 }
 
 }  // namespace reelcast
