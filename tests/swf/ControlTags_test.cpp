@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+#include "swf/Bitmaps.h"
 #include "swf/ControlTags.h"
 #include "swf/MD5Crypt.h"
 #include "swf/SWFObject.h"
@@ -204,7 +205,19 @@ INSTANTIATE_TEST_SUITE_P(
                  EXPECT_EQ(r.ErrorText, "Uniknow tag");
                  EXPECT_EQ(r.TagID, kRawTagCode);
                }},
-        TagRow{"lossless_always_long", Raw(20, 20), kLossless20.c_str(), 1, nullptr}),
+        // Code 20 reads as a DefineBitsLossless: id, format, width and
+        // height, then 13 data bytes, all 0x5A.
+        TagRow{"lossless_always_long",
+               [] {
+                 auto t = std::make_unique<TSWFDefineBitsLossless>();
+                 t->CharacterId = 0x5A5A;
+                 t->BitmapFormat = 0x5A;
+                 t->BitmapWidth = t->BitmapHeight = 0x5A5A;
+                 std::string data(13, '\x5A');
+                 t->SetData(data.data(), 13);
+                 return std::unique_ptr<TSWFObject>(std::move(t));
+               },
+               kLossless20.c_str(), 2, nullptr}),
     [](const testing::TestParamInfo<TagRow>& info) { return std::string(info.param.name); });
 
 TEST(TagModel, RawTagKeepsItsCodeOverRepeatedWrites) {
