@@ -89,7 +89,7 @@ class TSWFTagInfo {
  public:
   TSWFTagInfo(uint16_t tagCode, bool createObject);
   // Length + 2, + 4 with a long header.
-  uint32_t GetFullSize() const { return Length + 2 + (IsLongHeader ? 4 : 0); }
+  uint64_t GetFullSize() const { return uint64_t{Length} + 2 + (IsLongHeader ? 4 : 0); }
   // Sets the object (owned or not), freeing an owned previous one.
   void SetObject(std::unique_ptr<TSWFObject> object);
   void SetObjectReference(TSWFObject* object);
