@@ -1,12 +1,8 @@
 // The settings store, the product data files and the log.
 //
-// Settings file format (UTF-8, one value per line, '#' starts a comment):
-//   int System.nWidth=320
-//   float System.Frame=23.976
-//   text System.OutputPath=/home/me/Videos/
-// Text values escape '\' as "\\", line feed as "\n", carriage return as
-// "\r" and tab as "\t". A line that does not parse is skipped; the damaged
-// file is kept aside and rewritten with what could be read.
+// The settings files are in the format of SettingsFile.h. A line that does
+// not parse is skipped; the damaged file is kept aside and rewritten with
+// what could be read.
 #include "app/Config.h"
 
 #include <fcntl.h>
@@ -28,6 +24,7 @@
 #include <thread>
 
 #include "app/Paths.h"
+#include "app/SettingsFile.h"
 #include "app/TextConvert.h"
 
 namespace reelcast {
@@ -35,126 +32,7 @@ namespace reelcast {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct TNoCaseLess {
-  using is_transparent = void;
-  bool operator()(std::string_view a, std::string_view b) const {
-    return CompareNoCase(a, b) < 0;
-  }
-};
-
-enum class TValueKind { Int, Float, Text };
-
-struct TValue {
-  TValueKind Kind = TValueKind::Text;
-  std::string Key;  // spelling as last written
-  int32_t Int = 0;
-  double Float = 0;
-  std::string Text;    // UTF-8
-  std::u16string Wide; // the value as UTF-16 text, handed out by pointer
-};
-
-using TValueMap = std::map<std::string, TValue, TNoCaseLess>;
-
-std::string FormatDouble(double value) {
-  char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
-
-void FillWide(TValue& v) {
-  switch (v.Kind) {
-    case TValueKind::Int: v.Wide = Utf8ToUtf16(std::to_string(v.Int)); break;
-    case TValueKind::Float: v.Wide = Utf8ToUtf16(FormatDouble(v.Float)); break;
-    case TValueKind::Text: v.Wide = Utf8ToUtf16(v.Text); break;
-  }
-}
-
-bool ValidKey(std::string_view key) {
-  if (key.empty()) return false;
-  for (char c : key)
-    if (c <= ' ' || c > '~' || c == '=') return false;
-  return true;
-}
-
-std::string Escape(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default: out.push_back(c);
-    }
-  }
-  return out;
-}
-
-bool Unescape(std::string_view text, std::string& out) {
-  out.clear();
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '\0') return false;
-    if (c != '\\') {
-      out.push_back(c);
-      continue;
-    }
-    if (++i == text.size()) return false;
-    switch (text[i]) {
-      case '\\': out.push_back('\\'); break;
-      case 'n': out.push_back('\n'); break;
-      case 'r': out.push_back('\r'); break;
-      case 't': out.push_back('\t'); break;
-      default: return false;
-    }
-  }
-  return true;
-}
-
-// Parses one line; false when it is damaged. Blank and comment lines give
-// true with no value.
-bool ParseLine(std::string_view line, TValueMap& into) {
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  size_t first = line.find_first_not_of(" \t");
-  if (first == std::string_view::npos || line[first] == '#') return true;
-  if (!IsValidUtf8(line)) return false;
-  size_t space = line.find(' ');
-  size_t equals = line.find('=');
-  if (space == std::string_view::npos || equals == std::string_view::npos || equals < space)
-    return false;
-  std::string_view type = line.substr(0, space);
-  std::string_view key = line.substr(space + 1, equals - space - 1);
-  std::string_view raw = line.substr(equals + 1);
-  if (!ValidKey(key)) return false;
-  TValue v;
-  v.Key = std::string(key);
-  if (type == "int") {
-    int64_t n = 0;
-    auto r = std::from_chars(raw.data(), raw.data() + raw.size(), n);
-    if (raw.empty() || r.ec != std::errc() || r.ptr != raw.data() + raw.size() ||
-        n < INT32_MIN || n > INT32_MAX)
-      return false;
-    v.Kind = TValueKind::Int;
-    v.Int = static_cast<int32_t>(n);
-  } else if (type == "float") {
-    double d = 0;
-    auto r = std::from_chars(raw.data(), raw.data() + raw.size(), d);
-    if (raw.empty() || r.ec != std::errc() || r.ptr != raw.data() + raw.size() ||
-        !std::isfinite(d))
-      return false;
-    v.Kind = TValueKind::Float;
-    v.Float = d;
-  } else if (type == "text") {
-    if (!Unescape(raw, v.Text)) return false;
-    v.Kind = TValueKind::Text;
-  } else {
-    return false;
-  }
-  FillWide(v);
-  into.insert_or_assign(v.Key, std::move(v));
-  return true;
-}
+using namespace settingsfile;
 
 struct TParseResult {
   bool Exists = false;
@@ -166,22 +44,10 @@ TParseResult ParseFile(const std::string& path, TValueMap& into) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return result;
   result.Exists = true;
-  std::string line;
-  while (std::getline(in, line))
-    if (!ParseLine(line, into)) ++result.Damaged;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  result.Damaged = ParseText(bytes.str(), into);
   return result;
-}
-
-std::string Serialise(const TValueMap& values) {
-  std::string out = "# Reelcast settings: one value per line, written by the program\n";
-  for (const auto& [name, v] : values) {
-    switch (v.Kind) {
-      case TValueKind::Int: out += "int " + v.Key + "=" + std::to_string(v.Int) + "\n"; break;
-      case TValueKind::Float: out += "float " + v.Key + "=" + FormatDouble(v.Float) + "\n"; break;
-      case TValueKind::Text: out += "text " + v.Key + "=" + Escape(v.Text) + "\n"; break;
-    }
-  }
-  return out;
 }
 
 // Writes bytes to path through a temporary file and a rename, mode 0600.
