@@ -28,6 +28,14 @@ std::string WithSlash(std::string path) {
   return path;
 }
 
+// Folders from the environment may be relative; the program may change its
+// current folder later, so they are made absolute once read.
+std::string AbsoluteFolder(const char* path) {
+  std::error_code ec;
+  fs::path absolute = fs::absolute(path, ec);
+  return WithSlash(ec ? std::string(path) : absolute.lexically_normal().string());
+}
+
 bool IsFile(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -49,7 +57,7 @@ std::string ExecutableFolder() {
 // bin/../share/reelcast/ and bin/ that holds "Sys.Dat"; else bin/../data/ so
 // that a missing "Sys.Dat" only leaves the product names empty.
 std::string LocateAppFolder() {
-  if (const char* env = std::getenv("REELCAST_DATA_DIR"); env && *env) return WithSlash(env);
+  if (const char* env = std::getenv("REELCAST_DATA_DIR"); env && *env) return AbsoluteFolder(env);
   std::string bin = ExecutableFolder();
   const std::vector<std::string> candidates = {bin + "../data/", bin + "../share/reelcast/", bin};
   for (const auto& c : candidates) {
@@ -84,7 +92,7 @@ void EnsureWritableFolder(const std::string& path, const char* what) {
 }  // namespace
 
 std::string UserFolder() {
-  if (const char* env = std::getenv("REELCAST_HOME"); env && *env) return WithSlash(env);
+  if (const char* env = std::getenv("REELCAST_HOME"); env && *env) return AbsoluteFolder(env);
   std::string app = CurrentAppFolder();
   if (IsDir(app) && access(app.c_str(), W_OK | X_OK) == 0) return app;
   if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg && xdg[0] == '/')

@@ -1,6 +1,7 @@
 #include "app/SettingsKeys.h"
 
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 
 #include "app/Config.h"
@@ -144,6 +145,40 @@ int32_t ReadConfigInt(std::string_view key, int32_t defaultValue) {
   int32_t value = defaultValue;
   NVGetConfigInt(key, &value);
   return value;
+}
+
+namespace {
+
+std::string FolderSetting(const char* key) {
+  std::string folder = Utf16ToUtf8(ReadConfigText(key));
+  if (folder.empty()) folder = SettingDefault(*FindSettingKey(key));
+  if (folder.back() != '/') folder.push_back('/');
+  return folder;
+}
+
+bool MakeFolder(const std::string& folder) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  return std::filesystem::is_directory(folder, ec);
+}
+
+}  // namespace
+
+std::string LoadSnapshotFolder() {
+  std::string folder = FolderSetting(keys::SnapshotPath);
+  if (!MakeFolder(folder)) {
+    NVLog("Snapshot folder '" + folder + "' cannot be created; using the default");
+    folder = SettingDefault(*FindSettingKey(keys::SnapshotPath));
+    MakeFolder(folder);
+  }
+  NVSetConfigStr(keys::SnapshotPath, Utf8ToUtf16(folder));
+  return folder;
+}
+
+std::string LoadOutputFolder() {
+  std::string folder = FolderSetting(keys::OutputPath);
+  MakeFolder(folder);
+  return folder;
 }
 
 std::u16string ReadConfigText(std::string_view key) {

@@ -99,6 +99,15 @@ bool ReadConfigBool(std::string_view key, bool defaultValue);
 void WriteConfigBool(std::string_view key, bool value);
 int32_t ReadConfigInt(std::string_view key, int32_t defaultValue);
 
+// The snapshot folder as the page shows it: the stored "System.SnapshotPath"
+// (default UserFolder() + "Snapshot/"), created when missing; the default
+// when it cannot be created. The folder shown is written back to the store.
+std::string LoadSnapshotFolder();
+// "System.OutputPath" (default UserFolder() + "Output/"), created when
+// missing. The folder is returned even when it cannot be created; the
+// writer of the output reports that.
+std::string LoadOutputFolder();
+
 // Reads a text key through NVGetConfigStrEx into a zero-filled 1,024-byte
 // buffer and returns at most 512 characters; empty when missing.
 std::u16string ReadConfigText(std::string_view key);

@@ -141,6 +141,26 @@ TEST_F(SettingsTest, TitleTextsAndDefaults) {
   EXPECT_EQ(NVGetConfigStrPtr("System.TitleFontColor"), nullptr);
 }
 
+TEST_F(SettingsTest, SnapshotAndOutputFoldersAreCreatedOrFallBack) {
+  std::string home = UserFolder();
+  EXPECT_EQ(LoadSnapshotFolder(), home + "Snapshot/");
+  EXPECT_TRUE(test::fs::is_directory(home + "Snapshot/"));
+  EXPECT_EQ(std::u16string(NVGetConfigStrPtr(keys::SnapshotPath)), Utf8ToUtf16(home + "Snapshot/"));
+
+  NVSetConfigStr(keys::SnapshotPath, Utf8ToUtf16(home + "shots/deep"));
+  EXPECT_EQ(LoadSnapshotFolder(), home + "shots/deep/");
+  EXPECT_TRUE(test::fs::is_directory(home + "shots/deep"));
+
+  // A folder that cannot be made gives the default, and the default is stored.
+  WriteFile(home_ / "plain", "");
+  NVSetConfigStr(keys::SnapshotPath, Utf8ToUtf16(home + "plain/shots/"));
+  EXPECT_EQ(LoadSnapshotFolder(), home + "Snapshot/");
+  EXPECT_EQ(std::u16string(NVGetConfigStrPtr(keys::SnapshotPath)), Utf8ToUtf16(home + "Snapshot/"));
+
+  EXPECT_EQ(LoadOutputFolder(), home + "Output/");
+  EXPECT_TRUE(test::fs::is_directory(home + "Output/"));
+}
+
 TEST_F(SettingsTest, ReadConfigTextStopsAt512Characters) {
   NVSetConfigStr(keys::FTPHost, std::u16string(700, u'h'));
   EXPECT_LE(ReadConfigText(keys::FTPHost).size(), 512u);
