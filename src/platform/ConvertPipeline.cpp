@@ -1,0 +1,706 @@
+#include "platform/ConvertPipeline.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
+#include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+
+#include "platform/MediaSource.h"
+
+namespace reelcast {
+namespace {
+
+constexpr AVRational kTicks{1, 90000};
+
+std::string AvError(int code) {
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(code, text, sizeof text);
+  return text;
+}
+
+void Check(int rc, const std::string& what) {
+  if (rc < 0) throw EConvert(what + ": " + AvError(rc));
+}
+
+struct FrameDeleter {
+  void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+using TFramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
+TFramePtr NewFrame() {
+  TFramePtr f(av_frame_alloc());
+  if (!f) throw EConvert("out of memory");
+  return f;
+}
+
+struct PacketDeleter {
+  void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+using TPacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
+
+struct CodecDeleter {
+  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+using TCodecPtr = std::unique_ptr<AVCodecContext, CodecDeleter>;
+
+struct GraphDeleter {
+  void operator()(AVFilterGraph* g) const { avfilter_graph_free(&g); }
+};
+using TGraphPtr = std::unique_ptr<AVFilterGraph, GraphDeleter>;
+
+// A filter graph with one or two buffer sources and one sink, built from a
+// description whose labels are [in] (and [sub]) and [out].
+struct TGraph {
+  TGraphPtr Graph;
+  AVFilterContext* In = nullptr;
+  AVFilterContext* Sub = nullptr;
+  AVFilterContext* Out = nullptr;
+
+  void Build(const char* sourceFilter, const std::string& inArgs, const std::string& subArgs,
+             const char* sinkFilter, const std::string& description) {
+    Graph.reset(avfilter_graph_alloc());
+    if (!Graph) throw EConvert("out of memory");
+    Graph->nb_threads = 1;
+    Check(avfilter_graph_create_filter(&In, avfilter_get_by_name(sourceFilter), "in",
+                                       inArgs.c_str(), nullptr, Graph.get()),
+          "cannot create the filter input");
+    if (!subArgs.empty())
+      Check(avfilter_graph_create_filter(&Sub, avfilter_get_by_name("buffer"), "sub",
+                                         subArgs.c_str(), nullptr, Graph.get()),
+            "cannot create the subtitle input");
+    Check(avfilter_graph_create_filter(&Out, avfilter_get_by_name(sinkFilter), "out", nullptr,
+                                       nullptr, Graph.get()),
+          "cannot create the filter output");
+    AVFilterInOut* outputs = avfilter_inout_alloc();
+    outputs->name = av_strdup("in");
+    outputs->filter_ctx = In;
+    if (Sub) {
+      AVFilterInOut* sub = avfilter_inout_alloc();
+      sub->name = av_strdup("sub");
+      sub->filter_ctx = Sub;
+      outputs->next = sub;
+    }
+    AVFilterInOut* inputs = avfilter_inout_alloc();
+    inputs->name = av_strdup("out");
+    inputs->filter_ctx = Out;
+    int rc = avfilter_graph_parse_ptr(Graph.get(), description.c_str(), &inputs, &outputs, nullptr);
+    avfilter_inout_free(&inputs);
+    avfilter_inout_free(&outputs);
+    Check(rc, "cannot build the filters '" + description + "'");
+    Check(avfilter_graph_config(Graph.get(), nullptr), "cannot configure the filters");
+  }
+};
+
+// A subtitle picture with the time it is shown (source seconds).
+struct TShownSubtitle {
+  double From = 0, Until = 0;
+  AVSubtitle Subtitle{};
+};
+
+}  // namespace
+
+struct TConvertPipeline::TImpl {
+  const TEncodeSettings& Settings;
+  const TTickFunction& Tick;
+  double Total = 0;
+
+  AVFormatContext* Output = nullptr;
+  TCodecPtr VideoEnc, AudioEnc;
+  AVStream* VideoStream = nullptr;
+  AVStream* AudioStream = nullptr;
+  AVRational Fps{25, 1};
+  int Width = 320, Height = 240;
+  TPacketPtr Packet{av_packet_alloc()};
+  TFramePtr Black;
+  AVAudioFifo* Fifo = nullptr;
+  int64_t AudioQueued = 0;   // samples placed on the output time line
+  int64_t AudioEncoded = 0;  // samples handed to the encoder
+  int64_t NextSlot = 0;      // index of the next output video frame
+  bool Stopped = false;
+
+  // Per entry.
+  const TConvertEntry* Entry = nullptr;
+  std::unique_ptr<TMediaSource> Source;
+  TCodecPtr VideoDec, AudioDec, SubDec;
+  TGraph VideoGraph, AudioGraph;
+  int GraphW = 0, GraphH = 0, GraphFmt = -1;
+  int AudioRate = 0, AudioFmt = -1, AudioChannels = 0;
+  TFramePtr Held;         // the last filtered picture
+  double HeldTime = 0;
+  TFramePtr Canvas;       // the subtitle layer
+  bool CanvasDirty = true;
+  std::deque<TShownSubtitle> Subtitles;
+  std::vector<std::pair<double, double>> ShownKeys;
+  double SourceFps = 25;
+
+  TImpl(const TEncodeSettings& s, const TTickFunction& t) : Settings(s), Tick(t) {}
+
+  ~TImpl() {
+    ClearEntry();
+    av_audio_fifo_free(Fifo);
+    if (Output) {
+      if (Output->pb) avio_closep(&Output->pb);
+      avformat_free_context(Output);
+    }
+  }
+
+  double SlotTime(int64_t k) const { return static_cast<double>(k) * Fps.den / Fps.num; }
+
+  // ---- output ----
+
+  void OpenOutput(const std::string& path, double firstSourceFps) {
+    Width = Settings.Width > 0 ? Settings.Width : 320;
+    Height = Settings.Height > 0 ? Settings.Height : 240;
+    if (Width < 16 || Height < 16 || Width > 4096 || Height > 4096)
+      throw EConvert("the picture size " + std::to_string(Width) + "x" + std::to_string(Height) +
+                     " cannot be encoded");
+    double fps = Settings.FrameRate > 0 ? Settings.FrameRate : firstSourceFps;
+    if (!(fps > 0) || fps > 120) fps = 25;
+    Fps = av_d2q(fps, 100000);
+
+    Check(avformat_alloc_output_context2(&Output, nullptr, "flv", path.c_str()),
+          "cannot create the FLV writer");
+    const AVCodec* vcodec = avcodec_find_encoder(AV_CODEC_ID_FLV1);
+    if (!vcodec) throw EConvert("no Sorenson H.263 encoder");
+    VideoEnc.reset(avcodec_alloc_context3(vcodec));
+    VideoEnc->width = Width;
+    VideoEnc->height = Height;
+    VideoEnc->pix_fmt = AV_PIX_FMT_YUV420P;
+    VideoEnc->time_base = av_inv_q(Fps);
+    VideoEnc->framerate = Fps;
+    VideoEnc->sample_aspect_ratio = AVRational{1, 1};
+    VideoEnc->bit_rate = std::max(Settings.VideoBitrate, 10000);
+    // Without a rate ceiling the encoder runs a third over the chosen rate.
+    VideoEnc->rc_max_rate = VideoEnc->bit_rate;
+    VideoEnc->rc_buffer_size = static_cast<int>(VideoEnc->bit_rate);
+    if (Output->oformat->flags & AVFMT_GLOBALHEADER) VideoEnc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    Check(avcodec_open2(VideoEnc.get(), vcodec, nullptr), "cannot open the video encoder");
+    VideoStream = avformat_new_stream(Output, nullptr);
+    avcodec_parameters_from_context(VideoStream->codecpar, VideoEnc.get());
+    VideoStream->time_base = VideoEnc->time_base;
+
+    if (Settings.Audio) {
+      const AVCodec* acodec = avcodec_find_encoder_by_name("libmp3lame");
+      if (!acodec) acodec = avcodec_find_encoder(AV_CODEC_ID_MP3);
+      if (!acodec) throw EConvert("no MP3 encoder");
+      AudioEnc.reset(avcodec_alloc_context3(acodec));
+      AudioEnc->sample_rate = Settings.SampleRate > 0 ? Settings.SampleRate : 22050;
+      av_channel_layout_default(&AudioEnc->ch_layout, Settings.Channels == 1 ? 1 : 2);
+      AudioEnc->sample_fmt = AV_SAMPLE_FMT_FLTP;
+      if (acodec->sample_fmts) {
+        AudioEnc->sample_fmt = acodec->sample_fmts[0];
+        for (const AVSampleFormat* f = acodec->sample_fmts; *f != AV_SAMPLE_FMT_NONE; ++f)
+          if (*f == AV_SAMPLE_FMT_FLTP) AudioEnc->sample_fmt = *f;
+      }
+      AudioEnc->bit_rate = Settings.AudioBitrate > 0 ? Settings.AudioBitrate : 64000;
+      AudioEnc->time_base = AVRational{1, AudioEnc->sample_rate};
+      if (Output->oformat->flags & AVFMT_GLOBALHEADER) AudioEnc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+      Check(avcodec_open2(AudioEnc.get(), acodec, nullptr), "cannot open the MP3 encoder");
+      AudioStream = avformat_new_stream(Output, nullptr);
+      avcodec_parameters_from_context(AudioStream->codecpar, AudioEnc.get());
+      AudioStream->time_base = AudioEnc->time_base;
+      Fifo = av_audio_fifo_alloc(AudioEnc->sample_fmt, AudioEnc->ch_layout.nb_channels, 4096);
+    }
+
+    Check(avio_open(&Output->pb, path.c_str(), AVIO_FLAG_WRITE), "cannot create " + path);
+    AVDictionary* options = nullptr;
+    // The finishing phase adds the metadata tag itself.
+    av_dict_set(&options, "flvflags", "no_metadata", 0);
+    int rc = avformat_write_header(Output, &options);
+    av_dict_free(&options);
+    Check(rc, "cannot write the FLV header");
+
+    Black = NewFrame();
+    Black->format = AV_PIX_FMT_YUV420P;
+    Black->width = Width;
+    Black->height = Height;
+    Check(av_frame_get_buffer(Black.get(), 0), "out of memory");
+    for (int y = 0; y < Height; ++y) std::memset(Black->data[0] + y * Black->linesize[0], 16, Width);
+    for (int p = 1; p < 3; ++p)
+      for (int y = 0; y < (Height + 1) / 2; ++y)
+        std::memset(Black->data[p] + y * Black->linesize[p], 128, (Width + 1) / 2);
+  }
+
+  void WritePackets(AVCodecContext* enc, AVStream* stream) {
+    for (;;) {
+      int rc = avcodec_receive_packet(enc, Packet.get());
+      if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return;
+      Check(rc, "encoding failed");
+      av_packet_rescale_ts(Packet.get(), enc->time_base, stream->time_base);
+      Packet->stream_index = stream->index;
+      Check(av_interleaved_write_frame(Output, Packet.get()), "cannot write the FLV file");
+    }
+  }
+
+  // Encodes one output picture at the next slot; false when the run stops.
+  bool EncodeSlot(AVFrame* picture) {
+    picture->pts = NextSlot++;
+    picture->pict_type = AV_PICTURE_TYPE_NONE;
+    Check(avcodec_send_frame(VideoEnc.get(), picture), "video encoding failed");
+    WritePackets(VideoEnc.get(), VideoStream);
+    TConvertTick tick;
+    tick.Frames = NextSlot;
+    tick.Position = SlotTime(NextSlot);
+    tick.Total = Total;
+    if (!Tick(tick)) Stopped = true;
+    return !Stopped;
+  }
+
+  void EncodeAudio(bool flush) {
+    if (!AudioEnc) return;
+    const int frameSize = AudioEnc->frame_size > 0 ? AudioEnc->frame_size : 1152;
+    const int channels = AudioEnc->ch_layout.nb_channels;
+    while (av_audio_fifo_size(Fifo) >= frameSize || (flush && av_audio_fifo_size(Fifo) > 0)) {
+      int n = std::min(frameSize, av_audio_fifo_size(Fifo));
+      TFramePtr frame = NewFrame();
+      bool small = AudioEnc->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME;
+      frame->nb_samples = (n < frameSize && !small) ? frameSize : n;
+      frame->format = AudioEnc->sample_fmt;
+      frame->sample_rate = AudioEnc->sample_rate;
+      av_channel_layout_copy(&frame->ch_layout, &AudioEnc->ch_layout);
+      Check(av_frame_get_buffer(frame.get(), 0), "out of memory");
+      av_samples_set_silence(frame->data, 0, frame->nb_samples, channels, AudioEnc->sample_fmt);
+      av_audio_fifo_read(Fifo, reinterpret_cast<void**>(frame->data), n);
+      frame->pts = AudioEncoded;
+      AudioEncoded += frame->nb_samples;
+      Check(avcodec_send_frame(AudioEnc.get(), frame.get()), "audio encoding failed");
+      WritePackets(AudioEnc.get(), AudioStream);
+    }
+  }
+
+  void QueueSilence(int64_t samples) {
+    if (samples <= 0) return;
+    const int channels = AudioEnc->ch_layout.nb_channels;
+    uint8_t** data = nullptr;
+    int chunk = static_cast<int>(std::min<int64_t>(samples, 8192));
+    Check(av_samples_alloc_array_and_samples(&data, nullptr, channels, chunk, AudioEnc->sample_fmt, 0),
+          "out of memory");
+    av_samples_set_silence(data, 0, chunk, channels, AudioEnc->sample_fmt);
+    while (samples > 0) {
+      int n = static_cast<int>(std::min<int64_t>(samples, chunk));
+      av_audio_fifo_write(Fifo, reinterpret_cast<void**>(data), n);
+      samples -= n;
+      AudioQueued += n;
+      EncodeAudio(false);
+    }
+    av_freep(&data[0]);
+    av_freep(&data);
+  }
+
+  void Finish() {
+    if (VideoEnc) {
+      avcodec_send_frame(VideoEnc.get(), nullptr);
+      WritePackets(VideoEnc.get(), VideoStream);
+    }
+    if (AudioEnc) {
+      EncodeAudio(true);
+      avcodec_send_frame(AudioEnc.get(), nullptr);
+      WritePackets(AudioEnc.get(), AudioStream);
+    }
+    Check(av_write_trailer(Output), "cannot finish the FLV file");
+    Check(avio_closep(&Output->pb), "cannot finish the FLV file");
+  }
+
+  // ---- one entry ----
+
+  void ClearEntry() {
+    for (auto& s : Subtitles) avsubtitle_free(&s.Subtitle);
+    Subtitles.clear();
+    ShownKeys.clear();
+    VideoGraph = TGraph();
+    AudioGraph = TGraph();
+    VideoDec.reset();
+    AudioDec.reset();
+    SubDec.reset();
+    Source.reset();
+    Held.reset();
+    Canvas.reset();
+    GraphFmt = AudioFmt = -1;
+    GraphW = GraphH = AudioRate = AudioChannels = 0;
+  }
+
+  TCodecPtr OpenDecoder(const AVCodecParameters* par, AVDictionary** options) {
+    const AVCodec* codec = avcodec_find_decoder(par->codec_id);
+    if (!codec) throw EConvert("no decoder for a stream of " + Entry->Path);
+    TCodecPtr ctx(avcodec_alloc_context3(codec));
+    avcodec_parameters_to_context(ctx.get(), par);
+    ctx->pkt_timebase = kTicks;
+    ctx->thread_count = 1;
+    Check(avcodec_open2(ctx.get(), codec, options), "cannot open a decoder for " + Entry->Path);
+    return ctx;
+  }
+
+  double OutputTime(int64_t ticks) const {
+    return Entry->OutputStart + (ticks / 90000.0 - Entry->SourceStart);
+  }
+
+  // Video: decoded picture -> filters -> output slots.
+  void BuildVideoGraph(const AVFrame* frame) {
+    GraphW = frame->width;
+    GraphH = frame->height;
+    GraphFmt = frame->format;
+    AVRational sar = frame->sample_aspect_ratio;
+    if (sar.num <= 0 || sar.den <= 0) sar = AVRational{1, 1};
+    char args[256];
+    std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=1/90000:pixel_aspect=%d/%d",
+                  frame->width, frame->height, frame->format, sar.num, sar.den);
+    std::string subArgs;
+    if (SubDec || (Source->Parameters(TSourceStream::Subtitle) && Entry->SubtitleIndex >= 0)) {
+      char s[256];
+      std::snprintf(s, sizeof s, "video_size=%dx%d:pix_fmt=%d:time_base=1/90000:pixel_aspect=%d/%d",
+                    frame->width, frame->height, AV_PIX_FMT_RGBA, sar.num, sar.den);
+      subArgs = s;
+    }
+    int cx = 0, cy = 0, cw = frame->width, ch = frame->height;
+    EffectiveCrop(Entry->Picture, frame->width, frame->height, &cx, &cy, &cw, &ch);
+    double aspect = static_cast<double>(cw) * sar.num / (static_cast<double>(ch) * sar.den);
+    std::string chain = PictureFilterChain(Entry->Picture, frame->width, frame->height) + "," +
+                        ResizeFilterChain(Settings.ResizeMode, aspect, Width, Height) +
+                        ",format=yuv420p";
+    std::string description = subArgs.empty()
+                                  ? "[in]" + chain + "[out]"
+                                  : "[in][sub]overlay=eof_action=pass:format=auto," + chain + "[out]";
+    VideoGraph.Build("buffer", args, subArgs, "buffersink", description);
+    CanvasDirty = true;
+  }
+
+  void UpdateCanvas(double t, int width, int height) {
+    // Drop what has ended; see whether the shown set changed.
+    bool changed = false;
+    while (!Subtitles.empty() && Subtitles.front().Until <= t) {
+      avsubtitle_free(&Subtitles.front().Subtitle);
+      Subtitles.pop_front();
+      changed = true;
+    }
+    std::vector<const TShownSubtitle*> now;
+    std::vector<std::pair<double, double>> keys;
+    for (const auto& s : Subtitles)
+      if (t >= s.From && t < s.Until) {
+        now.push_back(&s);
+        keys.emplace_back(s.From, s.Until);
+      }
+    if (keys != ShownKeys) changed = true;
+    ShownKeys = keys;
+    if (!changed && !CanvasDirty && Canvas) return;
+    CanvasDirty = false;
+    Canvas = NewFrame();
+    Canvas->format = AV_PIX_FMT_RGBA;
+    Canvas->width = width;
+    Canvas->height = height;
+    Check(av_frame_get_buffer(Canvas.get(), 0), "out of memory");
+    for (int y = 0; y < height; ++y) std::memset(Canvas->data[0] + y * Canvas->linesize[0], 0, width * 4);
+    for (const TShownSubtitle* s : now) {
+      for (unsigned r = 0; r < s->Subtitle.num_rects; ++r) {
+        const AVSubtitleRect* rect = s->Subtitle.rects[r];
+        if (rect->type != SUBTITLE_BITMAP || !rect->data[0] || !rect->data[1]) continue;
+        const auto* colours = reinterpret_cast<const uint32_t*>(rect->data[1]);
+        for (int y = 0; y < rect->h; ++y) {
+          int py = rect->y + y;
+          if (py < 0 || py >= height) continue;
+          for (int x = 0; x < rect->w; ++x) {
+            int px = rect->x + x;
+            if (px < 0 || px >= width) continue;
+            uint32_t argb = colours[rect->data[0][y * rect->linesize[0] + x]];
+            uint8_t* p = Canvas->data[0] + py * Canvas->linesize[0] + px * 4;
+            p[0] = (argb >> 16) & 0xff;
+            p[1] = (argb >> 8) & 0xff;
+            p[2] = argb & 0xff;
+            p[3] = argb >> 24;
+          }
+        }
+      }
+    }
+  }
+
+  void TakeSubtitle(AVPacket* packet) {
+    if (!SubDec) {
+      const AVCodecParameters* par = Source->Parameters(TSourceStream::Subtitle);
+      if (!par) return;
+      AVDictionary* options = nullptr;
+      if (const auto* palette = Source->SubtitlePalette()) {
+        std::string text;
+        for (uint32_t rgb : *palette) {
+          char item[16];
+          std::snprintf(item, sizeof item, "%s%06x", text.empty() ? "" : ",", rgb & 0xffffff);
+          text += item;
+        }
+        av_dict_set(&options, "palette", text.c_str(), 0);
+      }
+      SubDec = OpenDecoder(par, &options);
+      av_dict_free(&options);
+    }
+    TShownSubtitle shown;
+    int got = 0;
+    if (avcodec_decode_subtitle2(SubDec.get(), &shown.Subtitle, &got, packet) < 0 || !got) return;
+    double at = packet->pts != AV_NOPTS_VALUE ? packet->pts / 90000.0 : 0;
+    shown.From = at + shown.Subtitle.start_display_time / 1000.0;
+    uint32_t end = shown.Subtitle.end_display_time;
+    shown.Until = (end == 0 || end == UINT32_MAX) ? 1e12 : at + end / 1000.0;
+    // A new subpicture replaces the one shown before it.
+    for (auto& s : Subtitles) s.Until = std::min(s.Until, shown.From);
+    Subtitles.push_back(shown);
+    CanvasDirty = true;
+  }
+
+  bool FeedVideo(AVFrame* frame) {
+    int64_t ts = frame->best_effort_timestamp;
+    if (ts == AV_NOPTS_VALUE) ts = frame->pts;
+    if (ts == AV_NOPTS_VALUE) return true;
+    double t = ts / 90000.0;
+    if (t < Entry->SourceStart - 1.0 / SourceFps || t >= Entry->SourceEnd) return true;
+    if (!VideoGraph.Graph || frame->width != GraphW || frame->height != GraphH ||
+        frame->format != GraphFmt) {
+      if (VideoGraph.Graph && !DrainVideoGraph(true)) return false;
+      BuildVideoGraph(frame);
+    }
+    frame->pts = ts;
+    if (VideoGraph.Sub) {
+      UpdateCanvas(t, frame->width, frame->height);
+      TFramePtr layer = NewFrame();
+      av_frame_ref(layer.get(), Canvas.get());
+      layer->pts = ts;
+      Check(av_buffersrc_add_frame_flags(VideoGraph.Sub, layer.get(), 0), "subtitle filtering failed");
+    }
+    Check(av_buffersrc_add_frame_flags(VideoGraph.In, frame, AV_BUFFERSRC_FLAG_KEEP_REF),
+          "video filtering failed");
+    return DrainVideoGraph(false);
+  }
+
+  bool DrainVideoGraph(bool close) {
+    if (close) {
+      Check(av_buffersrc_add_frame_flags(VideoGraph.In, nullptr, 0), "video filtering failed");
+      if (VideoGraph.Sub) Check(av_buffersrc_add_frame_flags(VideoGraph.Sub, nullptr, 0), "subtitle filtering failed");
+    }
+    for (;;) {
+      TFramePtr out = NewFrame();
+      int rc = av_buffersink_get_frame(VideoGraph.Out, out.get());
+      if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) break;
+      Check(rc, "video filtering failed");
+      AVRational tb = av_buffersink_get_time_base(VideoGraph.Out);
+      double t = OutputTime(av_rescale_q(out->pts, tb, kTicks));
+      if (!Place(std::move(out), t)) return false;
+    }
+    if (close) VideoGraph = TGraph();
+    return true;
+  }
+
+  // Output slot k shows the latest picture whose time is not after it.
+  bool Place(TFramePtr picture, double t) {
+    const double eps = 0.25 * Fps.den / Fps.num;
+    while (SlotTime(NextSlot) < Entry->OutputEnd - 1e-9 && SlotTime(NextSlot) + eps < t) {
+      if (!EncodeSlot(Held ? Held.get() : picture.get())) return false;
+    }
+    Held = std::move(picture);
+    HeldTime = t;
+    return true;
+  }
+
+  // Audio: decoded samples -> volume, resample -> the output time line.
+  void BuildAudioGraph(const AVFrame* frame) {
+    AudioRate = frame->sample_rate;
+    AudioFmt = frame->format;
+    AudioChannels = frame->ch_layout.nb_channels;
+    AVChannelLayout layout;
+    if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+      av_channel_layout_default(&layout, AudioChannels);
+    else
+      av_channel_layout_copy(&layout, &frame->ch_layout);
+    char layoutText[128] = {};
+    av_channel_layout_describe(&layout, layoutText, sizeof layoutText);
+    av_channel_layout_uninit(&layout);
+    char args[384];
+    std::snprintf(args, sizeof args, "time_base=1/90000:sample_rate=%d:sample_fmt=%s:channel_layout=%s",
+                  frame->sample_rate, av_get_sample_fmt_name(static_cast<AVSampleFormat>(frame->format)),
+                  layoutText);
+    char outLayout[128] = {};
+    av_channel_layout_describe(&AudioEnc->ch_layout, outLayout, sizeof outLayout);
+    char chain[512];
+    std::snprintf(chain, sizeof chain, "[in]%s,aresample=%d,aformat=sample_fmts=%s:channel_layouts=%s[out]",
+                  VolumeFilter(Entry->Volume).c_str(), AudioEnc->sample_rate,
+                  av_get_sample_fmt_name(AudioEnc->sample_fmt), outLayout);
+    AudioGraph.Build("abuffer", args, "", "abuffersink", chain);
+  }
+
+  void FeedAudio(AVFrame* frame) {
+    int64_t ts = frame->best_effort_timestamp;
+    if (ts == AV_NOPTS_VALUE) ts = frame->pts;
+    if (ts == AV_NOPTS_VALUE) return;
+    double t = ts / 90000.0;
+    double length = static_cast<double>(frame->nb_samples) / std::max(1, frame->sample_rate);
+    if (t + length < Entry->SourceStart || t >= Entry->SourceEnd) return;
+    if (!AudioGraph.Graph || frame->sample_rate != AudioRate || frame->format != AudioFmt ||
+        frame->ch_layout.nb_channels != AudioChannels) {
+      if (AudioGraph.Graph) DrainAudioGraph(true);
+      BuildAudioGraph(frame);
+    }
+    // On the graph's clock the samples sit at their output time.
+    frame->pts = ts - static_cast<int64_t>(std::llround((Entry->SourceStart - Entry->OutputStart) * 90000));
+    Check(av_buffersrc_add_frame_flags(AudioGraph.In, frame, AV_BUFFERSRC_FLAG_KEEP_REF),
+          "audio filtering failed");
+    DrainAudioGraph(false);
+  }
+
+  void DrainAudioGraph(bool close) {
+    if (close) Check(av_buffersrc_add_frame_flags(AudioGraph.In, nullptr, 0), "audio filtering failed");
+    const int rate = AudioEnc->sample_rate;
+    const int64_t entryEnd = std::llround(Entry->OutputEnd * rate);
+    // Small timing jitter is taken as continuous sound.
+    const int64_t slack = rate / 25;
+    for (;;) {
+      TFramePtr out = NewFrame();
+      int rc = av_buffersink_get_frame(AudioGraph.Out, out.get());
+      if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) break;
+      Check(rc, "audio filtering failed");
+      AVRational tb = av_buffersink_get_time_base(AudioGraph.Out);
+      int64_t at = av_rescale_q(out->pts, tb, AVRational{1, rate});
+      int64_t skip = 0;
+      if (at > AudioQueued + slack) QueueSilence(std::min(at, entryEnd) - AudioQueued);
+      else if (at < AudioQueued - slack) skip = AudioQueued - at;
+      else if (at < AudioQueued && AudioQueued == std::llround(Entry->OutputStart * rate))
+        skip = AudioQueued - at;  // the first samples of an entry start exactly at its start
+      int64_t n = out->nb_samples - skip;
+      n = std::min(n, entryEnd - AudioQueued);
+      if (n <= 0) continue;
+      uint8_t* planes[AV_NUM_DATA_POINTERS];
+      int channels = out->ch_layout.nb_channels;
+      int bytes = av_get_bytes_per_sample(static_cast<AVSampleFormat>(out->format));
+      bool planar = av_sample_fmt_is_planar(static_cast<AVSampleFormat>(out->format));
+      for (int c = 0; c < (planar ? channels : 1); ++c)
+        planes[c] = out->extended_data[c] + skip * bytes * (planar ? 1 : channels);
+      av_audio_fifo_write(Fifo, reinterpret_cast<void**>(planes), static_cast<int>(n));
+      AudioQueued += n;
+      EncodeAudio(false);
+    }
+    if (close) AudioGraph = TGraph();
+  }
+
+  bool Decode(AVCodecContext* dec, AVPacket* packet, bool video) {
+    int rc = avcodec_send_packet(dec, packet);
+    if (rc < 0 && rc != AVERROR(EAGAIN) && rc != AVERROR_EOF && packet) return true;  // a damaged packet
+    TFramePtr frame = NewFrame();
+    for (;;) {
+      rc = avcodec_receive_frame(dec, frame.get());
+      if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return true;
+      if (rc < 0) return true;
+      if (video) {
+        if (!FeedVideo(frame.get())) return false;
+      } else {
+        FeedAudio(frame.get());
+      }
+      av_frame_unref(frame.get());
+    }
+  }
+
+  bool RunEntry(const TConvertEntry& entry, std::unique_ptr<TMediaSource> source) {
+    ClearEntry();
+    Entry = &entry;
+    Source = std::move(source);
+    SourceFps = Source->FrameRate() > 0 ? Source->FrameRate() : 25;
+    const bool wantSubtitle = entry.SubtitleIndex >= 0;
+    TPacketPtr packet(av_packet_alloc());
+    TSourceStream kind;
+    try {
+      while (!Stopped && Source->ReadPacket(packet.get(), &kind)) {
+        bool go = true;
+        if (kind == TSourceStream::Video) {
+          if (!VideoDec) {
+            if (const AVCodecParameters* par = Source->Parameters(kind)) VideoDec = OpenDecoder(par, nullptr);
+          }
+          if (VideoDec) go = Decode(VideoDec.get(), packet.get(), true);
+        } else if (kind == TSourceStream::Audio && AudioEnc) {
+          if (!AudioDec) {
+            if (const AVCodecParameters* par = Source->Parameters(kind)) AudioDec = OpenDecoder(par, nullptr);
+          }
+          if (AudioDec) Decode(AudioDec.get(), packet.get(), false);
+        } else if (kind == TSourceStream::Subtitle && wantSubtitle) {
+          TakeSubtitle(packet.get());
+        }
+        av_packet_unref(packet.get());
+        if (!go) return false;
+      }
+    } catch (const EMediaSource& e) {
+      throw EConvert(e.what());
+    }
+    if (Stopped) return false;
+    if (VideoDec && !Decode(VideoDec.get(), nullptr, true)) return false;
+    if (AudioDec) Decode(AudioDec.get(), nullptr, false);
+    if (VideoGraph.Graph && !DrainVideoGraph(true)) return false;
+    if (AudioGraph.Graph) DrainAudioGraph(true);
+    // Fill the entry's time: the last picture stays (black without any),
+    // silence where the sound ended early.
+    while (SlotTime(NextSlot) < entry.OutputEnd - 1e-9)
+      if (!EncodeSlot(Held ? Held.get() : Black.get())) return false;
+    if (AudioEnc) QueueSilence(std::llround(entry.OutputEnd * AudioEnc->sample_rate) - AudioQueued);
+    ClearEntry();
+    return true;
+  }
+};
+
+TConvertPipeline::TConvertPipeline(TEncodeSettings settings, std::vector<TConvertEntry> entries,
+                                   std::string outputPath)
+    : settings_(settings), entries_(std::move(entries)), outputPath_(std::move(outputPath)) {}
+
+TConvertPipeline::~TConvertPipeline() = default;
+
+bool TConvertPipeline::Run(const TTickFunction& tick) {
+  namespace fs = std::filesystem;
+  static std::once_flag quiet;
+  std::call_once(quiet, [] { av_log_set_level(AV_LOG_ERROR); });
+  if (entries_.empty()) throw EConvert("nothing to convert");
+  if (outputPath_.empty()) throw EConvert("no output file");
+  const std::string scratch = outputPath_ + ".part";
+  bool done = false;
+  try {
+    TImpl impl(settings_, tick);
+    for (const auto& e : entries_) impl.Total = std::max(impl.Total, e.OutputEnd);
+    auto first = OpenMediaSource(entries_[0].Path, entries_[0].SourceStart, entries_[0].SourceEnd,
+                                 entries_[0].AudioTrack, entries_[0].SubtitleIndex);
+    impl.OpenOutput(scratch, first->FrameRate());
+    for (size_t i = 0; i < entries_.size(); ++i) {
+      const TConvertEntry& e = entries_[i];
+      auto source = i == 0 ? std::move(first)
+                           : OpenMediaSource(e.Path, e.SourceStart, e.SourceEnd, e.AudioTrack,
+                                             e.SubtitleIndex);
+      if (!impl.RunEntry(e, std::move(source))) break;
+    }
+    if (!impl.Stopped) {
+      impl.Finish();
+      done = true;
+    }
+  } catch (const EMediaSource& e) {
+    std::error_code ec;
+    fs::remove(scratch, ec);
+    throw EConvert(e.what());
+  } catch (...) {
+    std::error_code ec;
+    fs::remove(scratch, ec);
+    throw;
+  }
+  std::error_code ec;
+  if (!done) {
+    fs::remove(scratch, ec);
+    return false;
+  }
+  fs::rename(scratch, outputPath_, ec);
+  if (ec) {
+    fs::remove(scratch, ec);
+    throw EConvert("cannot create " + outputPath_);
+  }
+  return true;
+}
+
+}  // namespace reelcast
