@@ -148,6 +148,6 @@ std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, double st
 namespace reelcast {
 std::unique_ptr<TMediaSource> OpenDvdMediaSource(const std::string& ifoPath, double, double, int,
                                                  int) {
-  throw EMediaSource("cannot read the DVD title set " + ifoPath);
+  throw EMediaSource("cannot read the DVD title set " + ifoPath + ": this build has no title stream reader");
 }
 }  // namespace reelcast
