@@ -182,6 +182,8 @@ bool TFtpUpload::ConnectClient() {
         (c.Passive ? " (passive)" : " (active)"));
   try {
     c.Connect();
+  } catch (const EFtpAborted&) {
+    return false;  // the user cancelled; nothing to report
   } catch (const EFtpError& e) {
     Tell(TFtpMessageKind::Information,
          std::string("Failed to connect ftp server.message: ") + e.what());

@@ -267,6 +267,23 @@ TEST_F(FtpUploadTest, CancelDuringATransferKeepsTheServersCopyWhole) {
   EXPECT_EQ(ReadFile(big).size(), 12'000'000u);
 }
 
+// Cancel also ends the wait for a server that does not answer.
+TEST_F(FtpUploadTest, CancelWhileConnectingEndsAtOnceWithoutAMessage) {
+  FtpTestServer server("silent");
+  auto u = Model(server, {Write("m.flv", "video"), 0}, "/");
+  u->Timeouts = {20, 20, 20};
+  std::thread user([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(u->Cancel(), TFtpCancelAction::Cancelling);
+  });
+  auto start = Clock::now();
+  EXPECT_EQ(u->Upload(), TFtpUploadResult::Cancelled);
+  user.join();
+  EXPECT_LT(SecondsSince(start), 3);
+  EXPECT_TRUE(recorder_.Messages.empty()) << recorder_.Messages.front();
+  EXPECT_EQ(u->State(), TFtpUploadState::Finished);
+}
+
 TEST_F(FtpUploadTest, AServerThatDiesMidTransferIsAnErrorAndTheLocalFileStays) {
   FtpTestServer server("drop-stor");
   std::string content(3'000'000, 'd');
