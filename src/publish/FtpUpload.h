@@ -141,7 +141,6 @@ class TFtpUpload {
   std::unique_ptr<TFtpClient> client_;
   std::atomic<TFtpUploadState> state_{TFtpUploadState::Idle};
   std::atomic<bool> cancelRequested_{false};
-  std::atomic<bool> finishedOnce_{false};
   mutable std::mutex statusMutex_;
   std::string status_ = "Uploading...none";
   int counter_ = 0;
