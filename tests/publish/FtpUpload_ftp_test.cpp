@@ -348,6 +348,7 @@ TEST_F(FtpUploadTest, RemoveFailuresAreReportedAndNeverLoop) {
        "info: Failed to locate the folder on the server.message: 550"},
       {"garbage listing", "list-garbage", "site",
        "error: Unreadable line in the folder listing: "},
+      {"server that stops answering", "hang-list", "site", "error: "},
       // The login folder itself cannot be removed; the files in it are.
       {"the server's root", "", "/", "info: message: 550"},
   };

@@ -16,7 +16,7 @@ class FtpTestServer {
  public:
   // fault: "" for a well-behaved server, else one of ftp_server.py's faults
   // ("pwd-garbage", "list-garbage", "silent", "drop-stor",
-  // "drop-after-cwd").
+  // "drop-after-cwd", "hang-list").
   // throttle: bytes per second the server accepts, 0 for no limit.
   explicit FtpTestServer(const std::string& fault = "", long throttle = 0);
   ~FtpTestServer();

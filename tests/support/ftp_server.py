@@ -9,6 +9,7 @@ one way:
   silent        accepts connections and never says a word
   drop-stor     dies after receiving the first 64 KiB of a STOR
   drop-after-cwd  closes the control connection after answering a CWD
+  hang-list     never answers a LIST
 --throttle N  limits the data it receives to N bytes per second.
 --debug logs every command and answer.
 The server stops by itself after --lifetime seconds.
@@ -72,6 +73,8 @@ def main():
             return result
 
         def ftp_LIST(self, path):
+            if a.fault == "hang-list":
+                return None
             if a.fault == "list-garbage":
                 self.push_dtp_data(b"\x01\x02 what is this?\r\nnothing at all\r\n",
                                    isproducer=False, cmd="LIST")
