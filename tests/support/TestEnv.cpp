@@ -1,12 +1,15 @@
 #include "support/TestEnv.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -126,6 +129,55 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) throw std::runtime_error("cannot write " + path.string());
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+fs::path GeneratedFixture(const std::string& script) {
+  fs::path source = SourceDir() / "tests" / "fixtures" / script;
+  std::string content = ReadFile(source);
+  uint64_t hash = 1469598103934665603ull;  // FNV-1a of the script
+  for (unsigned char c : content) hash = (hash ^ c) * 1099511628211ull;
+  char key[17];
+  std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(hash));
+  fs::path cache = SourceDir() / "tests" / "fixtures" / "cache";
+  fs::create_directories(cache);
+  fs::path stem = fs::path(script).stem();
+  fs::path out = cache / (stem.string() + "-" + key);
+  fs::path done = out / ".complete";
+  if (fs::exists(done)) return out;
+
+  std::string lockPath = (cache / (stem.string() + "-" + key + ".lock")).string();
+  int lock = open(lockPath.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+  if (lock < 0) throw std::runtime_error("cannot create " + lockPath);
+  flock(lock, LOCK_EX);
+  struct Unlock {
+    int fd;
+    ~Unlock() { flock(fd, LOCK_UN); close(fd); }
+  } unlock{lock};
+  if (fs::exists(done)) return out;
+  std::error_code ec;
+  fs::remove_all(out, ec);
+  fs::path partial = cache / (stem.string() + "-" + key + ".partial");
+  fs::remove_all(partial, ec);
+  fs::create_directories(partial);
+  ProcessResult r = RunProcess({"bash", source.string(), partial.string()}, 900);
+  if (r.ExitCode != 0)
+    throw std::runtime_error("fixture script " + script + " failed:\n" + r.Output);
+  WriteFile(partial / ".complete", "");
+  fs::rename(partial, out);
+  return out;
+}
+
+fs::path DvdFixture() { return GeneratedFixture("make_dvd.sh"); }
+
+int FixtureFrameNumber(const uint8_t* rgb, int width) {
+  int n = 0;
+  const int y = 16;  // the middle of the 32-pixel band
+  for (int bit = 0; bit < 16; ++bit) {
+    int x = (2 * bit + 1) * width / 32;
+    const uint8_t* p = rgb + (static_cast<size_t>(y) * width + x) * 3;
+    if ((p[0] + p[1] + p[2]) / 3 > 128) n |= 1 << bit;
+  }
+  return n;
 }
 
 }  // namespace reelcast::test

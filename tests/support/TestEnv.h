@@ -2,6 +2,7 @@
 // data folders, and running an outside program without a shell.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -65,5 +66,17 @@ class ScopedEnv {
 
 std::string ReadFile(const fs::path& path);
 void WriteFile(const fs::path& path, const std::string& bytes);
+
+// A generated fixture: runs SourceDir()/tests/fixtures/<script> with an empty
+// output folder as its argument, once per content of the script, and keeps
+// the result under tests/fixtures/cache/ (test processes running at the same
+// time wait for one another). Returns the output folder; throws when the
+// script fails.
+fs::path GeneratedFixture(const std::string& script);
+// The DVD video folder of make_dvd.sh (the folder that holds VIDEO_TS/).
+fs::path DvdFixture();
+// The frame number make_dvd.sh draws into the top band of every picture,
+// read from RGB pixels (3 bytes each, rows of width pixels).
+int FixtureFrameNumber(const uint8_t* rgb, int width);
 
 }  // namespace reelcast::test

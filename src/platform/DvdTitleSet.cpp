@@ -1,0 +1,242 @@
+#include "platform/DvdTitleSet.h"
+
+#include <dvdread/dvd_reader.h>
+#include <dvdread/ifo_read.h>
+#include <dvdread/ifo_types.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/DvdReadInternal.h"
+
+namespace reelcast {
+namespace {
+
+namespace fs = std::filesystem;
+
+int Bcd(uint8_t v) { return (v >> 4) * 10 + (v & 0x0f); }
+
+double FrameRateOfTime(uint8_t frameU, double fallback) {
+  switch (frameU >> 6) {
+    case 1: return 25.0;
+    case 3: return 30000.0 / 1001.0;
+    default: return fallback;
+  }
+}
+
+std::string LanguageCode(uint16_t code) {
+  char a = static_cast<char>(code >> 8), b = static_cast<char>(code & 0xff);
+  if (!std::isalpha(static_cast<unsigned char>(a)) || !std::isalpha(static_cast<unsigned char>(b)))
+    return {};
+  return {static_cast<char>(std::tolower(a)), static_cast<char>(std::tolower(b))};
+}
+
+std::string LanguageName(const std::string& code) {
+  static const struct { const char* Code; const char* Name; } kNames[] = {
+      {"en", "English"},  {"fr", "French"},   {"de", "German"},     {"es", "Spanish"},
+      {"it", "Italian"},  {"nl", "Dutch"},    {"pt", "Portuguese"}, {"sv", "Swedish"},
+      {"da", "Danish"},   {"no", "Norwegian"}, {"fi", "Finnish"},   {"pl", "Polish"},
+      {"cs", "Czech"},    {"hu", "Hungarian"}, {"el", "Greek"},     {"tr", "Turkish"},
+      {"ru", "Russian"},  {"ja", "Japanese"}, {"zh", "Chinese"},    {"ko", "Korean"},
+      {"ar", "Arabic"},   {"he", "Hebrew"},   {"hi", "Hindi"},      {"th", "Thai"},
+  };
+  for (const auto& n : kNames)
+    if (code == n.Code) return n.Name;
+  return code.empty() ? "Unknown" : code;
+}
+
+const char* CodingName(TDvdAudioCoding c) {
+  switch (c) {
+    case TDvdAudioCoding::AC3: return "AC3";
+    case TDvdAudioCoding::MPEG1: return "MPEG";
+    case TDvdAudioCoding::MPEG2Ext: return "MPEG2";
+    case TDvdAudioCoding::LPCM: return "LPCM";
+    case TDvdAudioCoding::DTS: return "DTS";
+    case TDvdAudioCoding::SDDS: return "SDDS";
+    default: return "Unknown";
+  }
+}
+
+uint32_t PaletteToRgb(uint32_t yCrCb) {
+  double y = (yCrCb >> 16) & 0xff, cr = (yCrCb >> 8) & 0xff, cb = yCrCb & 0xff;
+  auto clamp = [](double v) { return static_cast<uint32_t>(std::clamp(std::lround(v), 0L, 255L)); };
+  uint32_t r = clamp(y + 1.402 * (cr - 128));
+  uint32_t g = clamp(y - 0.344136 * (cb - 128) - 0.714136 * (cr - 128));
+  uint32_t b = clamp(y + 1.772 * (cb - 128));
+  return (r << 16) | (g << 8) | b;
+}
+
+struct IfoCloser {
+  void operator()(ifo_handle_t* h) const { if (h) ifoClose(h); }
+};
+struct DvdCloser {
+  void operator()(dvd_reader_t* d) const { if (d) DVDClose(d); }
+};
+
+}  // namespace
+
+double DvdTimeToSeconds(const dvd_time_t& t, double fallbackRate) {
+  double rate = FrameRateOfTime(t.frame_u, fallbackRate);
+  return Bcd(t.hour) * 3600.0 + Bcd(t.minute) * 60.0 + Bcd(t.second) +
+         Bcd(t.frame_u & 0x3f) / rate;
+}
+
+std::string TDvdAudioTrack::Description() const {
+  char buffer[96];
+  std::snprintf(buffer, sizeof buffer, "%s (%s, %dch)", LanguageName(Language).c_str(),
+                CodingName(Coding), Channels);
+  return buffer;
+}
+
+std::string TDvdSubtitle::Description() const { return LanguageName(Language); }
+
+int TDvdTitleSet::TitleAt(double t) const {
+  if (Titles.empty()) return -1;
+  for (size_t i = 0; i < Titles.size(); ++i)
+    if (t < Titles[i].Begin + Titles[i].Length - 1e-6) return static_cast<int>(i);
+  return static_cast<int>(Titles.size()) - 1;
+}
+
+int DvdSetNumberOfFile(const std::string& path) {
+  std::string name = fs::path(path).filename().string();
+  for (auto& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (name.size() != 12 || name.compare(0, 4, "VTS_") != 0 || name.compare(6, 6, "_0.IFO") != 0 ||
+      !std::isdigit(static_cast<unsigned char>(name[4])) ||
+      !std::isdigit(static_cast<unsigned char>(name[5])))
+    return 0;
+  return (name[4] - '0') * 10 + (name[5] - '0');
+}
+
+std::unique_ptr<TDvdTitleSet> ReadDvdTitleSet(const std::string& ifoPath, std::string* error,
+                                               bool withVobSize) {
+  auto fail = [&](const std::string& text) {
+    if (error) *error = text;
+    return nullptr;
+  };
+  int setNumber = DvdSetNumberOfFile(ifoPath);
+  if (setNumber <= 0) return fail("not a title-set information file: " + ifoPath);
+  std::error_code ec;
+  if (!fs::is_regular_file(ifoPath, ec)) return fail("no such file: " + ifoPath);
+  std::string folder = fs::path(ifoPath).parent_path().string();
+  if (folder.empty()) folder = ".";
+
+  TDvdReaderLog log;
+  std::unique_ptr<dvd_reader_t, DvdCloser> dvd(DVDOpen2(&log, log.Callbacks(), folder.c_str()));
+  if (!dvd) return fail("cannot open the DVD folder " + folder + log.Text());
+  std::unique_ptr<ifo_handle_t, IfoCloser> ifo(ifoOpen(dvd.get(), setNumber));
+  if (!ifo || !ifo->vtsi_mat || !ifo->vts_ptt_srpt || !ifo->vts_pgcit)
+    return fail("cannot parse " + ifoPath + log.Text());
+
+  auto set = std::make_unique<TDvdTitleSet>();
+  set->IfoPath = ifoPath;
+  set->Folder = folder + "/";
+  set->SetNumber = setNumber;
+  const vtsi_mat_t& mat = *ifo->vtsi_mat;
+  const video_attr_t& video = mat.vts_video_attr;
+  set->Pal = video.video_format == 1;
+  set->Wide = video.display_aspect_ratio == 3;
+  set->Height = set->Pal ? 576 : 480;
+  switch (video.picture_size) {
+    case 0: set->Width = 720; break;
+    case 1: set->Width = 704; break;
+    case 2: set->Width = 352; break;
+    default: set->Width = 352; set->Height /= 2; break;
+  }
+  if (ifo->vts_vobu_admap) {
+    size_t n = (ifo->vts_vobu_admap->last_byte + 1 - VOBU_ADMAP_SIZE) / 4;
+    set->VobuStarts.assign(ifo->vts_vobu_admap->vobu_start_sectors,
+                           ifo->vts_vobu_admap->vobu_start_sectors + n);
+    std::sort(set->VobuStarts.begin(), set->VobuStarts.end());
+  }
+
+  const vts_ptt_srpt_t& ptt = *ifo->vts_ptt_srpt;
+  const pgcit_t& pgcit = *ifo->vts_pgcit;
+  double begin = 0;
+  for (int t = 0; t < ptt.nr_of_srpts; ++t) {
+    const ttu_t& ttu = ptt.title[t];
+    TDvdTitle title;
+    title.Begin = begin;
+    double at = 0;  // seconds from the title start
+    const pgc_t* firstPgc = nullptr;
+    for (int c = 0; c < ttu.nr_of_ptts; ++c) {
+      int pgcn = ttu.ptt[c].pgcn, pgn = ttu.ptt[c].pgn;
+      if (pgcn < 1 || pgcn > pgcit.nr_of_pgci_srp) continue;
+      const pgc_t* pgc = pgcit.pgci_srp[pgcn - 1].pgc;
+      if (!pgc || pgn < 1 || pgn > pgc->nr_of_programs || !pgc->program_map || !pgc->cell_playback)
+        continue;
+      if (!firstPgc) firstPgc = pgc;
+      int firstCell = pgc->program_map[pgn - 1];
+      int endCell = pgn < pgc->nr_of_programs ? pgc->program_map[pgn] : pgc->nr_of_cells + 1;
+      TDvdChapter chapter;
+      chapter.Begin = begin + at;
+      for (int cell = firstCell; cell < endCell && cell <= pgc->nr_of_cells; ++cell) {
+        if (cell < 1) continue;
+        const cell_playback_t& cp = pgc->cell_playback[cell - 1];
+        // Of an angle block only the first angle plays.
+        if (cp.block_type == BLOCK_TYPE_ANGLE_BLOCK && cp.block_mode != BLOCK_MODE_FIRST_CELL)
+          continue;
+        TDvdCell tc;
+        tc.FirstSector = cp.first_sector;
+        tc.LastSector = std::max(cp.last_sector, cp.first_sector);
+        tc.Start = at;
+        tc.Length = DvdTimeToSeconds(cp.playback_time, set->FrameRate());
+        at += tc.Length;
+        chapter.Length += tc.Length;
+        title.Cells.push_back(tc);
+      }
+      title.Chapters.push_back(chapter);
+    }
+    title.Length = at;
+    if (firstPgc) {
+      for (int a = 0; a < mat.nr_of_vts_audio_streams && a < 8; ++a) {
+        const audio_attr_t& attr = mat.vts_audio_attr[a];
+        TDvdAudioTrack track;
+        if (attr.lang_type == 1) track.Language = LanguageCode(attr.lang_code);
+        track.Channels = attr.channels + 1;
+        track.SampleRate = attr.sample_frequency == 1 ? 96000 : 48000;
+        uint16_t control = firstPgc->audio_control[a];
+        int number = (control & 0x8000) ? (control >> 8) & 7 : a;
+        switch (attr.audio_format) {
+          case 0: track.Coding = TDvdAudioCoding::AC3; track.StreamId = 0x80 + number; break;
+          case 2: track.Coding = TDvdAudioCoding::MPEG1; track.StreamId = 0x1C0 + number; break;
+          case 3: track.Coding = TDvdAudioCoding::MPEG2Ext; track.StreamId = 0x1C0 + number; break;
+          case 4: track.Coding = TDvdAudioCoding::LPCM; track.StreamId = 0xA0 + number; break;
+          case 6: track.Coding = TDvdAudioCoding::DTS; track.StreamId = 0x88 + number; break;
+          case 7: track.Coding = TDvdAudioCoding::SDDS; track.StreamId = -1; break;
+          default: track.StreamId = -1; break;
+        }
+        title.AudioTracks.push_back(track);
+      }
+      for (int s = 0; s < mat.nr_of_vts_subp_streams && s < 32; ++s) {
+        const subp_attr_t& attr = mat.vts_subp_attr[s];
+        TDvdSubtitle sub;
+        if (attr.type == 1) sub.Language = LanguageCode(attr.lang_code);
+        uint32_t control = firstPgc->subp_control[s];
+        int number = s;
+        if (control & 0x80000000u)
+          number = set->Wide ? (control >> 16) & 0x1f : (control >> 24) & 0x1f;
+        sub.StreamId = 0x20 + number;
+        title.Subtitles.push_back(sub);
+      }
+      for (int i = 0; i < 16; ++i) title.Palette[i] = PaletteToRgb(firstPgc->palette[i]);
+    }
+    begin += title.Length;
+    set->Titles.push_back(std::move(title));
+  }
+
+  if (withVobSize) {
+    dvd_file_t* vob = DVDOpenFile(dvd.get(), setNumber, DVD_READ_TITLE_VOBS);
+    if (!vob) return fail("the title VOB files of " + ifoPath + " are missing" + log.Text());
+    ssize_t blocks = DVDFileSize(vob);
+    DVDCloseFile(vob);
+    if (blocks <= 0) return fail("the title VOB files of " + ifoPath + " are empty");
+    set->TitleVobSectors = static_cast<uint32_t>(blocks);
+  }
+  return set;
+}
+
+}  // namespace reelcast
