@@ -14,7 +14,8 @@ uint16_t EstimateFLVFrameRate(uint32_t videoTags, uint32_t firstTimestamp, uint3
   if (videoTags == 0) return 0;
   if (videoTags < 2 || lastTimestamp <= firstTimestamp) return 0x000B;
   double fps = (videoTags - 1) * 1000.0 / (lastTimestamp - firstTimestamp);
-  return SingleToFixed8(static_cast<float>(std::min(fps, 255.0)));
+  // Never 0 for a video with frames: callers divide by the rate.
+  return std::max<uint16_t>(SingleToFixed8(static_cast<float>(std::min(fps, 255.0))), 1);
 }
 
 TFLVData::TFLVData(const std::string& fileName) : fileName_(fileName) {
@@ -49,7 +50,8 @@ uint32_t TFLVData::CopyPayload(const TVFrame& frame, TStream& dest, uint32_t ski
 
 void TFLVData::AddVideoFrame(int64_t dataStart, uint32_t dataSize, int64_t fileSize) {
   auto frame = std::make_unique<TVFrame>();
-  frame->Position = static_cast<uint64_t>(dataStart + 1);
+  // A tag cut inside its header points at the end of the file, with size 0.
+  frame->Position = static_cast<uint64_t>(std::min(dataStart + 1, fileSize));
   int64_t size = static_cast<int64_t>(dataSize) - 1;
   // A recording cut short keeps what is there of its last frame.
   size = std::min(size, fileSize - (dataStart + 1));
@@ -147,7 +149,7 @@ void TFLVData::ScanTags() {
           }
           if (!audioRejected) {
             auto frame = std::make_unique<TVFrame>();
-            frame->Position = static_cast<uint64_t>(dataStart + 1);
+            frame->Position = static_cast<uint64_t>(std::min(dataStart + 1, fileSize));
             int64_t size = std::min<int64_t>(dataSize - 1, fileSize - (dataStart + 1));
             frame->Size = static_cast<uint32_t>(std::max<int64_t>(size, 0));
             frame->VideoIndex = static_cast<int32_t>(videoCount);

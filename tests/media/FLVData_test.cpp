@@ -56,6 +56,8 @@ TEST(FLVData, FrameRateComesFromTheSpacingOfTheTimestamps) {
       {"300 frames over 9966 ms", VideoRun(300, 0, 9966.0 / 299), SingleToFixed8(299000.0f / 9966)},
       {"29.97 fps, rounded ms", VideoRun(600, 0, 1001.0 / 30), SingleToFixed8(29.97f)},
       {"12.5 fps", VideoRun(50, 0, 80), SingleToFixed8(12.5)},
+      // Timestamps too far apart for 8.8 fixed point still give a rate.
+      {"two frames hours apart", VideoRun(2, 0, 4.0e9), 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
