@@ -17,7 +17,7 @@ class TSWFImageTag : public TSWFDataObject {
   uint16_t CharacterId = 0;
   void Assign(const TBasedSWFObject& source) override;
   void DefinedCharacters(std::vector<uint16_t*>& ids) override { ids.push_back(&CharacterId); }
-  std::string Describe() const;
+  std::string Describe() const override;
 };
 
 // Data is JPEG data without the markers the tag adds.
@@ -36,7 +36,7 @@ class TSWFJPEGTables : public TSWFDataObject {
   TSWFJPEGTables() : TSWFDataObject(8) {}
   void ReadFromStream(TBitsEngine& be) override;
   void WriteTagBody(TBitsEngine& be) override;
-  std::string Describe() const;
+  std::string Describe() const override;
 };
 
 class TSWFDefineBitsJPEG2 : public TSWFDefineBits {
@@ -62,6 +62,9 @@ class TSWFDefineBitsJPEG3 : public TSWFDefineBitsJPEG2 {
   uint8_t MinVersion() const override { return 3; }
   void ReadFromStream(TBitsEngine& be) override;
   void WriteTagBody(TBitsEngine& be) override;
+  std::string Describe() const override {
+    return TSWFImageTag::Describe() + " alpha " + std::to_string(AlphaData.size()) + " bytes";
+  }
 };
 
 class TSWFDefineBitsLossless : public TSWFImageTag {
@@ -75,7 +78,7 @@ class TSWFDefineBitsLossless : public TSWFImageTag {
   uint8_t MinVersion() const override { return 2; }
   void ReadFromStream(TBitsEngine& be) override;
   void WriteTagBody(TBitsEngine& be) override;
-  std::string Describe() const;
+  std::string Describe() const override;
 
  protected:
   explicit TSWFDefineBitsLossless(uint16_t code) : TSWFImageTag(code) {}

@@ -26,6 +26,7 @@ class TSWFDoAction : public TSWFObject {
   uint8_t MinVersion() const override { return FActions->MaxVersion(3); }
   void ReadFromStream(TBitsEngine& be) override;
   void WriteTagBody(TBitsEngine& be) override;
+  std::string Describe() const override { return "actions " + std::to_string(FActions->Count()); }
   void SetReadContext(const TSWFReadContext& context) override {
     ParseActions = context.ParseActions;
   }
@@ -50,6 +51,9 @@ class TSWFDoInitAction : public TSWFDoAction {
   void ReadFromStream(TBitsEngine& be) override;
   void WriteTagBody(TBitsEngine& be) override;
   void CharacterReferences(std::vector<uint16_t*>& ids) override { ids.push_back(&SpriteId); }
+  std::string Describe() const override {
+    return "sprite " + std::to_string(SpriteId) + " " + TSWFDoAction::Describe();
+  }
 };
 
 // Reads an action list that ends with a zero code: with parse, into action

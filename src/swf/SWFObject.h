@@ -100,6 +100,9 @@ class TSWFObject : public TBasedSWFObject {
   std::unique_ptr<TSWFObject> Clone() const;
   // The class name of this tag ("TSWFEnd", "TSWFByteCodeTag", ...).
   virtual std::string ClassName() const;
+  // The tag's main fields on one line for listings (ids, bounds, counts,
+  // flags); empty when the class has nothing to show.
+  virtual std::string Describe() const { return {}; }
 
   int32_t BodySize = 0;
   uint16_t TagID;

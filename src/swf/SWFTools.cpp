@@ -24,6 +24,7 @@ TSWFDumpTag DumpTag(TSWFTagInfo& info, size_t index, const TSWFDumpOptions& opti
   }
   tag.ClassName = info.TagObject ? info.TagObject->ClassName() : TagClassName(tag.Code);
   tag.Name = TagName(tag.Code);
+  if (info.TagObject) tag.Fields = info.TagObject->Describe();
   if (options.Actions) {
     if (auto* doAction = dynamic_cast<TSWFDoAction*>(info.TagObject)) {
       const TSWFActionList& actions = doAction->Actions();
@@ -50,6 +51,7 @@ void TagLines(std::string& out, const TSWFDumpTag& tag, int indent) {
   out += pad + Printf("[%zu] code %u %s (%s) frame %u at %u length %u%s", tag.Index, tag.Code,
                       tag.Name.c_str(), tag.ClassName.c_str(), tag.Frame, tag.Position, tag.Length,
                       tag.LongHeader ? " long header" : "");
+  if (!tag.Fields.empty()) out += " | " + tag.Fields;
   if (!tag.ErrorText.empty()) out += ": " + tag.ErrorText;
   out += "\n";
   for (const auto& action : tag.Actions) out += pad + "    " + action + "\n";
@@ -84,6 +86,7 @@ void TagJson(std::string& out, const TSWFDumpTag& tag) {
          ",\"class\":" + JsonText(tag.ClassName) +
          Printf(",\"frame\":%u,\"position\":%u,\"length\":%u,\"longHeader\":%s", tag.Frame,
                 tag.Position, tag.Length, tag.LongHeader ? "true" : "false");
+  if (!tag.Fields.empty()) out += ",\"fields\":" + JsonText(tag.Fields);
   if (!tag.ErrorText.empty()) out += ",\"error\":" + JsonText(tag.ErrorText);
   if (!tag.Actions.empty()) {
     out += ",\"actions\":[";

@@ -26,6 +26,7 @@ struct TSWFDumpTag {
   uint32_t Length = 0;
   bool LongHeader = false;
   std::string ErrorText;  // raw tags: why the tag is kept as bytes
+  std::string Fields;     // the tag object's own description of its fields
   std::vector<std::string> Actions;
   std::vector<TSWFDumpTag> SubTags;
 };

@@ -250,7 +250,7 @@ class TSWFDefineShape : public TSWFObject {
   void CharacterReferences(std::vector<uint16_t*>& ids) override;
   virtual void ReadExtra(TBitsEngine& be) {}
   virtual void WriteExtra(TBitsEngine& be) {}
-  std::string Describe() const;
+  std::string Describe() const override;
 
  protected:
   explicit TSWFDefineShape(uint16_t code) : TSWFObject(code) {}
@@ -378,7 +378,7 @@ class TSWFDefineMorphShape : public TSWFObject {
   void CharacterReferences(std::vector<uint16_t*>& ids) override;
   virtual void ReadExtra(TBitsEngine& be) {}
   virtual void WriteExtra(TBitsEngine& be) {}
-  std::string Describe() const;
+  std::string Describe() const override;
 
  protected:
   explicit TSWFDefineMorphShape(uint16_t code) : TSWFObject(code) {}

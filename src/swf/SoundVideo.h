@@ -27,7 +27,7 @@ class TSWFDefineSound : public TSWFDataObject {
   void ReadFromStream(TBitsEngine& be) override;
   void WriteTagBody(TBitsEngine& be) override;
   void DefinedCharacters(std::vector<uint16_t*>& ids) override { ids.push_back(&SoundId); }
-  std::string Describe() const;
+  std::string Describe() const override;
 };
 
 class TSWFSoundEnvelope {
@@ -56,7 +56,7 @@ class TSWFStartSound : public TSWFObject {
   void ReadFromStream(TBitsEngine& be) override;
   void WriteTagBody(TBitsEngine& be) override;
   void CharacterReferences(std::vector<uint16_t*>& ids) override { ids.push_back(&SoundId); }
-  std::string Describe() const;
+  std::string Describe() const override;
 
  private:
   uint32_t FInPoint = 0, FOutPoint = 0;
@@ -78,7 +78,7 @@ class TSWFSoundStreamHead : public TSWFObject {
   uint8_t MinVersion() const override { return StreamSoundCompression == 2 ? 4 : 1; }
   void ReadFromStream(TBitsEngine& be) override;
   void WriteTagBody(TBitsEngine& be) override;
-  std::string Describe() const;
+  std::string Describe() const override;
 
  protected:
   explicit TSWFSoundStreamHead(uint16_t code) : TSWFObject(code) {}
@@ -101,7 +101,7 @@ class TSWFSoundStreamBlock : public TSWFDataObject {
   void Assign(const TBasedSWFObject& source) override;
   void ReadFromStream(TBitsEngine& be) override;
   void WriteTagBody(TBitsEngine& be) override;
-  std::string Describe() const;
+  std::string Describe() const override;
 };
 
 class TSWFDefineVideoStream : public TSWFObject {
@@ -118,7 +118,7 @@ class TSWFDefineVideoStream : public TSWFObject {
   void ReadFromStream(TBitsEngine& be) override;
   void WriteTagBody(TBitsEngine& be) override;
   void DefinedCharacters(std::vector<uint16_t*>& ids) override { ids.push_back(&CharacterId); }
-  std::string Describe() const;
+  std::string Describe() const override;
 };
 
 class TSWFVideoFrame : public TSWFDataObject {
@@ -131,7 +131,7 @@ class TSWFVideoFrame : public TSWFDataObject {
   void ReadFromStream(TBitsEngine& be) override;
   void WriteTagBody(TBitsEngine& be) override;
   void CharacterReferences(std::vector<uint16_t*>& ids) override { ids.push_back(&StreamId); }
-  std::string Describe() const;
+  std::string Describe() const override;
 };
 
 void RegisterSoundVideoTags(TSWFTagRegistry& registry);
