@@ -152,7 +152,7 @@ TEST(FtpClient, ConnectFailuresAreQuickAndClear) {
   c.Timeouts = {3, 3, 3};
   auto start = Clock::now();
   EXPECT_THROW(c.Connect(), EFtpError);
-  EXPECT_LT(SecondsSince(start), 5);
+  EXPECT_LT(SecondsSince(start), 8);
 }
 
 TEST(FtpClient, GarbageAnswersAreErrors) {
@@ -196,7 +196,7 @@ TEST(FtpClient, NeverRunsACommandOnASilentReconnection) {
 }
 
 TEST(FtpClient, AProgressCallbackAbortsTheTransferAndClosesTheConnection) {
-  FtpTestServer server("", 2'000'000);
+  FtpTestServer server("", 1'000'000);  // the whole transfer would take 8 s
   TempDir local;
   WriteFile(local / "big.bin", std::string(8'000'000, 'x'));
   TFtpClient c;
@@ -209,7 +209,7 @@ TEST(FtpClient, AProgressCallbackAbortsTheTransferAndClosesTheConnection) {
   };
   auto start = Clock::now();
   EXPECT_THROW(c.Put((local / "big.bin").string(), "big.bin"), EFtpAborted);
-  EXPECT_LT(SecondsSince(start), 3);
+  EXPECT_LT(SecondsSince(start), 6);
   EXPECT_EQ(seenTotal, 8'000'000u);
   EXPECT_FALSE(c.Connected());
   EXPECT_THROW(c.RetrieveCurrentDir(), EFtpError);
