@@ -74,7 +74,9 @@ TEST(FLVMetaTag, FailuresLeaveTheFileAsItWas) {
     fs::remove(path);
     if (!c.bytes.empty()) WriteFile(path, c.bytes);
     EXPECT_EQ(AddFlvMetaData(path), TAddMetaDataResult::Failed);
-    if (!c.bytes.empty()) EXPECT_EQ(ReadFile(path), c.bytes);
+    if (!c.bytes.empty()) {
+      EXPECT_EQ(ReadFile(path), c.bytes);
+    }
     EXPECT_FALSE(fs::exists(path) && c.bytes.empty());
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()),
               c.bytes.empty() ? 0 : 1)

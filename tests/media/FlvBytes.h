@@ -10,7 +10,7 @@ namespace reelcast::test {
 
 inline std::string BE(uint64_t value, int bytes) {
   std::string out;
-  for (int i = bytes - 1; i >= 0; --i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+  for (int i = bytes - 1; i >= 0; --i) out += static_cast<char>(i < 8 ? (value >> (8 * i)) & 0xFF : 0);
   return out;
 }
 
@@ -32,20 +32,22 @@ inline std::string FlvTag(uint8_t type, uint32_t timestamp, const std::string& d
 // (and, for codes 0 and 1, the custom size); filler makes up the payload.
 inline std::string H263Frame(int sizeCode, int width = 0, int height = 0, size_t filler = 20) {
   // 17-bit start code 1, version 0, temporal reference 0, size code, size.
-  uint64_t bits = 0;
-  int count = 0;
-  auto put = [&](uint64_t v, int n) {
-    bits = (bits << n) | (v & ((1ull << n) - 1));
-    count += n;
+  std::string bytes;
+  int used = 0;
+  auto put = [&](uint32_t v, int n) {
+    for (int i = n - 1; i >= 0; --i) {
+      if (used % 8 == 0) bytes += '\0';
+      if ((v >> i) & 1) bytes.back() = static_cast<char>(bytes.back() | (0x80 >> (used % 8)));
+      ++used;
+    }
   };
   put(1, 17);
   put(0, 5);
   put(0, 8);
-  put(static_cast<uint64_t>(sizeCode), 3);
-  if (sizeCode == 0) put(static_cast<uint64_t>(width), 8), put(static_cast<uint64_t>(height), 8);
-  if (sizeCode == 1) put(static_cast<uint64_t>(width), 16), put(static_cast<uint64_t>(height), 16);
-  while (count % 8) put(0, 1);
-  return std::string(1, '\x12') + BE(bits, count / 8) + std::string(filler, '\x55');
+  put(static_cast<uint32_t>(sizeCode), 3);
+  if (sizeCode == 0) put(static_cast<uint32_t>(width), 8), put(static_cast<uint32_t>(height), 8);
+  if (sizeCode == 1) put(static_cast<uint32_t>(width), 16), put(static_cast<uint32_t>(height), 16);
+  return std::string(1, '\x12') + bytes + std::string(filler, '\x55');
 }
 
 inline std::string AmfString(const std::string& s) { return BE(s.size(), 2) + s; }
