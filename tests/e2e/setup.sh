@@ -10,6 +10,11 @@ if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ] &&
    [ -d node_modules/@ruffle-rs/ruffle ] && [ -d node_modules/playwright-core ]; then
   exit 0
 fi
+major=$(node -p 'process.versions.node.split(".")[0]' 2>/dev/null || echo 0)
+if [ "$major" -lt 20 ]; then
+  echo "tests/e2e/setup.sh: the harness needs Node.js 20 or later (found: $(node --version 2>/dev/null || echo none))" >&2
+  exit 1
+fi
 export PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1
 npm ci --no-audit --no-fund --loglevel=error
 echo "$want" > "$stamp"
