@@ -248,9 +248,8 @@ void TSWFStreamReader::LoadFromStream(TStream& s) {
       if (actual != FileLength)
         loadProblems_.push_back("the header gives a file length of " + std::to_string(FileLength) +
                                 " bytes, the file has " + std::to_string(actual));
-      body.Reserve(static_cast<size_t>(body.Size() + rest));
       body.Seek(0, TSeekOrigin::End);
-      body.CopyRestFrom(s);
+      body.AppendFrom(s, static_cast<size_t>(rest));
       return;
     }
 
@@ -468,16 +467,41 @@ void TSWFStreamReader::AddSubTagInfos(TSWFTagInfo& info, uint32_t bodyStart) {
 
 void TSWFStreamReader::MakeStream() {
   TMemoryStream& old = GetBodyStream();
+  // Tags without objects are copied as read: when no tag has an object and
+  // the infos tile the whole body, the rebuilt body is the body itself.
+  bool copyOnly = true;
+  uint64_t tiled = 0;
+  for (const auto& info : tags_) {
+    if (info->TagObject || info->Position != tiled) {
+      copyOnly = false;
+      break;
+    }
+    tiled = std::min<uint64_t>(tiled + info->GetFullSize(), static_cast<uint64_t>(old.Size()));
+  }
+  if (trailingStart_ >= 0 && static_cast<uint64_t>(trailingStart_) == tiled)
+    tiled = static_cast<uint64_t>(old.Size());
+  if (copyOnly && tiled == static_cast<uint64_t>(old.Size())) {
+    for (size_t i = 0; i < tags_.size(); ++i)
+      if (OnProgress) Progress(RoundPercent(100.0 * (i + 1) / tags_.size()), 1);
+    return;
+  }
   auto fresh = std::make_unique<TMemoryStream>();
   fresh->Reserve(static_cast<size_t>(old.Size()));
   TBitsEngine be(*fresh);
-  const uint32_t oldSize = static_cast<uint32_t>(old.Size());
+  const uint64_t oldSize = static_cast<uint64_t>(old.Size());
+  // Neighbouring tags copied as read go out in one block.
+  uint64_t runStart = 0, runEnd = 0;
+  auto flush = [&] {
+    if (runEnd > runStart) fresh->WriteBuffer(old.Memory() + runStart, runEnd - runStart);
+    runStart = runEnd = 0;
+  };
   const size_t count = tags_.size();
   for (size_t i = 0; i < count; ++i) {
     if (OnProgress) Progress(RoundPercent(100.0 * (i + 1) / count), 1);
     TSWFTagInfo& info = *tags_[i];
-    uint32_t newPos = static_cast<uint32_t>(fresh->Position());
+    uint32_t newPos = static_cast<uint32_t>(fresh->Position() + (runEnd - runStart));
     if (info.TagObject) {
+      flush();
       info.TagObject->WriteToStream(be);
       // Keep the info true to the new body, so that a later MakeStream or
       // dump of this reader still finds each tag where it now is.
@@ -487,12 +511,17 @@ void TSWFStreamReader::MakeStream() {
       info.Position = newPos;
       if (!info.SubTags.empty()) AddSubTagInfos(info, newPos + (info.IsLongHeader ? 6 : 2));
     } else {
-      uint32_t end = static_cast<uint32_t>(
-          std::min<uint64_t>(static_cast<uint64_t>(info.Position) + info.GetFullSize(), oldSize));
-      if (end > info.Position) fresh->WriteBuffer(old.Memory() + info.Position, end - info.Position);
+      uint64_t from = std::min<uint64_t>(info.Position, oldSize);
+      uint64_t to = std::min<uint64_t>(uint64_t{info.Position} + info.GetFullSize(), oldSize);
+      if (runEnd != from) {
+        flush();
+        runStart = runEnd = from;
+      }
+      runEnd = to;
       info.Position = newPos;
     }
   }
+  flush();
   if (trailingStart_ >= 0) {
     uint32_t newStart = static_cast<uint32_t>(fresh->Position());
     fresh->WriteBuffer(old.Memory() + trailingStart_, static_cast<size_t>(oldSize - trailingStart_));

@@ -1,12 +1,15 @@
 #include "swf/Stream.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace reelcast {
 
@@ -20,6 +23,18 @@ int64_t ResolveSeek(int64_t offset, TSeekOrigin origin, int64_t position, int64_
 }
 
 std::string SystemReason() { return std::strerror(errno); }
+
+// Large bodies (video movies of hundreds of megabytes) are backed by huge
+// pages where the system offers them on request: far fewer page faults when
+// the buffer is first filled.
+void AdviseHugePages(uint8_t* data, size_t capacity) {
+  constexpr size_t kLarge = size_t{4} << 20;
+  if (capacity < kLarge) return;
+  const uintptr_t page = 4096;
+  uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + page - 1) & ~(page - 1);
+  uintptr_t end = (reinterpret_cast<uintptr_t>(data) + capacity) & ~(page - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
 
 }  // namespace
 
@@ -91,10 +106,51 @@ int64_t TStream::CopyRestFrom(TStream& source) {
 
 // ---------------------------------------------------------- TMemoryStream
 
+TMemoryStream::TMemoryStream(TMemoryStream&& other) noexcept
+    : data_(other.data_), size_(other.size_), capacity_(other.capacity_), position_(other.position_) {
+  other.data_ = nullptr;
+  other.size_ = other.capacity_ = other.position_ = 0;
+}
+
+TMemoryStream& TMemoryStream::operator=(TMemoryStream&& other) noexcept {
+  if (this != &other) {
+    std::free(data_);
+    data_ = other.data_;
+    size_ = other.size_;
+    capacity_ = other.capacity_;
+    position_ = other.position_;
+    other.data_ = nullptr;
+    other.size_ = other.capacity_ = other.position_ = 0;
+  }
+  return *this;
+}
+
+TMemoryStream::~TMemoryStream() { std::free(data_); }
+
+void TMemoryStream::Grow(size_t capacity) {
+  if (capacity <= capacity_) return;
+  size_t target = std::max(capacity, capacity_ + capacity_ / 2);
+  target = std::max<size_t>(target, 256);
+  auto* grown = static_cast<uint8_t*>(std::realloc(data_, target));
+  if (!grown) throw std::bad_alloc();
+  data_ = grown;
+  capacity_ = target;
+  AdviseHugePages(data_, capacity_);
+}
+
+void TMemoryStream::Reserve(size_t capacity) {
+  if (capacity <= capacity_) return;
+  auto* grown = static_cast<uint8_t*>(std::realloc(data_, capacity));
+  if (!grown) throw std::bad_alloc();
+  data_ = grown;
+  capacity_ = capacity;
+  AdviseHugePages(data_, capacity_);
+}
+
 size_t TMemoryStream::Read(void* buffer, size_t count) {
-  if (position_ >= data_.size()) return 0;
-  size_t n = std::min(count, data_.size() - position_);
-  std::memcpy(buffer, data_.data() + position_, n);
+  if (position_ >= size_) return 0;
+  size_t n = std::min(count, size_ - position_);
+  std::memcpy(buffer, data_ + position_, n);
   position_ += n;
   return n;
 }
@@ -102,11 +158,13 @@ size_t TMemoryStream::Read(void* buffer, size_t count) {
 size_t TMemoryStream::Write(const void* buffer, size_t count) {
   if (count == 0) return 0;
   size_t end = position_ + count;
-  if (end > data_.size()) {
-    if (end > data_.capacity()) data_.reserve(std::max(end, data_.capacity() * 2));
-    data_.resize(end);
+  if (end > size_) {
+    Grow(end);
+    // A gap left by seeking past the end reads as zeros.
+    if (position_ > size_) std::memset(data_ + size_, 0, position_ - size_);
+    size_ = end;
   }
-  std::memcpy(data_.data() + position_, buffer, count);
+  std::memcpy(data_ + position_, buffer, count);
   position_ = end;
   return count;
 }
@@ -119,28 +177,45 @@ int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
 
 void TMemoryStream::SetSize(int64_t size) {
   if (size < 0) throw EStreamError("negative stream size");
-  data_.resize(static_cast<size_t>(size));
-  position_ = std::min(position_, data_.size());
+  size_t n = static_cast<size_t>(size);
+  if (n > size_) {
+    Grow(n);
+    std::memset(data_ + size_, 0, n - size_);
+  }
+  size_ = n;
+  position_ = std::min(position_, size_);
 }
 
 void TMemoryStream::Clear() {
-  data_.clear();
-  data_.shrink_to_fit();
-  position_ = 0;
+  std::free(data_);
+  data_ = nullptr;
+  size_ = capacity_ = position_ = 0;
+}
+
+void TMemoryStream::AppendFrom(TStream& source, size_t count) {
+  size_t start = size_;
+  Grow(start + count);
+  size_t done = 0;
+  while (done < count) {
+    size_t n = source.Read(data_ + start + done, count - done);
+    if (n == 0) break;
+    done += n;
+  }
+  size_ = start + done;
+  position_ = size_;
+  if (done < count) throw EReadError("stream read error: read past the end of the stream");
 }
 
 void TMemoryStream::LoadFromFile(const std::string& fileName) {
   TFileStream file(fileName, TFileMode::OpenRead);
   Clear();
-  int64_t size = file.Size();
-  data_.resize(static_cast<size_t>(size));
-  file.ReadBuffer(data_.data(), data_.size());
+  AppendFrom(file, static_cast<size_t>(file.Size()));
   position_ = 0;
 }
 
 void TMemoryStream::SaveToFile(const std::string& fileName) {
   TFileStream file(fileName, TFileMode::Create);
-  file.WriteBuffer(data_.data(), data_.size());
+  file.WriteBuffer(data_, size_);
 }
 
 // ------------------------------------------------------ TMemoryViewStream

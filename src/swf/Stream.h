@@ -71,36 +71,48 @@ class TStream {
 class TMemoryStream : public TStream {
  public:
   TMemoryStream() = default;
+  TMemoryStream(TMemoryStream&& other) noexcept;
+  TMemoryStream& operator=(TMemoryStream&& other) noexcept;
+  TMemoryStream(const TMemoryStream&) = delete;
+  TMemoryStream& operator=(const TMemoryStream&) = delete;
+  ~TMemoryStream() override;
 
   size_t Read(void* buffer, size_t count) override;
   size_t Write(const void* buffer, size_t count) override;
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
-  int64_t Size() override { return static_cast<int64_t>(data_.size()); }
+  int64_t Size() override { return static_cast<int64_t>(size_); }
   void SetSize(int64_t size) override;
 
   // Reserves room without changing the size (used before large copies).
-  void Reserve(size_t capacity) { data_.reserve(capacity); }
+  void Reserve(size_t capacity);
   void Clear();
-  uint8_t* Memory() { return data_.data(); }
-  const uint8_t* Memory() const { return data_.data(); }
+  uint8_t* Memory() { return data_; }
+  const uint8_t* Memory() const { return data_; }
   // The bytes as one string (tests and small bodies).
-  std::string ToString() const { return std::string(data_.begin(), data_.end()); }
+  std::string ToString() const { return std::string(reinterpret_cast<const char*>(data_), size_); }
   void LoadFromFile(const std::string& fileName);
   void SaveToFile(const std::string& fileName);
+  // Appends count bytes read straight from source into this stream's own
+  // buffer (no intermediate copy); throws EReadError when source has fewer.
+  void AppendFrom(TStream& source, size_t count);
 
-  // Faster single-byte paths for the bit engine.
+  // Faster single-byte path for the bit engine.
   void WriteOneByte(uint8_t b) {
-    if (position_ < data_.size()) {
-      data_[position_] = b;
-    } else {
-      if (position_ > data_.size()) data_.resize(position_);
-      data_.push_back(b);
+    if (position_ < size_) {
+      data_[position_++] = b;
+      return;
     }
-    ++position_;
+    Write(&b, 1);
   }
 
  private:
-  std::vector<uint8_t> data_;
+  // Grows the buffer to hold at least capacity bytes; the new bytes are not
+  // initialised (callers fill or zero them).
+  void Grow(size_t capacity);
+
+  uint8_t* data_ = nullptr;  // malloc'd, so that growth can use realloc
+  size_t size_ = 0;
+  size_t capacity_ = 0;
   size_t position_ = 0;
 };
 

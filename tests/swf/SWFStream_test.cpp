@@ -200,6 +200,19 @@ TEST(SWFStreamReader, ParsesHeadersFramesAndUnknownCodes) {
   EXPECT_EQ(Hex(Body(*reader)), Hex(kBody));
 }
 
+TEST(SWFStreamReader, MakeStreamRebuildsFromTheTagList) {
+  TTestMovie movie(0, 0, 10, 10, 12, true);
+  movie.SetBody(kBody);
+  auto reader = Load(Save(movie));
+  // Never parsed: no tags, so the rebuilt body is empty.
+  reader->MakeStream();
+  EXPECT_EQ(Body(*reader), "");
+  auto parsed = Load(Save(movie));
+  parsed->ParseTags(false, false);
+  parsed->MakeStream();
+  EXPECT_EQ(Hex(Body(*parsed)), Hex(kBody));
+}
+
 TEST(SWFStreamReader, CreateTagEventChoosesWhichTagsBecomeObjects) {
   TTestMovie movie(0, 0, 10, 10, 12, true);
   movie.SetBody(kBody);
