@@ -13,6 +13,7 @@ extern "C" {
 
 namespace reelcast {
 
+// In DvdMediaSource.cpp: a DVD title set read through its title stream.
 std::unique_ptr<TMediaSource> OpenDvdMediaSource(const std::string& ifoPath, double start,
                                                  double end, int audioTrack, int subtitleIndex);
 
@@ -143,11 +144,4 @@ std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, double st
   return std::make_unique<TFileSource>(path, start, end, audioTrack, subtitleIndex);
 }
 
-}  // namespace reelcast
-
-namespace reelcast {
-std::unique_ptr<TMediaSource> OpenDvdMediaSource(const std::string& ifoPath, double, double, int,
-                                                 int) {
-  throw EMediaSource("cannot read the DVD title set " + ifoPath + ": this build has no title stream reader");
-}
 }  // namespace reelcast
