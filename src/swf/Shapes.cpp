@@ -503,7 +503,7 @@ void CopyShapeRecords(const TShapeRecordList& source, TShapeRecordList& dest) {
 }
 
 void WriteShapeRecords(TBitsEngine& be, const TShapeRecordList& list, bool hasAlpha,
-                       uint8_t fillBits, uint8_t lineBits) {
+                       uint8_t fillBits, uint8_t lineBits, bool keepIndexes) {
   for (size_t i = 0; i < list.size(); ++i) {
     TSWFShapeRecord* r = list[i].get();
     if (r->ShapeRecType() == 0 && i + 1 != list.size()) continue;
@@ -511,7 +511,7 @@ void WriteShapeRecords(TBitsEngine& be, const TShapeRecordList& list, bool hasAl
       sc->HasAlpha = hasAlpha;
       sc->FillBits = fillBits;
       sc->LineBits = lineBits;
-      if (!sc->StateNewStyles) {
+      if (!sc->StateNewStyles && !keepIndexes) {
         if (fillBits == 0) sc->StateFillStyle0 = sc->StateFillStyle1 = false;
         if (lineBits == 0) sc->StateLineStyle = false;
       }

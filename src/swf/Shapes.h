@@ -224,9 +224,10 @@ void ReadShapeRecords(TBitsEngine& be, TShapeRecordList& list, uint8_t fillBits,
 void CopyShapeRecords(const TShapeRecordList& source, TShapeRecordList& dest);
 // Writes records with the shape's bit-count rules: style changes get
 // hasAlpha and the current bit counts (index flags dropped where the count
-// is 0), end records are written only last, one is added when missing.
+// is 0, unless keepIndexes), end records are written only last, one is added
+// when missing.
 void WriteShapeRecords(TBitsEngine& be, const TShapeRecordList& list, bool hasAlpha,
-                       uint8_t fillBits, uint8_t lineBits);
+                       uint8_t fillBits, uint8_t lineBits, bool keepIndexes = false);
 // Bitmap ids of the image fills among fills.
 void BitmapFillRefs(TFillStyleList& fills, std::vector<uint16_t*>& ids);
 

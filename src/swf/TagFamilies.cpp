@@ -9,6 +9,7 @@ void RegisterActionTags(TSWFTagRegistry& registry);
 void RegisterShapeTags(TSWFTagRegistry& registry);
 void RegisterBitmapTags(TSWFTagRegistry& registry);
 void RegisterSoundVideoTags(TSWFTagRegistry& registry);
+void RegisterFontTextTags(TSWFTagRegistry& registry);
 
 void RegisterTagFamilies(TSWFTagRegistry& registry) {
   RegisterControlTags(registry);
@@ -16,6 +17,7 @@ void RegisterTagFamilies(TSWFTagRegistry& registry) {
   RegisterShapeTags(registry);
   RegisterBitmapTags(registry);
   RegisterSoundVideoTags(registry);
+  RegisterFontTextTags(registry);
 }
 
 }  // namespace reelcast
