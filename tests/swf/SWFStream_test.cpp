@@ -120,6 +120,18 @@ TEST(SWFStreamSave, CompressedFileKeepsItsFirst8BytesPlainAndTheFullLength) {
   EXPECT_TRUE(reader->Problems().empty());
 }
 
+TEST(SWFStreamSave, CompressionProgressFollowsTheBytesConsumed) {
+  // Percent = round(100 x bytes consumed / (body size - 22)), reported as the
+  // header's tail and then each 1 MiB of a 3 MiB body go into zlib.
+  TTestMovie movie(0, 0, 10, 10, 12, true);
+  movie.SetBody(std::string(3 << 20, 'a'));
+  movie.SetCompressed(true);
+  std::vector<int> percents;
+  movie.OnProgress = [&](TBasedSWFStream&, int percent, uint8_t) { percents.push_back(percent); };
+  Save(movie);
+  EXPECT_EQ(percents, (std::vector<int>{0, 33, 67, 100, 100}));
+}
+
 TEST(SWFStreamSave, SavingOverAFileReplacesIt) {
   test::TempDir dir;
   auto name = (dir / "movie.swf").string();
