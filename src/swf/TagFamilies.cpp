@@ -10,6 +10,7 @@ void RegisterShapeTags(TSWFTagRegistry& registry);
 void RegisterBitmapTags(TSWFTagRegistry& registry);
 void RegisterSoundVideoTags(TSWFTagRegistry& registry);
 void RegisterFontTextTags(TSWFTagRegistry& registry);
+void RegisterDisplayListTags(TSWFTagRegistry& registry);
 
 void RegisterTagFamilies(TSWFTagRegistry& registry) {
   RegisterControlTags(registry);
@@ -18,6 +19,7 @@ void RegisterTagFamilies(TSWFTagRegistry& registry) {
   RegisterBitmapTags(registry);
   RegisterSoundVideoTags(registry);
   RegisterFontTextTags(registry);
+  RegisterDisplayListTags(registry);
 }
 
 }  // namespace reelcast

@@ -96,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
     Tags, ControlTagTable,
     testing::Values(
         TagRow{"end", Make<TSWFEnd>(), "00 00", 1, nullptr},
-        TagRow{"show_frame_raw", Raw(1, 0), "40 00", 1, nullptr},
+        TagRow{"show_frame", [] { return CreateTagObject(1); }, "40 00", 1, nullptr},
         TagRow{"background_red",
                Make<TSWFSetBackgroundColor>([](auto& t) { t.Color.SetRGB(0x0000FF); }),
                "43 02 FF 00 00", 1,
