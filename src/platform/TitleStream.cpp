@@ -339,7 +339,12 @@ bool TTitleStream::ReadPacket(AVPacket* packet, TStreamKind* kind) {
       return false;
     }
     TStreamKind k;
-    if (!s.KindOf(s.Scratch->stream_index, &k)) continue;
+    if (!s.KindOf(s.Scratch->stream_index, &k)) {
+      // A stream nobody chose (navigation, other tracks): the demuxer skips
+      // its packets from now on instead of copying them.
+      s.Format->streams[s.Scratch->stream_index]->discard = AVDISCARD_ALL;
+      continue;
+    }
     // Before the VOBU of the range start only subtitles are wanted; video
     // begins there with its first key picture.
     if (k != TStreamKind::Subtitle && s.Scratch->pos >= 0 && s.Scratch->pos < s.AvStartOffset)
