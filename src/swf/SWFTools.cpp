@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "swf/Buttons.h"
+#include "swf/DisplayList.h"
 #include "swf/DoAction.h"
 #include "swf/SWFStream.h"
 
@@ -26,9 +28,31 @@ TSWFDumpTag DumpTag(TSWFTagInfo& info, size_t index, const TSWFDumpOptions& opti
   tag.Name = TagName(tag.Code);
   if (info.TagObject) tag.Fields = info.TagObject->Describe();
   if (options.Actions) {
+    auto list = [&tag](const TSWFActionList& actions, const std::string& indent) {
+      for (size_t i = 0; i < actions.Count(); ++i)
+        tag.Actions.push_back(indent + actions[i]->Describe());
+    };
+    char head[64];
     if (auto* doAction = dynamic_cast<TSWFDoAction*>(info.TagObject)) {
-      const TSWFActionList& actions = doAction->Actions();
-      for (size_t i = 0; i < actions.Count(); ++i) tag.Actions.push_back(actions[i]->Describe());
+      list(doAction->Actions(), "");
+    } else if (auto* button = dynamic_cast<TSWFDefineButton*>(info.TagObject)) {
+      list(button->Actions, "");
+    } else if (auto* button2 = dynamic_cast<TSWFDefineButton2*>(info.TagObject)) {
+      for (const auto& cond : button2->Actions) {
+        std::snprintf(head, sizeof head, "on conditions 0x%03X key %u:", cond->Conditions,
+                      cond->KeyPress);
+        tag.Actions.push_back(head);
+        list(*cond, "  ");
+      }
+    } else if (auto* place = dynamic_cast<TSWFPlaceObject2*>(info.TagObject)) {
+      if (place->HasClipActions && place->ClipActions()) {
+        for (const auto& record : place->ClipActions()->Records) {
+          std::snprintf(head, sizeof head, "on events 0x%05X key %u:", record->EventFlags,
+                        record->KeyCode());
+          tag.Actions.push_back(head);
+          list(*record, "  ");
+        }
+      }
     }
   }
   for (size_t i = 0; i < info.SubTags.size(); ++i)

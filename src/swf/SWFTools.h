@@ -13,7 +13,7 @@
 namespace reelcast {
 
 struct TSWFDumpOptions {
-  bool Actions = false;  // list the actions of DoAction and DoInitAction tags
+  bool Actions = false;  // list the actions of DoAction, DoInitAction, button and clip actions
 };
 
 struct TSWFDumpTag {

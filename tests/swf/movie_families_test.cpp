@@ -14,9 +14,11 @@
 #include "swf/DoAction.h"
 #include "swf/FontsText.h"
 #include "swf/SWFStream.h"
+#include "swf/SWFTools.h"
 #include "swf/Shapes.h"
 #include "swf/SoundVideo.h"
 #include "swf/TagTestUtil.h"
+#include "support/TestEnv.h"
 
 namespace reelcast {
 namespace {
@@ -311,6 +313,40 @@ TEST(MovieFamilies, RenumberingKeepsEveryReferenceOnItsCharacter) {
   // CSM, sprite (place, sound, remove), init action, button records (2),
   // button sound (2), cxform, placements (4), video frame.
   EXPECT_EQ(checked, 21u);
+}
+
+TEST(MovieFamilies, DumpShowsFieldsAndEveryActionList) {
+  auto tags = FamilyTags();
+  test::TempDir dir;
+  test::WriteFile(dir / "families.swf", MovieOf(tags));
+  TSWFDumpOptions options;
+  options.Actions = true;
+  const TSWFDump dump = DumpSWFFile((dir / "families.swf").string(), options);
+  ASSERT_EQ(dump.Tags.size(), tags.size());
+  auto find = [&](const std::string& name) -> const TSWFDumpTag& {
+    for (const auto& t : dump.Tags)
+      if (t.Name == name) return t;
+    throw std::runtime_error("no " + name);
+  };
+  EXPECT_EQ(find("DefineShape3").Fields,
+            "id 2 bounds (0,0)-(2000,1000) fills 1 lines 0 records: 2 edges, 1 style changes; "
+            "fill bitmap 1 type 0x41");
+  EXPECT_EQ(find("DefineVideoStream").Fields, "id 8 32x16 frames 1 codec 2 deblocking 0");
+  const auto& button = find("DefineButton2");
+  ASSERT_EQ(button.Actions.size(), 2u);
+  EXPECT_EQ(button.Actions[0], "on conditions 0x008 key 0:");
+  EXPECT_EQ(button.Actions[1], "  GetUrl \"http://example.invalid/\" \"_blank\"");
+  const auto& sprite = find("DefineSprite");
+  ASSERT_EQ(sprite.SubTags.size(), 7u);
+  EXPECT_EQ(sprite.SubTags[2].Actions, std::vector<std::string>{"Stop"});
+  std::vector<std::string> clip;
+  for (const auto& t : dump.Tags)
+    if (t.Name == "PlaceObject2" && !t.Actions.empty()) clip = t.Actions;
+  ASSERT_EQ(clip.size(), 4u);
+  EXPECT_EQ(clip[0], "on events 0x000C0 key 0:");
+  EXPECT_EQ(clip[1], "  If 1 -> \"label 1\"");
+  const std::string text = FormatDumpText(dump);
+  EXPECT_NE(text.find("| id 8 32x16 frames 1 codec 2"), std::string::npos);
 }
 
 }  // namespace
