@@ -115,7 +115,7 @@ class TSettingsStore {
       NVLog("Settings: " + std::to_string(d.Damaged) + " unreadable line(s) in the installed "
             "defaults '" + defaultsPath + "' were skipped");
     TParseResult u = ParseFile(path_, user_);
-    if (u.Damaged) KeepDamagedAside(u.Damaged);
+    if (u.Damaged) KeepDamagedAside(u.Damaged, user_);
   }
 
   void Close() {
@@ -141,7 +141,13 @@ class TSettingsStore {
     if (lock >= 0) flock(lock, LOCK_EX);
     TValueMap onDisk;
     TParseResult parsed = ParseFile(path_, onDisk);
-    if (!parsed.Exists || parsed.Damaged) onDisk = user_;
+    if (!parsed.Exists) {
+      onDisk = user_;
+    } else if (parsed.Damaged) {
+      // Damaged by hand while the program ran: keep its readable lines, and
+      // the file itself aside.
+      KeepDamagedAside(parsed.Damaged, onDisk);
+    }
     onDisk.erase(value.Key);
     onDisk.insert_or_assign(value.Key, value);
     user_.erase(value.Key);
@@ -173,12 +179,17 @@ class TSettingsStore {
     NVLog("Settings: " + message);
   }
 
-  void KeepDamagedAside(size_t damaged) {
+  // Renames the damaged file to a name of its own and writes readable in its
+  // place.
+  void KeepDamagedAside(size_t damaged, const TValueMap& readable) {
     std::string aside = path_ + ".damaged-" + TimeStampForFile();
+    std::error_code ec;
+    for (int n = 2; fs::exists(aside, ec); ++n)
+      aside = path_ + ".damaged-" + TimeStampForFile() + "-" + std::to_string(n);
     std::string message = "Settings: " + std::to_string(damaged) +
                           " unreadable line(s) in '" + path_ + "' were skipped; ";
     if (rename(path_.c_str(), aside.c_str()) == 0) {
-      std::string error = WriteAtomically(path_, Serialise(user_));
+      std::string error = WriteAtomically(path_, Serialise(readable));
       message += "the damaged file is kept as '" + aside + "'";
       if (!error.empty()) message += "; " + error;
     } else {

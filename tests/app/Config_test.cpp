@@ -175,6 +175,26 @@ TEST_F(ConfigTest, DamagedFileKeepsWhatCanBeReadAndIsKeptAside) {
   EXPECT_EQ(asideCount, 1) << "a clean file must not be set aside again";
 }
 
+TEST_F(ConfigTest, FileDamagedWhileRunningKeepsItsReadableLines) {
+  NVSetConfigInt("System.nWidth", 400);
+  // Someone edits the file by hand while the program runs.
+  WriteFile(ConfigStorePath(), "int System.nWidth=400\nint System.nHeight=300\n%%%\n");
+  NVSetConfigInt("System.SampleR", 11025);
+  NVSetConfigInt("System.Zoom", 1);
+  Reopen();
+  int32_t value = 0;
+  ASSERT_TRUE(NVGetConfigInt("System.nHeight", &value));
+  EXPECT_EQ(value, 300);
+  ASSERT_TRUE(NVGetConfigInt("System.SampleR", &value));
+  EXPECT_EQ(value, 11025);
+  ASSERT_TRUE(NVGetConfigInt("System.Zoom", &value));
+  EXPECT_EQ(value, 1);
+  int asideCount = 0;
+  for (const auto& entry : test::fs::directory_iterator(home_.Path()))
+    asideCount += entry.path().filename().string().find(".damaged-") != std::string::npos;
+  EXPECT_EQ(asideCount, 1);
+}
+
 TEST_F(ConfigTest, InstalledDefaultsLieUnderTheUserValues) {
   WriteFile(data_ / "Defaults.conf",
             "text LD_UsePreloader=Yes\nint LD_BarMode=2\nint System.nWidth=100\n");
