@@ -146,7 +146,8 @@ std::unique_ptr<TDvdTitleSet> ReadDvdTitleSet(const std::string& ifoPath, std::s
     case 2: set->Width = 352; break;
     default: set->Width = 352; set->Height /= 2; break;
   }
-  if (ifo->vts_vobu_admap) {
+  if (ifo->vts_vobu_admap && ifo->vts_vobu_admap->vobu_start_sectors &&
+      ifo->vts_vobu_admap->last_byte + 1 > VOBU_ADMAP_SIZE) {
     size_t n = (ifo->vts_vobu_admap->last_byte + 1 - VOBU_ADMAP_SIZE) / 4;
     set->VobuStarts.assign(ifo->vts_vobu_admap->vobu_start_sectors,
                            ifo->vts_vobu_admap->vobu_start_sectors + n);

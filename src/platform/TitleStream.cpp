@@ -76,7 +76,9 @@ struct TTitleStream::TImpl {
   std::vector<TRun> Runs;
   size_t RunIndex = 0;
   uint32_t NextSector = 0;
-  int64_t Delivered = 0;      // virtual bytes handed to the demuxer
+  int64_t Delivered = 0;      // virtual bytes read from the VOBs
+  std::vector<uint8_t> Pending;  // a sector handed out in parts
+  size_t PendingAt = 0;
   int64_t AvStartOffset = 0;  // video and audio packets start here
   std::vector<TVobuMark> Marks;
   double RunCellStart = 0;
@@ -165,16 +167,17 @@ struct TTitleStream::TImpl {
     if (!Runs.empty()) NextSector = Runs[0].First;
   }
 
-  int Read(uint8_t* buf, int size) {
+  // Reads whole sectors into buf (at most count of them); the number read,
+  // or an AVERROR.
+  int ReadSectors(uint8_t* buf, int maxSectors) {
     while (RunIndex < Runs.size() && NextSector > Runs[RunIndex].Last) {
       ++RunIndex;
       if (RunIndex < Runs.size()) NextSector = Runs[RunIndex].First;
     }
     if (RunIndex >= Runs.size()) return AVERROR_EOF;
     const TRun& run = Runs[RunIndex];
-    int count = std::min<int>({size / kSector, kChunkSectors,
+    int count = std::min<int>({maxSectors, kChunkSectors,
                                static_cast<int>(run.Last - NextSector + 1)});
-    if (count <= 0) return AVERROR(EINVAL);
     ssize_t got = DVDReadBlocks(Vob, static_cast<int>(NextSector), static_cast<size_t>(count), buf);
     if (got <= 0) {
       ReadError = true;
@@ -190,7 +193,26 @@ struct TTitleStream::TImpl {
     }
     NextSector += static_cast<uint32_t>(got);
     Delivered += got * kSector;
-    return static_cast<int>(got * kSector);
+    return static_cast<int>(got);
+  }
+
+  int Read(uint8_t* buf, int size) {
+    if (PendingAt < Pending.size()) {
+      int n = std::min<int>(size, static_cast<int>(Pending.size() - PendingAt));
+      std::memcpy(buf, Pending.data() + PendingAt, static_cast<size_t>(n));
+      PendingAt += static_cast<size_t>(n);
+      return n;
+    }
+    if (size >= kSector) {
+      int got = ReadSectors(buf, size / kSector);
+      return got < 0 ? got : got * kSector;
+    }
+    // A request smaller than a sector: read one and hand it out in parts.
+    Pending.resize(kSector);
+    int got = ReadSectors(Pending.data(), 1);
+    if (got < 0) return got;
+    PendingAt = 0;
+    return Read(buf, size);
   }
 
   static int ReadCallback(void* opaque, uint8_t* buf, int size) {

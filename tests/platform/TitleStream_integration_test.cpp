@@ -155,6 +155,16 @@ TEST(TitleStreamTest, BadVobsAreErrorsNotCrashes) {
   EXPECT_THROW(TTitleStream::Open((copy / "VTS_01_0.IFO").string(), 1, 2, 0, -1), ETitleStream);
   EXPECT_THROW(ReadFrameAt((copy / "VTS_02_0.IFO").string(), 5, -1), ETitleStream);
   EXPECT_THROW(TTitleStream::Open((copy / "VTS_07_0.IFO").string(), 0, 1, 0, -1), ETitleStream);
+  // A VOB cut short while it is read ends the stream with an error.
+  fs::copy_file(DvdFixture() / "VIDEO_TS" / "VTS_02_1.VOB", copy / "VTS_02_1.VOB",
+                fs::copy_options::overwrite_existing);
+  auto stream = TTitleStream::Open((copy / "VTS_02_0.IFO").string(), 0, 6, 0, -1);
+  fs::resize_file(copy / "VTS_02_1.VOB", 200 * 2048);
+  AVPacket* packet = av_packet_alloc();
+  TStreamKind kind;
+  EXPECT_THROW(
+      while (stream->ReadPacket(packet, &kind)) av_packet_unref(packet), ETitleStream);
+  av_packet_free(&packet);
   // A time past the title's end is the end of the title, not an error.
   TRgbImage last = ReadFrameAt(Ifo("VTS_02_0.IFO"), 5.99, -1);
   EXPECT_EQ(FrameNumber(last), 179);
