@@ -36,14 +36,16 @@ void TSWFActionGetUrl::Assign(const TBasedSWFObject& source) {
   if (auto* s = As<TSWFActionGetUrl>(source)) {
     URL = s->URL;
     Target = s->Target;
+    URLAsRead = s->URLAsRead;
   }
 }
 void TSWFActionGetUrl::ReadFromStream(TBitsEngine& be) {
   URL = be.ReadString();
+  URLAsRead = true;
   Target = be.ReadString();
 }
 void TSWFActionGetUrl::WriteActionBody(TBitsEngine& be) {
-  be.WriteString(URL, true, true);
+  be.WriteString(URL, true, !URLAsRead);
   be.WriteString(Target, true, false);
 }
 std::string TSWFActionGetUrl::Describe() const {

@@ -26,6 +26,9 @@ class TSWFActionGetUrl : public TSWFAction {
   TSWFActionGetUrl() : TSWFAction(0x83) {}
   std::string URL;     // written as UTF-8
   std::string Target;  // written unconverted
+  // The URL holds the bytes read from a file, already in the file's form:
+  // written as they are, so that a rewrite keeps them.
+  bool URLAsRead = false;
   void Assign(const TBasedSWFObject& source) override;
   void ReadFromStream(TBitsEngine& be) override;
   void WriteActionBody(TBitsEngine& be) override;

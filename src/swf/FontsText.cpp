@@ -107,6 +107,7 @@ void TSWFDefineFontInfo::Assign(const TBasedSWFObject& source) {
     FontId = s->FontId;
     FontName = s->FontName;
     SWFVersion = s->SWFVersion;
+    NameAsRead = s->NameAsRead;
   }
 }
 
@@ -116,6 +117,7 @@ void TSWFDefineFontInfo::ReadFromStream(TBitsEngine& be) {
   const int64_t end = BodyEnd(be, BodySize);
   FontId = be.ReadWord();
   FontName = ReadFontName(be);
+  NameAsRead = true;
   const uint8_t f = be.ReadByte();
   FontFlagsSmallText = f & 0x20;
   FontFlagsShiftJIS = f & 0x10;
@@ -131,7 +133,7 @@ void TSWFDefineFontInfo::ReadFromStream(TBitsEngine& be) {
 
 void TSWFDefineFontInfo::WriteTagBody(TBitsEngine& be) {
   be.WriteWord(FontId);
-  WriteFontName(be, FontName, SWFVersion > 5);
+  WriteFontName(be, FontName, SWFVersion > 5 && !NameAsRead);
   be.WriteBits(0u, 2);
   be.WriteBit(FontFlagsSmallText);
   be.WriteBit(FontFlagsShiftJIS);
@@ -162,6 +164,7 @@ void TSWFDefineFontInfo2::ReadFromStream(TBitsEngine& be) {
   const int64_t end = BodyEnd(be, BodySize);
   FontId = be.ReadWord();
   FontName = ReadFontName(be);
+  NameAsRead = true;
   const uint8_t f = be.ReadByte();
   FontFlagsSmallText = f & 0x20;
   FontFlagsShiftJIS = f & 0x10;
@@ -176,7 +179,7 @@ void TSWFDefineFontInfo2::ReadFromStream(TBitsEngine& be) {
 
 void TSWFDefineFontInfo2::WriteTagBody(TBitsEngine& be) {
   be.WriteWord(FontId);
-  WriteFontName(be, FontName, true);
+  WriteFontName(be, FontName, !NameAsRead);
   be.WriteBits(0u, 2);
   be.WriteBit(FontFlagsSmallText);
   be.WriteBit(FontFlagsShiftJIS);
@@ -204,6 +207,7 @@ void TSWFDefineFont2::Assign(const TBasedSWFObject& source) {
   FontFlagsWideCodes = s->FontFlagsWideCodes;
   FontFlagsWideOffsets = s->FontFlagsWideOffsets;
   FontName = s->FontName;
+  NameAsRead = s->NameAsRead;
   LanguageCode = s->LanguageCode;
   SWFVersion = s->SWFVersion;
   AdvanceTable.clear();
@@ -235,6 +239,7 @@ void TSWFDefineFont2::ReadFromStream(TBitsEngine& be) {
   FontFlagsBold = f & 0x01;
   LanguageCode = be.ReadByte();
   FontName = ReadFontName(be);
+  NameAsRead = true;
   const uint16_t numGlyphs = be.ReadWord();
   const int64_t table = s.Position();
   const int entry = FontFlagsWideOffsets ? 4 : 2;
@@ -316,7 +321,7 @@ void TSWFDefineFont2::WriteTagBody(TBitsEngine& be) {
   be.WriteBit(FontFlagsItalic);
   be.WriteBit(FontFlagsBold);
   be.WriteByte(LanguageCode);
-  WriteFontName(be, FontName, SWFVersion > 5);
+  WriteFontName(be, FontName, SWFVersion > 5 && !NameAsRead);
   be.WriteWord(static_cast<uint16_t>(numGlyphs));
   const uint32_t entry = FontFlagsWideOffsets ? 4 : 2;
   const uint32_t tableSize = static_cast<uint32_t>(numGlyphs + 1) * entry;

@@ -40,6 +40,8 @@ class TSWFDefineFontInfo : public TSWFObject {
   uint16_t FontId = 0;
   std::string FontName;
   uint8_t SWFVersion = 0;  // reading context; the name is UTF-8 above 5
+  // FontName holds the bytes read from a file: written back unconverted.
+  bool NameAsRead = false;
 
   void Assign(const TBasedSWFObject& source) override;
   void ReadFromStream(TBitsEngine& be) override;
@@ -83,6 +85,8 @@ class TSWFDefineFont2 : public TSWFDefineFont {
   std::string FontName;
   uint8_t LanguageCode = 0;
   uint8_t SWFVersion = 0;
+  // FontName holds the bytes read from a file: written back unconverted.
+  bool NameAsRead = false;
 
   void Assign(const TBasedSWFObject& source) override;
   uint8_t MinVersion() const override { return 3; }

@@ -276,6 +276,7 @@ TEST(ReadActionsRobustness, UnknownAndMisfitActionsSurviveAsRawBytes) {
       "C0 03 00 01 02 03 07",     // unknown code with payload
       "81 03 00 05 00 09 07",     // GotoFrame with a longer payload than its field
       "FE 01 00 AA FF 00 00",     // raw and marker codes read from a file stay raw
+      "83 05 00 C3 A9 00 5F 00",  // a URL read as UTF-8 is not converted again
   };
   for (const char* c : cases) {
     TSWFActionList list;

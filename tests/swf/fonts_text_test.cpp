@@ -191,6 +191,15 @@ TEST(FontTextBytes, EditTextVersionsAndStrings) {
   EXPECT_NE(test::BodyOf(e).find("\xE2\x98\xBA"), std::string::npos);
 }
 
+TEST(FontTextBytes, NamesReadFromAFileAreWrittenBackUnconverted) {
+  for (auto [code, body] : {std::pair<uint16_t, const char*>{62, "03 00 02 C3 A9 03 01 41 00"},
+                            {13, "03 00 02 C3 A9 00 41"},
+                            {48, "01 00 10 00 02 C3 A9 00 00 02 00"}}) {
+    auto tag = test::ReadBody(code, Bytes(body), {8, true});
+    EXPECT_EQ(Hex(test::BodyOf(*tag)), Hex(Bytes(body))) << code;
+  }
+}
+
 TEST(FontTextBadInput, OffsetsCountsAndBitWidthsPastTheBodyThrow) {
   const char* fonts[] = {
       // Glyph offset pointing past the tag.
