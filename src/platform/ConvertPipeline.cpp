@@ -462,8 +462,10 @@ struct TConvertPipeline::TImpl {
     if (ts == AV_NOPTS_VALUE) return true;
     double t = ts / 90000.0;
     if (t < Entry->SourceStart - 1.0 / SourceFps || t >= Entry->SourceEnd) return true;
+    // A subtitle stream that shows up after the first picture needs its
+    // layer input: the graph is built again.
     if (!VideoGraph.Graph || frame->width != GraphW || frame->height != GraphH ||
-        frame->format != GraphFmt) {
+        frame->format != GraphFmt || (SubDec && !VideoGraph.Sub)) {
       if (VideoGraph.Graph && !DrainVideoGraph(true)) return false;
       BuildVideoGraph(frame);
     }

@@ -36,6 +36,42 @@ double TRgbFrame::Mean(int channel, int x0, int y0, int x1, int y1) const {
   return n ? sum / n : 0;
 }
 
+namespace {
+TRgbFrame Decode(const fs::path& file, const std::vector<std::string>& selection, const std::string& what) {
+  TempDir dir("reelcast-frame");
+  JsonValue probe = ProbeMedia(file);
+  const JsonValue& v = ProbeStream(probe, "video");
+  TRgbFrame frame;
+  frame.Width = static_cast<int>(v["width"].Number());
+  frame.Height = static_cast<int>(v["height"].Number());
+  std::vector<std::string> args = {"-i", file.string()};
+  args.insert(args.end(), selection.begin(), selection.end());
+  for (const char* a : {"-fps_mode", "passthrough", "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24"})
+    args.push_back(a);
+  args.push_back((dir / "f.rgb").string());
+  RunFfmpeg(args);
+  std::string bytes = ReadFile(dir / "f.rgb");
+  if (bytes.size() != static_cast<size_t>(frame.Width) * frame.Height * 3)
+    throw std::runtime_error("no picture " + what + " of " + file.string());
+  frame.Pixels.assign(bytes.begin(), bytes.end());
+  return frame;
+}
+}  // namespace
+
+TRgbFrame DecodeFrameNumber(const fs::path& file, int n) {
+  return Decode(file, {"-vf", "select=eq(n\\," + std::to_string(n) + ")"}, "number " + std::to_string(n));
+}
+
+double RedShare(const TRgbFrame& f, int x0, int y0, int x1, int y1) {
+  long red = 0, all = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x, ++all) {
+      const uint8_t* p = f.At(x, y);
+      if (p[0] > 170 && p[1] < 90 && p[2] < 90) ++red;
+    }
+  return all ? static_cast<double>(red) / all : 0;
+}
+
 TRgbFrame DecodeFrame(const fs::path& file, double t) {
   TempDir dir("reelcast-frame");
   JsonValue probe = ProbeMedia(file);

@@ -30,6 +30,10 @@ struct TRgbFrame {
 
 // The picture shown at time t (seconds) of a video file, decoded by ffmpeg.
 TRgbFrame DecodeFrame(const fs::path& file, double t);
+// The n-th picture (0-based, in decoding order) of a video file.
+TRgbFrame DecodeFrameNumber(const fs::path& file, int n);
+// The share (0..1) of pixels of a rectangle that are clearly red.
+double RedShare(const TRgbFrame& f, int x0, int y0, int x1, int y1);
 // The whole first audio stream as mono 16-bit samples at the given rate.
 std::vector<int16_t> DecodeAudio(const fs::path& file, int rate);
 // Root mean square of samples [from, to) seconds.

@@ -1,0 +1,204 @@
+// The codec bridge on the fixture DVD: segments of different titles merged
+// into one FLV, the chosen subtitle and audio track, the progress messages,
+// pause, resume and stop, and a refused start.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "convert/ConvWrapper.h"
+#include "platform/DvdDecoder.h"
+#include "platform/EncoderManager.h"
+#include "support/MediaProbe.h"
+
+namespace reelcast {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+std::string Ifo(const char* name) { return (test::DvdFixture() / "VIDEO_TS" / name).string(); }
+
+double TitleBegin(const char* ifo, int title) {
+  TIfoHandle h = IFOOpen(Ifo(ifo));
+  double begin = IFOGetTitleBeginTime(h, title);
+  IFOClose(h);
+  return begin;
+}
+
+TEncoderParams Block(int width, int height, double fps, int bitrate, int sampleRate) {
+  TEncoderParams p;
+  p.VideoCodec = kCodecFlashVideo;
+  p.Width = width;
+  p.Height = height;
+  p.FrameRate = fps;
+  p.VideoBitrate = bitrate;
+  p.PixelFormat = kPixelFormatYV12;
+  p.AudioCodec = kCodecMp3;
+  p.SampleRate = sampleRate;
+  p.Channels = 2;
+  p.AudioBitrate = 64000;
+  p.BitsPerSample = 16;
+  p.Container = kContainerFlv;
+  return p;
+}
+
+TSegment Segment(const char* ifo, int title, double from, double to, const TEncoderParams& block,
+                 const fs::path& out) {
+  TSegment s;
+  s.SourcePath = Ifo(ifo);
+  double begin = TitleBegin(ifo, title);
+  s.StartTime = begin + from;
+  s.EndTime = begin + to;
+  s.Encoder = block;
+  s.OutputPath = out.string();
+  s.VideoStream.SubtitleIndex = -1;
+  return s;
+}
+
+int FrameNumber(const test::TRgbFrame& f) { return test::FixtureFrameNumber(f.Pixels.data(), f.Width); }
+
+// Handles the bridge's messages until 4025 (or a time-out); returns them.
+std::vector<TMessage> WaitForEnd(TMessageQueue& queue, int seconds = 120) {
+  std::vector<TMessage> all;
+  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (std::chrono::steady_clock::now() < until) {
+    for (const TMessage& m : queue.WaitAndDrain(std::chrono::milliseconds(200))) {
+      all.push_back(m);
+      if (m.Msg == kMsgEncodeDone) return all;
+    }
+  }
+  return all;
+}
+
+TEST(ConvWrapperTest, SegmentsOfTwoTitlesFollowEachOtherInOneFlv) {
+  TempDir out;
+  TMessageQueue queue;
+  const fs::path flv = out / "job.flv";
+  TEncoderParams block = Block(480, 384, 25, 1200000, 22050);
+  TConvWrapper bridge(queue.Handle(), true);
+  bridge.AddSegment(Segment("VTS_01_0.IFO", 0, 1.0, 3.0, block, flv));
+  // The second segment's own size and rate are not used.
+  bridge.AddSegment(Segment("VTS_02_0.IFO", 0, 1.0, 2.6, Block(200, 100, 10, 100000, 11025), flv));
+  ASSERT_TRUE(bridge.Start()) << bridge.LastError();
+  EXPECT_DOUBLE_EQ(bridge.TotalDuration(), 3.6);
+  for (const TSegment& s : bridge.Segments()) EXPECT_EQ(s.Status, kSegmentStarted);
+  // The first segment's block is passed on without its resize mode.
+  EXPECT_EQ(bridge.Segments()[0].Encoder.ResizeMode, 0);
+
+  auto messages = WaitForEnd(queue);
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back(), (TMessage{kMsgEncodeDone, 0, 0}));
+  EXPECT_GT(std::count(messages.begin(), messages.end(), TMessage{kMsgEncodeProgress, 0, 0}), 1);
+  EXPECT_EQ(bridge.OverallPercent(), 100);
+
+  auto probe = test::ProbeMedia(flv);
+  const auto& v = test::ProbeStream(probe, "video");
+  EXPECT_EQ(v["codec_name"].String(), "flv1");
+  EXPECT_EQ(v["width"].Number(), 480);
+  EXPECT_EQ(v["height"].Number(), 384);
+  EXPECT_EQ(v["r_frame_rate"].String(), "25/1");
+  EXPECT_EQ(std::stoi(v["nb_read_frames"].String()), 90);
+  const auto& a = test::ProbeStream(probe, "audio");
+  EXPECT_EQ(a["codec_name"].String(), "mp3");
+  EXPECT_EQ(a["sample_rate"].String(), "22050");
+  EXPECT_NEAR(std::stod(probe["format"]["duration"].String()), 3.6, 0.1);
+
+  // Title 1 of set 1 from its second 1, then title 1 of set 2 from its second 1.
+  EXPECT_EQ(FrameNumber(test::DecodeFrameNumber(flv, 0)), 25);
+  EXPECT_EQ(FrameNumber(test::DecodeFrameNumber(flv, 49)), 74);
+  EXPECT_EQ(FrameNumber(test::DecodeFrameNumber(flv, 50)), 30);  // 1.001 s at 29.97 fps
+  EXPECT_EQ(FrameNumber(test::DecodeFrameNumber(flv, 75)), 60);
+  // 440 Hz in set 1, 660 Hz in set 2.
+  auto pcm = test::DecodeAudio(flv, 22050);
+  EXPECT_NEAR(test::Pitch(pcm, 22050, 0.3, 1.7), 440, 10);
+  EXPECT_NEAR(test::Pitch(pcm, 22050, 2.2, 3.4), 660, 10);
+}
+
+TEST(ConvWrapperTest, ChosenSubtitleIsBurntInAndChosenAudioTrackIsHeard) {
+  struct TCase {
+    int Subtitle;
+    int AudioTrack;
+    bool Red;
+    double Pitch;
+  };
+  for (const TCase& c : {TCase{0, 1, true, 880}, TCase{1, 0, false, 440}}) {
+    SCOPED_TRACE(c.Subtitle);
+    TempDir out;
+    TMessageQueue queue;
+    TEncoderParams block = Block(360, 288, 25, 800000, 44100);
+    TSegment s = Segment("VTS_01_0.IFO", 0, 2.5, 4.0, block, out / "s.flv");
+    s.VideoStream.SubtitleIndex = c.Subtitle;
+    s.AudioStream.AudioTrackIndex = c.AudioTrack;
+    TConvWrapper bridge(queue.Handle(), true);
+    bridge.AddSegment(s);
+    ASSERT_TRUE(bridge.Start());
+    ASSERT_EQ(WaitForEnd(queue).back().Msg, kMsgEncodeDone);
+    // The box covers 240..480 x 400..496 of 720x576: 120..240 x 200..248 here.
+    auto f = test::DecodeFrameNumber(out / "s.flv", 12);
+    double share = test::RedShare(f, 125, 205, 235, 243);
+    if (c.Red) EXPECT_GT(share, 0.97);
+    else EXPECT_LT(share, 0.6);
+    auto pcm = test::DecodeAudio(out / "s.flv", 22050);
+    EXPECT_NEAR(test::Pitch(pcm, 22050, 0.2, 1.3), c.Pitch, 10);
+  }
+}
+
+TEST(ConvWrapperTest, PauseHoldsResumeGoesOnStopLeavesNothing) {
+  TempDir out;
+  TMessageQueue queue;
+  TConvWrapper bridge(queue.Handle(), true);
+  bridge.AddSegment(Segment("VTS_01_0.IFO", 0, 0, 12, Block(320, 240, 25, 600000, 22050), out / "p.flv"));
+  ASSERT_TRUE(bridge.Start());
+  while (bridge.CurrentFrame() < 10) queue.WaitAndDrain(std::chrono::milliseconds(100));
+  bridge.Pause();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  int32_t held = bridge.CurrentFrame();
+  queue.Drain();
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_EQ(bridge.CurrentFrame(), held);
+  EXPECT_EQ(queue.Pending(), 0u);
+  bridge.Resume();
+  while (bridge.CurrentFrame() <= held + 5) queue.WaitAndDrain(std::chrono::milliseconds(100));
+  EXPECT_GT(bridge.RemainingSeconds() + bridge.ElapsedSeconds(), 0);
+  bridge.Stop();
+  queue.Drain();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(queue.Pending(), 0u);
+  EXPECT_TRUE(fs::is_empty(out.Path()));
+}
+
+TEST(ConvWrapperTest, RefusedStartMarksEverySegmentAndPostsNothing) {
+  TempDir out;
+  TMessageQueue queue;
+  TConvWrapper bridge(queue.Handle(), true);
+  TEncoderParams block = Block(320, 240, 25, 600000, 22050);
+  block.Container = FourCC("avi ");
+  bridge.AddSegment(Segment("VTS_01_0.IFO", 0, 0, 2, block, out / "r.flv"));
+  bridge.AddSegment(Segment("VTS_01_0.IFO", 0, 2, 4, block, out / "r.flv"));
+  EXPECT_FALSE(bridge.Start());
+  for (const TSegment& s : bridge.Segments()) EXPECT_EQ(s.Status, kSegmentStartFailed);
+  EXPECT_FALSE(bridge.LastError().empty());
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(queue.Pending(), 0u);
+}
+
+TEST(ConvWrapperTest, FailureOnTheWayIsReportedAndLeavesNoFile) {
+  TempDir out;
+  TMessageQueue queue;
+  TConvWrapper bridge(queue.Handle(), true);
+  TEncoderParams block = Block(320, 240, 25, 600000, 22050);
+  bridge.AddSegment(Segment("VTS_01_0.IFO", 0, 0, 1, block, out / "f.flv"));
+  TSegment missing = Segment("VTS_01_0.IFO", 0, 0, 1, block, out / "f.flv");
+  missing.SourcePath = (out / "VTS_09_0.IFO").string();
+  bridge.AddSegment(missing);
+  ASSERT_TRUE(bridge.Start());
+  auto messages = WaitForEnd(queue);
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back(), (TMessage{kMsgEncodeDone, TConvWrapper::kEncodeFailed, 0}));
+  EXPECT_FALSE(bridge.LastError().empty());
+  EXPECT_TRUE(fs::is_empty(out.Path()));
+}
+
+}  // namespace
+}  // namespace reelcast
