@@ -1,27 +1,519 @@
-// reelcast-cli convert: the conversion of a DVD folder into Flash content.
-// The conversion job is not part of this build yet; the command says so and
-// fails, so that scripts never take its exit for a finished conversion.
+// reelcast-cli convert: a DVD folder's titles and chapters into Flash
+// content, with the same checks, settings record and job as the desktop's
+// Convert button and progress window. The stored settings are the defaults;
+// the options change them for this run only.
+#include <signal.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/Application.h"
+#include "app/Config.h"
+#include "app/Paths.h"
+#include "app/SettingsKeys.h"
 #include "cli/CliCommand.h"
+#include "convert/ConvertService.h"
+#include "convert/ConverterModel.h"
+#include "platform/EncoderManager.h"
+#include "sources/EncoderChoice.h"
+#include "sources/TaskList.h"
 
 namespace reelcast::cli {
 namespace {
 
+namespace fs = std::filesystem;
+
+void PrintUsage() {
+  std::printf(
+      "Usage: reelcast-cli convert FOLDER -o OUT [options]\n\n"
+      "Converts the checked titles and chapters of a DVD video folder (the folder\n"
+      "holding VIDEO_TS, or VIDEO_TS itself) into one Flash output. The stored\n"
+      "settings are the defaults ('reelcast-cli settings').\n\n"
+      "Output:\n"
+      "  -o, --output FILE       the output file (default: the output folder + the\n"
+      "                          first title's name)\n"
+      "  --format flv|swf|exe|scr  the output kind (default flv)\n"
+      "  --screensaver-name NAME the screen saver's name (scr)\n"
+      "  --template NAME|none    the template; --player-template NAME for a player\n"
+      "  --music FILE [--loop]   background music for published movies\n"
+      "  --html                  also write an HTML page (swf)\n"
+      "  -y, --yes               replace existing files without asking\n"
+      "Sources:\n"
+      "  --titles N,...          convert these titles (1-based, in list order)\n"
+      "  --chapters T.C,...      convert these chapters (chapter C of title T)\n"
+      "  --trim START-END        seconds of a source; once per source, in order\n"
+      "  --audio-track N         audio track of every title (0-based)\n"
+      "  --subtitle N            subtitle stream burnt in (0-based; -1 none)\n"
+      "Picture and sound (every source):\n"
+      "  --crop L,T,R,B          margins to cut off, in source pixels\n"
+      "  --brightness N --contrast N --saturation N   -100..100\n"
+      "  --effect none|gray|emboss|negative|oldfilm\n"
+      "  --volume N              0..200 (100 unchanged)\n"
+      "Encoder:\n"
+      "  --size WxH              80x60..800x600 (default: stored, else 320x240)\n"
+      "  --aspect full|keep|16:9|4:3\n"
+      "  --fps N|keep            frame rate\n"
+      "  --bitrate KBPS          video bit rate\n"
+      "  --sample-rate 11025|22050|44100\n"
+      "  --no-audio              no sound track\n\n"
+      "Ctrl+C cancels. The exit code is 0 when the output was made, 1 when the job\n"
+      "failed, 2 for bad options, 130 after a cancel.\n");
+}
+
+struct TOptions {
+  std::string Folder;
+  std::string Output;
+  int32_t Kind = kOutputFlv;
+  std::string ScreenSaverName;
+  std::optional<std::string> Template;
+  std::optional<std::string> PlayerTemplate;
+  std::string Music;
+  bool Loop = false;
+  bool Html = false;
+  bool Yes = false;
+  std::vector<int> Titles;
+  std::vector<std::pair<int, int>> Chapters;
+  std::vector<std::pair<double, double>> Trims;
+  std::optional<int> AudioTrack, Subtitle;
+  std::optional<std::array<int, 4>> Crop;
+  std::optional<int> Brightness, Contrast, Saturation, Volume;
+  std::optional<uint32_t> Effect;
+  std::optional<std::pair<int, int>> Size;
+  std::optional<int> Aspect;
+  std::optional<double> Fps;
+  std::optional<int> Bitrate;
+  std::optional<int> SampleRate;
+  bool NoAudio = false;
+};
+
+bool ParseInt(const std::string& text, int* value) {
+  try {
+    size_t used = 0;
+    int v = std::stoi(text, &used);
+    if (used != text.size()) return false;
+    *value = v;
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool ParseDouble(const std::string& text, double* value) {
+  try {
+    size_t used = 0;
+    double v = std::stod(text, &used);
+    if (used != text.size() || !std::isfinite(v)) return false;
+    *value = v;
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::stringstream stream(text);
+  std::string part;
+  while (std::getline(stream, part, separator)) parts.push_back(part);
+  return parts;
+}
+
+std::string Parse(const std::vector<std::string>& args, TOptions& o) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= args.size()) return false;
+      *out = args[++i];
+      return true;
+    };
+    std::string v;
+    int n = 0;
+    if (a == "-o" || a == "--output") {
+      if (!value(&o.Output)) return "missing value of " + a;
+    } else if (a == "--format") {
+      if (!value(&v)) return "missing value of --format";
+      if (v == "flv") o.Kind = kOutputFlv;
+      else if (v == "swf") o.Kind = kOutputSwf;
+      else if (v == "exe") o.Kind = kOutputProjector;
+      else if (v == "scr") o.Kind = kOutputScreenSaver;
+      else return "unknown format '" + v + "'";
+    } else if (a == "--screensaver-name") {
+      if (!value(&o.ScreenSaverName)) return "missing value of " + a;
+    } else if (a == "--template") {
+      if (!value(&v)) return "missing value of " + a;
+      o.Template = v;
+    } else if (a == "--player-template") {
+      if (!value(&v)) return "missing value of " + a;
+      o.PlayerTemplate = v;
+    } else if (a == "--music") {
+      if (!value(&o.Music)) return "missing value of " + a;
+    } else if (a == "--loop") {
+      o.Loop = true;
+    } else if (a == "--html") {
+      o.Html = true;
+    } else if (a == "-y" || a == "--yes") {
+      o.Yes = true;
+    } else if (a == "--titles") {
+      if (!value(&v)) return "missing value of " + a;
+      for (const auto& part : Split(v, ','))
+        if (!ParseInt(part, &n) || n < 1) return "bad title number '" + part + "'";
+        else o.Titles.push_back(n);
+    } else if (a == "--chapters") {
+      if (!value(&v)) return "missing value of " + a;
+      for (const auto& part : Split(v, ',')) {
+        auto tc = Split(part, '.');
+        int t = 0, c = 0;
+        if (tc.size() != 2 || !ParseInt(tc[0], &t) || !ParseInt(tc[1], &c) || t < 1 || c < 1)
+          return "bad chapter '" + part + "' (use TITLE.CHAPTER)";
+        o.Chapters.emplace_back(t, c);
+      }
+    } else if (a == "--trim") {
+      if (!value(&v)) return "missing value of " + a;
+      auto range = Split(v, '-');
+      double from = 0, to = 0;
+      if (range.size() != 2 || !ParseDouble(range[0], &from) || !ParseDouble(range[1], &to) ||
+          from < 0 || to <= from)
+        return "bad trim range '" + v + "' (use START-END in seconds)";
+      o.Trims.emplace_back(from, to);
+    } else if (a == "--audio-track" || a == "--subtitle" || a == "--brightness" || a == "--contrast" ||
+               a == "--saturation" || a == "--volume" || a == "--bitrate" || a == "--sample-rate") {
+      if (!value(&v) || !ParseInt(v, &n)) return "bad value of " + a;
+      if (a == "--audio-track") o.AudioTrack = n;
+      else if (a == "--subtitle") o.Subtitle = n;
+      else if (a == "--volume") {
+        if (n < 0 || n > 200) return "--volume is 0..200";
+        o.Volume = n;
+      } else if (a == "--bitrate") {
+        if (n < 10 || n > 10000) return "--bitrate is in kbit/s, 10..10000";
+        o.Bitrate = n;
+      } else if (a == "--sample-rate") {
+        if (n != 11025 && n != 22050 && n != 44100) return "--sample-rate is 11025, 22050 or 44100";
+        o.SampleRate = n;
+      } else {
+        if (n < -100 || n > 100) return a + " is -100..100";
+        (a == "--brightness" ? o.Brightness : a == "--contrast" ? o.Contrast : o.Saturation) = n;
+      }
+    } else if (a == "--crop") {
+      if (!value(&v)) return "missing value of " + a;
+      auto parts = Split(v, ',');
+      std::array<int, 4> crop{};
+      if (parts.size() != 4) return "bad crop '" + v + "' (use L,T,R,B)";
+      for (int k = 0; k < 4; ++k)
+        if (!ParseInt(parts[k], &crop[k]) || crop[k] < 0) return "bad crop '" + v + "'";
+      o.Crop = crop;
+    } else if (a == "--effect") {
+      if (!value(&v)) return "missing value of " + a;
+      if (v == "none") o.Effect = kEffectNone;
+      else if (v == "gray") o.Effect = kEffectGray;
+      else if (v == "emboss") o.Effect = kEffectEmboss;
+      else if (v == "negative") o.Effect = kEffectNegative;
+      else if (v == "oldfilm") o.Effect = kEffectOldFilm;
+      else return "unknown effect '" + v + "'";
+    } else if (a == "--size") {
+      if (!value(&v)) return "missing value of " + a;
+      auto wh = Split(v, 'x');
+      int w = 0, h = 0;
+      if (wh.size() != 2 || !ParseInt(wh[0], &w) || !ParseInt(wh[1], &h) || w < 80 || w > 800 ||
+          h < 60 || h > 600)
+        return "bad size '" + v + "' (WxH, 80x60..800x600)";
+      o.Size = std::make_pair(w, h);
+    } else if (a == "--aspect") {
+      if (!value(&v)) return "missing value of " + a;
+      if (v == "full") o.Aspect = 0;
+      else if (v == "keep") o.Aspect = 1;
+      else if (v == "16:9") o.Aspect = 2;
+      else if (v == "4:3") o.Aspect = 3;
+      else return "unknown aspect '" + v + "'";
+    } else if (a == "--fps") {
+      if (!value(&v)) return "missing value of " + a;
+      double fps = 0;
+      if (v == "keep") o.Fps = 0;
+      else if (ParseDouble(v, &fps) && fps > 0 && fps <= 60) o.Fps = fps;
+      else return "bad frame rate '" + v + "'";
+    } else if (a == "--no-audio") {
+      o.NoAudio = true;
+    } else if (!a.empty() && a[0] == '-') {
+      return "unknown option '" + a + "'";
+    } else if (o.Folder.empty()) {
+      o.Folder = a;
+    } else {
+      return "more than one folder given";
+    }
+  }
+  if (o.Folder.empty()) return "no DVD folder given";
+  if (o.Kind == kOutputScreenSaver && o.ScreenSaverName.empty()) o.ScreenSaverName = "Reelcast";
+  return "";
+}
+
+std::atomic<bool> interrupted{false};
+void OnInterrupt(int) { interrupted = true; }
+
+bool AskOnTerminal(const std::string& question) {
+  if (!isatty(STDIN_FILENO)) {
+    std::printf("%s (no terminal to answer: No)\n", question.c_str());
+    return false;
+  }
+  std::printf("%s [y/N] ", question.c_str());
+  std::fflush(stdout);
+  std::string answer;
+  if (!std::getline(std::cin, answer)) return false;
+  return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
+}
+
+// Checks the chosen rows: only the listed titles and chapters when any are
+// listed, else the list's own initial marks.
+std::string ChooseRows(TTaskList& list, const TOptions& o) {
+  if (o.Titles.empty() && o.Chapters.empty()) return "";
+  auto titles = list.Titles();
+  for (TTaskRow* t : titles) {
+    t->Task.Checked = false;
+    for (auto& c : t->Children) c->Task.Checked = false;
+  }
+  for (int n : o.Titles) {
+    if (n > static_cast<int>(titles.size())) return "there is no title " + std::to_string(n);
+    TTaskRow* t = titles[n - 1];
+    t->Task.Checked = true;
+    if (t->Children.size() == 1) t->Children[0]->Task.Checked = true;
+  }
+  for (auto [tn, cn] : o.Chapters) {
+    if (tn > static_cast<int>(titles.size())) return "there is no title " + std::to_string(tn);
+    TTaskRow* t = titles[tn - 1];
+    if (cn > static_cast<int>(t->Children.size()))
+      return "title " + std::to_string(tn) + " has no chapter " + std::to_string(cn);
+    t->Children[cn - 1]->Task.Checked = true;
+    if (t->Children.size() == 1) t->Task.Checked = true;  // a one-chapter title is the title
+  }
+  return "";
+}
+
+class TTerminalDisplay {
+ public:
+  explicit TTerminalDisplay(const TConverterModel& model) : model_(model), terminal_(isatty(STDOUT_FILENO)) {}
+
+  void Update() {
+    const auto& log = model_.LogLines();
+    for (; shownLog_ < log.size(); ++shownLog_) Line(log[shownLog_]);
+    if (model_.StatusText() != status_) {
+      status_ = model_.StatusText();
+      if (status_ != "Wait ..." && (!terminal_ || !model_.TimeLabelVisible())) Line(status_);
+    }
+    if (!terminal_) {
+      // Plain output: a line every tenth of the way.
+      int step = model_.Progress() / 10;
+      if (step != lastStep_ && model_.State() == TConverterState::Encoding) {
+        lastStep_ = step;
+        std::printf("%3d%%\n", model_.Progress());
+        std::fflush(stdout);
+      }
+      return;
+    }
+    if (model_.State() != TConverterState::Encoding && model_.State() != TConverterState::Finishing) return;
+    const int width = 30;
+    int filled = model_.Progress() * width / 100;
+    std::string times;
+    if (model_.TimeLabelVisible() && model_.Bridge())
+      times = "  Elapsed " + FormatDuration(model_.Bridge()->ElapsedSeconds()) + "  Remaining " +
+              FormatDuration(model_.Bridge()->RemainingSeconds());
+    std::printf("\r\033[K[%s%s] %3d%%%s%s", std::string(filled, '#').c_str(),
+                std::string(width - filled, '-').c_str(), model_.Progress(), times.c_str(),
+                model_.PauseState() ? "  (paused)" : "");
+    std::fflush(stdout);
+    barShown_ = true;
+  }
+
+  void Line(const std::string& text) {
+    if (barShown_) std::printf("\r\033[K");
+    barShown_ = false;
+    std::printf("%s\n", text.c_str());
+    std::fflush(stdout);
+  }
+
+ private:
+  const TConverterModel& model_;
+  bool terminal_;
+  size_t shownLog_ = 0;
+  std::string status_ = "Wait ...";
+  int lastStep_ = -1;
+  bool barShown_ = false;
+};
+
 int RunConvert(const std::vector<std::string>& args) {
-  bool help = !args.empty() && (args[0] == "--help" || args[0] == "-h");
-  std::fprintf(help ? stdout : stderr,
-               "reelcast-cli convert: conversion is not built yet in this version of "
-               "Reelcast.\n"
-               "What works now: 'reelcast-cli settings' lists and changes the settings a "
-               "conversion will use.\n");
-  return help ? 0 : 3;
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    PrintUsage();
+    return 0;
+  }
+  TOptions o;
+  if (std::string error = Parse(args, o); !error.empty()) {
+    std::fprintf(stderr, "reelcast-cli convert: %s (see 'reelcast-cli convert --help')\n", error.c_str());
+    return 2;
+  }
+  SetEncoderManagerHooks({EncMgrInit, EncMgrUninit});
+  StartApplication();
+  struct TShutdown {
+    ~TShutdown() { ShutdownApplication(); }
+  } shutdown;
+
+  auto message = [](const std::string& text, const std::string& caption) {
+    std::printf("%s%s%s\n", caption.c_str(), caption.empty() ? "" : ": ", text.c_str());
+    std::fflush(stdout);
+  };
+  auto ask = [&](const std::string& text, const std::string&) { return o.Yes || AskOnTerminal(text); };
+
+  TTaskList::THost listHost;
+  listHost.ShowMessage = message;
+  TTaskList list(listHost);
+  std::string folder = fs::absolute(o.Folder).lexically_normal().string();
+  if (folder.back() != '/') folder += '/';
+  if (!list.LoadDvdFolder(folder)) return 1;
+  if (std::string error = ChooseRows(list, o); !error.empty()) {
+    std::fprintf(stderr, "reelcast-cli convert: %s\n", error.c_str());
+    return 2;
+  }
+
+  // The Encoder page's choices: the stored ones, changed by the options.
+  TEncoderChoice encoder = TEncoderChoice::FromSettings();
+  if (o.Size) {
+    encoder.Resolution = true;
+    encoder.Width = o.Size->first;
+    encoder.Height = o.Size->second;
+  }
+  if (o.Aspect) encoder.AspectMode = *o.Aspect;
+  if (o.Fps) encoder.FrameRate = *o.Fps;
+  if (o.Bitrate) encoder.BitrateKbps = *o.Bitrate;
+  if (o.SampleRate) encoder.SampleRate = *o.SampleRate;
+  if (o.NoAudio) encoder.DisableAudio = true;
+  const TEncoderParams block = DefaultEncoderParams(encoder, EncMgrGetFormatTable());
+
+  TJobSettingObjects objects;
+  InitJobSettings(objects);
+  TConvertChoices choices;
+  choices.SourceFolder = list.OpenFileText();
+  choices.OutputKind = o.Kind;
+  choices.ScreenSaverName = o.ScreenSaverName;
+  if (o.Output.empty()) {
+    auto titles = list.Titles();
+    std::string name = titles.empty() ? "Output" : titles.front()->Task.Base.DestinationName;
+    const char* ext = o.Kind == kOutputFlv ? ".flv" : ".swf";
+    o.Output = LoadOutputFolder() + name + ext;
+  }
+  choices.OutputBox = fs::absolute(o.Output).lexically_normal().string();
+  {
+    // The desktop's output box offers only existing folders; here the
+    // folder of -o is made when missing.
+    std::error_code ec;
+    if (o.Kind != kOutputScreenSaver) fs::create_directories(fs::path(choices.OutputBox).parent_path(), ec);
+  }
+  // An FLV carries no template; without one the frame rate is the
+  // encoder's (a chosen template would decide it).
+  choices.Template = o.Kind == kOutputFlv ? TTemplate{0, "None"} : SWFParam.Template;
+  if (o.PlayerTemplate) choices.Template = {2, *o.PlayerTemplate};
+  if (o.Template) choices.Template = *o.Template == "none" ? TTemplate{0, "None"} : TTemplate{1, *o.Template};
+  choices.GeneralTemplateSelection = choices.Template.Kind == 1 ? choices.Template.Name
+                                     : choices.Template.Kind == 0 ? "None" : "";
+  choices.DisableAudio = encoder.DisableAudio;
+  choices.MusicFile = o.Music.empty() ? "" : fs::absolute(o.Music).string();
+  choices.LoopMusic = o.Loop;
+  choices.PublishHtml = o.Html;
+
+  size_t trimIndex = 0;
+  const int pictureW = list.PictureWidth(), pictureH = list.PictureHeight();
+  TConvertHost host;
+  host.ShowMessage = message;
+  host.AskYesNo = ask;
+  host.StoreEditSettings = [&](TTask& task) {
+    if (trimIndex < o.Trims.size()) {
+      auto [from, to] = o.Trims[trimIndex];
+      task.TrimStart = std::min(from, task.Base.Length);
+      task.TrimEnd = std::min(to, task.Base.Length);
+    }
+    ++trimIndex;
+    if (o.Volume) task.Volume = *o.Volume;
+    if (o.Brightness) task.Brightness = *o.Brightness;
+    if (o.Contrast) task.Contrast = *o.Contrast;
+    if (o.Saturation) task.Saturation = *o.Saturation;
+    if (o.Effect) task.EffectFlags = *o.Effect;
+    if (o.Crop) {
+      // Margins as the Edit page's spin edits hold them.
+      const auto& c = *o.Crop;
+      task.Crop = {c[0], c[1], pictureW - c[2], pictureH - c[3]};
+    }
+    if (o.AudioTrack) task.AudioTrackIndex = *o.AudioTrack;
+    if (o.Subtitle) task.SubtitleIndex = *o.Subtitle;
+  };
+  host.StoreEncoderSettings = [&](TTask& task) { task.Encoder = block; };
+
+  auto tasks = PrepareConvert(list.Rows(), choices, host);
+  if (!tasks) return 1;
+  for (const TTask& t : *tasks)
+    if (t.TrimEnd <= t.TrimStart) {
+      std::fprintf(stderr, "reelcast-cli convert: the trim range of %s is empty\n", t.Base.Name.c_str());
+      return 2;
+    }
+
+  TConverterModel::THost modelHost;
+  modelHost.ShowMessage = message;
+  bool cancelling = false;
+  modelHost.AskYesNo = [&](const std::string& text, const std::string& caption) {
+    if (cancelling) return true;  // Ctrl+C is the answer
+    return ask(text, caption);
+  };
+  std::string opened;
+  modelHost.OpenPath = [&](const std::string& path) { opened = path; };
+  modelHost.Upload = [&](const std::string& dir) {
+    std::printf("FTP upload is on: run 'reelcast-cli upload --file %s' to upload the output.\n",
+                SWFParam.OutputFile.c_str());
+    (void)dir;
+  };
+  TConverterModel model(*tasks, true, modelHost);
+  TTerminalDisplay display(model);
+
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  struct sigaction oldInt {}, oldTerm {};
+  sigaction(SIGINT, &action, &oldInt);
+  sigaction(SIGTERM, &action, &oldTerm);
+
+  model.Show();
+  display.Update();
+  model.StartStep();
+  display.Update();
+  while (!model.Closed()) {
+    model.ProcessMessages(std::chrono::milliseconds(100));
+    if (interrupted && !model.Closed()) {
+      display.Line("Cancelling...");
+      cancelling = true;
+      model.CancelClick();
+      cancelling = false;
+      interrupted = false;
+    }
+    display.Update();
+  }
+  display.Update();
+  sigaction(SIGINT, &oldInt, nullptr);
+  sigaction(SIGTERM, &oldTerm, nullptr);
+  if (model.Succeeded()) {
+    std::printf("Output: %s\n", ExpectedOutputPath().c_str());
+    return 0;
+  }
+  if (model.Cancelled()) {
+    std::printf("Cancelled.\n");
+    return 130;
+  }
+  return 1;
 }
 
 }  // namespace
 }  // namespace reelcast::cli
 
-REELCAST_CLI_COMMAND("convert", "convert the titles of a DVD folder (not built yet)",
+REELCAST_CLI_COMMAND("convert", "convert the titles and chapters of a DVD folder into Flash content",
                      reelcast::cli::RunConvert);

@@ -661,7 +661,7 @@ TConvertPipeline::~TConvertPipeline() = default;
 bool TConvertPipeline::Run(const TTickFunction& tick) {
   namespace fs = std::filesystem;
   static std::once_flag quiet;
-  std::call_once(quiet, [] { av_log_set_level(AV_LOG_ERROR); });
+  std::call_once(quiet, [] { av_log_set_level(AV_LOG_FATAL); });
   if (entries_.empty()) throw EConvert("nothing to convert");
   if (outputPath_.empty()) throw EConvert("no output file");
   const std::string scratch = outputPath_ + ".part";
