@@ -1,0 +1,282 @@
+// The progress model running whole jobs on the fixture DVD: an FLV job to
+// its end, cancels in the encode and the finishing phase, the finishing
+// stages' messages, and jobs whose output never appears.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "app/Application.h"
+#include "app/Config.h"
+#include "app/Paths.h"
+#include "convert/ConvertService.h"
+#include "convert/ConverterModel.h"
+#include "platform/EncoderManager.h"
+#include "sources/TaskList.h"
+#include "support/MediaProbe.h"
+
+namespace reelcast {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+TEncoderParams Block() {
+  TEncoderParams p;
+  p.VideoCodec = kCodecFlashVideo;
+  p.Width = 320;
+  p.Height = 240;
+  p.FrameRate = 25;
+  p.VideoBitrate = 500000;
+  p.PixelFormat = kPixelFormatYV12;
+  p.AudioCodec = kCodecMp3;
+  p.SampleRate = 22050;
+  p.Channels = 2;
+  p.AudioBitrate = 64000;
+  p.BitsPerSample = 16;
+  p.Container = kContainerFlv;
+  return p;
+}
+
+class ConverterModelTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    StartApplication();
+    TTaskList::THost listHost;
+    listHost.DefaultEncoder = [] { return Block(); };
+    list_ = std::make_unique<TTaskList>(listHost);
+    ASSERT_TRUE(list_->LoadDvdFolder(test::DvdFixture().string() + "/"));
+    host_.ShowMessage = [this](const std::string& text, const std::string&) { shown_.push_back(text); };
+    host_.AskYesNo = [this](const std::string& text, const std::string&) {
+      shown_.push_back(text);
+      return answer_;
+    };
+    host_.OpenPath = [this](const std::string& path) { opened_ = path; };
+    objects_ = std::make_unique<TJobSettingObjects>();
+    InitJobSettings(*objects_);
+    CancelRequested = 0;
+  }
+  void TearDown() override {
+    FinishingSteps() = TFinishingSteps();
+    CancelRequested = 0;
+    SWFParam = TSWFParam();
+    ShutdownApplication();
+  }
+
+  // Title 1 of the DVD from..to as the one task, for an output kind.
+  TTaskArray Prepare(int32_t kind, const std::string& file, double from, double to) {
+    for (TTaskRow* t : list_->Titles()) {
+      t->Task.Checked = false;
+      for (auto& c : t->Children) c->Task.Checked = false;
+    }
+    TTaskRow* title = list_->Titles()[0];
+    title->Task.Checked = true;
+    title->Task.TrimStart = from;
+    title->Task.TrimEnd = to;
+    TConvertChoices choices;
+    choices.SourceFolder = list_->OpenFileText();
+    choices.OutputBox = (out_ / file).string();
+    choices.OutputKind = kind;
+    choices.Template = {0, "None"};
+    choices.GeneralTemplateSelection = "None";
+    TConvertHost host;
+    host.ShowMessage = host_.ShowMessage;
+    auto tasks = PrepareConvert(list_->Rows(), choices, host);
+    EXPECT_TRUE(tasks);
+    return tasks ? *tasks : TTaskArray{};
+  }
+
+  // Runs the model until it closes; calls during() after each batch.
+  void Run(TConverterModel& model, const std::function<void(TConverterModel&)>& during = {}) {
+    model.Show();
+    model.StartStep();
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!model.Closed() && std::chrono::steady_clock::now() < until) {
+      model.ProcessMessages(std::chrono::milliseconds(50));
+      if (during && !model.Closed()) during(model);
+    }
+    ASSERT_TRUE(model.Closed());
+  }
+
+  TempDir out_;
+  std::unique_ptr<TTaskList> list_;
+  std::unique_ptr<TJobSettingObjects> objects_;
+  TConverterModel::THost host_;
+  std::vector<std::string> shown_;
+  bool answer_ = true;
+  std::string opened_;
+};
+
+TEST_F(ConverterModelTest, FlvJobRunsToTheEndAndCleansUp) {
+  TTaskArray tasks = Prepare(kOutputFlv, "movie.flv", 1.0, 3.0);
+  const std::string temporary = tasks[0].TempFlvPath;
+  int progressUpdates = 0;
+  {
+    TConverterModel model(tasks, true, host_);
+    EXPECT_EQ(ConverterWindow.load(), model.Handle());
+    bool sawFinishing = false;
+    Run(model, [&](TConverterModel& m) {
+      if (m.State() == TConverterState::Encoding && m.StatusText() == "In process of generating FLV file...") {
+        ++progressUpdates;
+        EXPECT_EQ(m.TimeLabel().rfind("Elapsed   Time: 00:00:", 0), 0u) << m.TimeLabel();
+        EXPECT_NE(m.TimeLabel().find("\n\rTime Remaining: 00:00:"), std::string::npos);
+      }
+      if (m.State() == TConverterState::Finishing) {
+        sawFinishing = true;
+        // FLV output keeps Pause and the encoder's status line.
+        EXPECT_TRUE(m.PauseEnabled());
+        EXPECT_FALSE(m.TimeLabelVisible());
+      }
+    });
+    EXPECT_GT(progressUpdates, 0);
+    EXPECT_TRUE(model.Succeeded()) << model.Failure();
+    EXPECT_EQ(model.LogLines(),
+              (std::vector<std::string>{"Source File: " + list_->OpenFileText(),
+                                        "Output File: " + (out_ / "movie.flv").string(), "Template Name: None",
+                                        "Creating FLV File...", "Succeeded in creating FLV file.", "Succeed"}));
+    EXPECT_EQ(model.StatusText(), "In process of generating FLV file...");
+    EXPECT_EQ(model.Progress(), 100);
+    EXPECT_EQ(shown_, std::vector<std::string>{"All conversion tasks have been finished."});
+    EXPECT_EQ(opened_, out_.Path().string() + "/");
+    EXPECT_FALSE(fs::exists(TempFolder));  // emptied and removed at the end
+
+    // A second 2278 changes nothing.
+    auto log = model.LogLines();
+    PostMessage(model.Handle(), kMsgJobDone);
+    model.ProcessMessages(std::chrono::milliseconds(100));
+    EXPECT_EQ(model.LogLines(), log);
+    EXPECT_EQ(shown_.size(), 1u);
+  }
+  EXPECT_TRUE(fs::is_directory(TempFolder));  // made again, empty
+  EXPECT_TRUE(fs::is_empty(TempFolder));
+  EXPECT_FALSE(fs::exists(temporary));
+  // The FLV output is the encoder's file as it stands: no metadata tag added.
+  std::string flv = test::ReadFile(out_ / "movie.flv");
+  ASSERT_GT(flv.size(), 14u);
+  EXPECT_NE(static_cast<uint8_t>(flv[13]), 18);
+  auto probe = test::ProbeMedia(out_ / "movie.flv");
+  EXPECT_EQ(test::ProbeStream(probe, "video")["codec_name"].String(), "flv1");
+  EXPECT_NEAR(std::stod(probe["format"]["duration"].String()), 2.0, 0.1);
+}
+
+TEST_F(ConverterModelTest, CancelWhileEncodingStopsTheBridgeAndLeavesNothing) {
+  TTaskArray tasks = Prepare(kOutputFlv, "movie.flv", 0.0, 12.0);
+  int asked = 0;
+  {
+    TConverterModel model(tasks, true, host_);
+    answer_ = false;
+    int32_t frameAtNo = -1;
+    Run(model, [&](TConverterModel& m) {
+      if (!m.Bridge() || m.Bridge()->CurrentFrame() < 20) return;
+      if (asked == 0) {
+        // No: the job goes on.
+        m.CancelClick();
+        ++asked;
+        frameAtNo = m.Bridge()->CurrentFrame();
+        EXPECT_FALSE(m.Closed());
+      } else if (asked == 1 && m.Bridge()->CurrentFrame() > frameAtNo + 5) {
+        answer_ = true;
+        m.PauseClick();
+        EXPECT_EQ(m.PauseCaption(), "Resume");
+        m.CancelClick();
+        ++asked;
+        EXPECT_EQ(m.PauseCaption(), "Pause");
+        EXPECT_EQ(m.PauseState(), 0);
+      }
+    });
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(model.Cancelled());
+    EXPECT_FALSE(model.Succeeded());
+    EXPECT_EQ(std::count(shown_.begin(), shown_.end(), "Cancel conversion?"), 2);
+    // No finishing stage ran: no 4025 was handled.
+    EXPECT_EQ(std::count(model.LogLines().begin(), model.LogLines().end(), "Succeeded in creating FLV file."), 0);
+  }
+  EXPECT_FALSE(fs::exists(out_ / "movie.flv"));
+  EXPECT_TRUE(fs::is_empty(TempFolder));
+}
+
+TEST_F(ConverterModelTest, FinishingStagesReportInOrderAndTheOutputIsChecked) {
+  std::vector<uint8_t> firstTagOfTemporary;
+  FinishingSteps().FlvToSwf = [&](const std::string& flv, const std::string& swf) {
+    std::string bytes = test::ReadFile(flv);
+    firstTagOfTemporary.push_back(static_cast<uint8_t>(bytes.size() > 13 ? bytes[13] : 0));
+    PostMessage(ConverterWindow, kMsgStageNotice, snSaving);
+    PostMessage(ConverterWindow, kMsgMovieProgress, 50);
+    test::WriteFile(swf, "FWS");
+  };
+  FinishingSteps().WriteHtmlPage = [&](const std::string& name) {
+    test::WriteFile(out_ / (fs::path(name).stem().string() + ".html"), "<html>");
+  };
+  TTaskArray tasks = Prepare(kOutputSwf, "movie.swf", 1.0, 2.0);
+  SWFParam.PublishHtml = true;
+  {
+    TConverterModel model(tasks, true, host_);
+    std::vector<std::string> statuses;
+    Run(model, [&](TConverterModel& m) {
+      if (statuses.empty() || statuses.back() != m.StatusText()) statuses.push_back(m.StatusText());
+    });
+    EXPECT_TRUE(model.Succeeded()) << model.Failure();
+    EXPECT_EQ(firstTagOfTemporary, std::vector<uint8_t>{18});  // the metadata tag went in first
+    auto log = model.LogLines();
+    EXPECT_EQ(std::vector<std::string>(log.end() - 4, log.end()),
+              (std::vector<std::string>{"Succeeded in creating FLV file.", "In process of generating SWF file...",
+                                        "Succeed", "Succeed"}));
+    EXPECT_FALSE(model.PauseEnabled());
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(), "In process of generating Html file..."), statuses.end());
+  }
+  EXPECT_TRUE(fs::exists(out_ / "movie.swf"));
+  EXPECT_TRUE(fs::exists(out_ / "movie.html"));
+
+  // A step that only logs its failure: the job says so instead of succeeding.
+  FinishingSteps().FlvToSwf = [](const std::string&, const std::string&) { NVLog("FLV missing"); };
+  shown_.clear();
+  tasks = Prepare(kOutputSwf, "other.swf", 1.0, 2.0);
+  {
+    TConverterModel model(tasks, true, host_);
+    Run(model);
+    EXPECT_FALSE(model.Succeeded());
+    EXPECT_NE(model.Failure().find("other.swf was not made"), std::string::npos) << model.Failure();
+    ASSERT_EQ(shown_.size(), 1u);
+    EXPECT_NE(shown_[0].find("See the log file: " + LogFilePath()), std::string::npos);
+    EXPECT_TRUE(opened_.empty() || opened_ == out_.Path().string() + "/");
+  }
+
+  // Output kinds whose composition is not built in say so.
+  FinishingSteps() = TFinishingSteps();
+  tasks = Prepare(kOutputProjector, "show.exe", 1.0, 2.0);
+  {
+    TConverterModel model(tasks, true, host_);
+    Run(model);
+    EXPECT_FALSE(model.Succeeded());
+    EXPECT_NE(model.Failure().find("not available in this version"), std::string::npos) << model.Failure();
+  }
+  EXPECT_FALSE(fs::exists(out_ / "show.exe"));
+}
+
+TEST_F(ConverterModelTest, CancelWhileFinishingEmptiesTheScratchFolder) {
+  std::atomic<bool> entered{false};
+  FinishingSteps().FlvToSwf = [&](const std::string&, const std::string& swf) {
+    entered = true;
+    for (int i = 0; i < 200 && CancelRequested == 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    if (CancelRequested == 0) test::WriteFile(swf, "FWS");
+  };
+  TTaskArray tasks = Prepare(kOutputSwf, "movie.swf", 1.0, 2.0);
+  {
+    TConverterModel model(tasks, true, host_);
+    Run(model, [&](TConverterModel& m) {
+      if (m.State() == TConverterState::Finishing && entered) {
+        EXPECT_FALSE(m.PauseEnabled());
+        m.CancelClick();
+      }
+    });
+    EXPECT_TRUE(model.Cancelled());
+    EXPECT_EQ(CancelRequested.load(), 1);
+    EXPECT_TRUE(fs::is_empty(TempFolder));
+  }
+  EXPECT_FALSE(fs::exists(out_ / "movie.swf"));
+  EXPECT_TRUE(fs::is_empty(TempFolder));
+}
+
+}  // namespace
+}  // namespace reelcast
