@@ -1,0 +1,87 @@
+// reelcast-cli convert on the fixture DVD, run as a user runs it.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <cstdlib>
+
+#include "support/MediaProbe.h"
+
+namespace reelcast {
+namespace {
+
+namespace fs = std::filesystem;
+
+test::ProcessResult Convert(const std::vector<std::string>& args, const test::ProcessWatcher& watcher = {}) {
+  std::vector<std::string> argv{(test::BinDir() / "reelcast-cli").string(), "convert",
+                                test::DvdFixture().string()};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return test::RunProcess(argv, 300, watcher);
+}
+
+fs::path Scratch() { return fs::path(std::getenv("REELCAST_HOME")) / "temp"; }
+
+TEST(ConvertCommand, MakesTheFlvWithTheChosenEncoderSettings) {
+  test::TempDir out;
+  auto r = Convert({"-o", (out / "movie.flv").string(), "--titles", "1,3", "--trim", "1-4", "--trim", "0-2.5",
+                    "--size", "400x300", "--fps", "15", "--bitrate", "400", "--sample-rate", "44100"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Output;
+  EXPECT_NE(r.Output.find("Creating FLV File..."), std::string::npos);
+  EXPECT_NE(r.Output.find("All conversion tasks have been finished."), std::string::npos);
+  auto probe = test::ProbeMedia(out / "movie.flv");
+  const auto& v = test::ProbeStream(probe, "video");
+  EXPECT_EQ(v["codec_name"].String(), "flv1");
+  EXPECT_EQ(v["width"].Number(), 400);
+  EXPECT_EQ(v["height"].Number(), 300);
+  EXPECT_EQ(v["r_frame_rate"].String(), "15/1");
+  EXPECT_EQ(std::stoi(v["nb_read_frames"].String()), 45 + 38);  // 3 s and 2.5 s at 15 fps
+  const auto& a = test::ProbeStream(probe, "audio");
+  EXPECT_EQ(a["codec_name"].String(), "mp3");
+  EXPECT_EQ(a["sample_rate"].String(), "44100");
+  double duration = std::stod(probe["format"]["duration"].String());
+  EXPECT_NEAR(duration, 5.5, 0.1);
+  double videoBits = 8.0 * fs::file_size(out / "movie.flv") - 64000 * duration;
+  EXPECT_NEAR(videoBits / duration, 400000, 400000 * 0.25);
+  EXPECT_TRUE(fs::is_empty(Scratch()));
+}
+
+TEST(ConvertCommand, CtrlCCancelsAndLeavesNothing) {
+  test::TempDir out;
+  bool sent = false;
+  auto r = Convert({"-o", (out / "long.flv").string(), "--titles", "1", "--size", "800x600", "--bitrate", "3000"},
+                   [&](int pid, const std::string& output) {
+                     if (!sent && output.find("In process of generating FLV file...") != std::string::npos) {
+                       sent = true;
+                       kill(pid, SIGINT);
+                     }
+                   });
+  EXPECT_TRUE(sent) << r.Output;
+  EXPECT_EQ(r.ExitCode, 130) << r.Output;
+  EXPECT_NE(r.Output.find("Cancelled."), std::string::npos);
+  EXPECT_TRUE(fs::is_empty(out.Path()));
+  EXPECT_TRUE(fs::is_empty(Scratch()));
+}
+
+TEST(ConvertCommand, FailuresExitNonZeroAndSayWhy) {
+  test::TempDir out;
+  // The published-movie kinds are not built in yet.
+  auto r = Convert({"-o", (out / "movie.swf").string(), "--format", "swf", "--titles", "2"});
+  EXPECT_EQ(r.ExitCode, 1) << r.Output;
+  EXPECT_NE(r.Output.find("not available in this version"), std::string::npos) << r.Output;
+  EXPECT_NE(r.Output.find("See the log file"), std::string::npos);
+  EXPECT_FALSE(fs::exists(out / "movie.swf"));
+  // Bad options.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--size", "10x10"}, {"--effect", "sparkle"}, {"--trim", "5-2"}, {"--bogus"}}) {
+    auto bad = Convert(args);
+    EXPECT_EQ(bad.ExitCode, 2) << args[0] << ": " << bad.Output;
+  }
+  // An existing output is kept when the question cannot be answered.
+  test::WriteFile(out / "keep.flv", "old");
+  auto kept = Convert({"-o", (out / "keep.flv").string(), "--titles", "2"});
+  EXPECT_EQ(kept.ExitCode, 1);
+  EXPECT_EQ(test::ReadFile(out / "keep.flv"), "old");
+}
+
+}  // namespace
+}  // namespace reelcast
