@@ -69,7 +69,7 @@ TEST_F(CliTest, UnusableUserFolderIsAClearError) {
   EXPECT_NE(r.Output.find("cannot create the user folder"), std::string::npos) << r.Output;
 }
 
-TEST_F(CliTest, VersionHelpAndTheConvertPlaceholder) {
+TEST_F(CliTest, VersionHelpAndConvertOfAMissingFolder) {
   auto version = Cli({"--version"});
   EXPECT_EQ(version.ExitCode, 0);
   EXPECT_EQ(version.Output.rfind("Reelcast ", 0), 0u) << version.Output;
@@ -77,10 +77,10 @@ TEST_F(CliTest, VersionHelpAndTheConvertPlaceholder) {
   EXPECT_EQ(help.ExitCode, 0);
   EXPECT_NE(help.Output.find("settings"), std::string::npos) << help.Output;
   EXPECT_NE(help.Output.find("convert"), std::string::npos) << help.Output;
-  // Until conversion exists the command must not look like a success.
+  // A folder that is not a DVD must not look like a success.
   auto convert = Cli({"convert", "/nowhere/VIDEO_TS"});
   EXPECT_NE(convert.ExitCode, 0);
-  EXPECT_NE(convert.Output.find("not built yet"), std::string::npos) << convert.Output;
+  EXPECT_NE(convert.Output.find("is not a valid DVD folder."), std::string::npos) << convert.Output;
 }
 
 }  // namespace
