@@ -144,6 +144,36 @@ TEST(ConvWrapperTest, ChosenSubtitleIsBurntInAndChosenAudioTrackIsHeard) {
   }
 }
 
+TEST(ConvWrapperTest, KeepOriginalKeepsTheDisplayAspectOfTheTitle) {
+  // Set 2 is 16:9: in a 4:3 frame it shows 320x180 between black bars; set
+  // 1 is 4:3 and fills it.
+  struct TCase {
+    const char* Ifo;
+    bool Bars;
+  };
+  for (const TCase& c : {TCase{"VTS_02_0.IFO", true}, TCase{"VTS_01_0.IFO", false}}) {
+    SCOPED_TRACE(c.Ifo);
+    TempDir out;
+    TMessageQueue queue;
+    TEncoderParams block = Block(320, 240, 25, 600000, 22050);
+    block.ResizeMode = 1;
+    TConvWrapper bridge(queue.Handle(), true);
+    bridge.AddSegment(Segment(c.Ifo, 0, 0.5, 1.5, block, out / "k.flv"));
+    ASSERT_TRUE(bridge.Start());
+    ASSERT_EQ(WaitForEnd(queue).back().Msg, kMsgEncodeDone);
+    auto f = test::DecodeFrameNumber(out / "k.flv", 5);
+    double top = f.Mean(1, 0, 0, 320, 26), bottom = f.Mean(1, 0, 214, 320, 240);
+    double middle = f.Mean(1, 0, 60, 320, 180);
+    if (c.Bars) {
+      EXPECT_LT(top, 20);
+      EXPECT_LT(bottom, 20);
+    } else {
+      EXPECT_GT(bottom, 40);
+    }
+    EXPECT_GT(middle, 60);
+  }
+}
+
 TEST(ConvWrapperTest, PauseHoldsResumeGoesOnStopLeavesNothing) {
   TempDir out;
   TMessageQueue queue;

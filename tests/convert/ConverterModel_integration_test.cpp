@@ -253,6 +253,33 @@ TEST_F(ConverterModelTest, FinishingStagesReportInOrderAndTheOutputIsChecked) {
   EXPECT_FALSE(fs::exists(out_ / "show.exe"));
 }
 
+TEST_F(ConverterModelTest, MusicStageMixesTheMusicToTheMovieLength) {
+  test::RunFfmpeg({"-f", "lavfi", "-i", "sine=f=440:r=44100:d=5", "-c:a", "libmp3lame", (out_ / "m.mp3").string()});
+  int64_t musicLength = -1;
+  FinishingSteps().FlvToSwf = [&](const std::string&, const std::string& swf) {
+    musicLength = AudioFileLength(TempFolder + "BackGroupMusic.mp3", false);
+    test::WriteFile(swf, "FWS");
+  };
+  TTaskArray tasks = Prepare(kOutputSwf, "movie.swf", 1.0, 3.0);
+  SWFParam.HasMusic = true;
+  SWFParam.MusicFile = (out_ / "m.mp3").string();
+  EXPECT_EQ(AudioFileLength(SWFParam.MusicFile, true), 5);
+  {
+    TConverterModel model(tasks, true, host_);
+    bool sawStage = false, sawProgress = false;
+    Run(model, [&](TConverterModel& m) {
+      if (m.StatusText() == "In process of creating background music file...") sawStage = true;
+      if (sawStage && m.Progress() > 0 && m.Progress() < 100) sawProgress = true;
+    });
+    EXPECT_TRUE(model.Succeeded()) << model.Failure();
+    EXPECT_TRUE(sawStage);
+    (void)sawProgress;  // a two-second mix may finish between two looks
+    EXPECT_EQ(model.LogLines()[3], "Background Music:" + SWFParam.MusicFile);
+  }
+  // The five seconds of music are cut to the movie's two.
+  EXPECT_NEAR(musicLength, 20'000'000, 1'000'000);
+}
+
 TEST_F(ConverterModelTest, CancelWhileFinishingEmptiesTheScratchFolder) {
   std::atomic<bool> entered{false};
   FinishingSteps().FlvToSwf = [&](const std::string&, const std::string& swf) {
