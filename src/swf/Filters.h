@@ -60,7 +60,9 @@ class TSWFGlowFilter : public TSWFShadowBase {
  public:
   TSWFGlowFilter() : TSWFShadowBase(2) { Color.SetHasAlpha(true); }
   TSWFRGBA Color;
-  bool& InnerGlow = InnerShadow;
+  // The glow's name for the inner flag it shares with the shadow filters.
+  bool& InnerGlow() { return InnerShadow; }
+  bool InnerGlow() const { return InnerShadow; }
   void Assign(const TSWFFilter& source) override;
   void ReadFromStream(TBitsEngine& be) override;
   void WriteToStream(TBitsEngine& be) override;

@@ -202,7 +202,7 @@ TEST(FilterBytes, EveryFilterRoundTrips) {
   shadow->Distance = 4;
   shadow->Passes = 3;
   auto* glow = static_cast<TSWFGlowFilter*>(CreateFilter(filters, 2));
-  glow->InnerGlow = true;
+  glow->InnerGlow() = true;
   glow->Strength = 2.5f;
   auto* bevel = static_cast<TSWFBevelFilter*>(CreateFilter(filters, 3));
   bevel->OnTop = true;
@@ -229,7 +229,7 @@ TEST(FilterBytes, EveryFilterRoundTrips) {
   EXPECT_EQ(Hex(test::Written([&](TBitsEngine& out) { WriteFilters(back, out); })), Hex(bytes));
   auto* readGlow = dynamic_cast<TSWFGlowFilter*>(back[1].get());
   ASSERT_NE(readGlow, nullptr);
-  EXPECT_TRUE(readGlow->InnerGlow);
+  EXPECT_TRUE(readGlow->InnerGlow());
   EXPECT_FLOAT_EQ(readGlow->Strength, 2.5f);
   EXPECT_EQ(dynamic_cast<TSWFGradientGlowFilter*>(back[3].get())->NumColors(), 3u);
   TSWFFilterList unknown;
