@@ -1,0 +1,119 @@
+// TFlashMovie composes every movie the system publishes: a factory that
+// hands out character ids and keeps one ordered object list, and a timeline
+// (placements, removals, frames). MakeStream writes the list into the body
+// of the SWF file, with the header tags the settings call for and each
+// frame's video data, then the closing frame and the End tag.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "movie/FlashActionScript.h"
+#include "movie/FlashObject.h"
+#include "swf/ControlTags.h"
+#include "swf/SWFStream.h"
+
+namespace reelcast {
+
+class TFlashPlaceObject;
+class TFlashPlaceVideo;
+class TFlashSprite;
+class TFlashVideo;
+class TFlashExternalMovie;
+
+class TFlashMovie : public TBasedSWFStream {
+ public:
+  // The stage XMin..XMax x YMin..YMax, in pixels (scaled by 20) or twips.
+  TFlashMovie(int32_t xMin, int32_t yMin, int32_t xMax, int32_t yMax, float fps, bool inPixels);
+  ~TFlashMovie() override;
+
+  // 20 when the movie works in pixels, 1 in twips.
+  int32_t Multiplier() const { return multiplier_; }
+
+  // ------------------------------------------------------------ objects
+  std::vector<std::unique_ptr<TBasedSWFObject>>& ObjectList() { return objects_; }
+  // Appends (or, in insert mode, inserts) any tag or object; returns it.
+  TBasedSWFObject* AddObject(std::unique_ptr<TBasedSWFObject> object);
+  template <class T>
+  T* AddObject(std::unique_ptr<T> object) {
+    return static_cast<T*>(AddObject(std::unique_ptr<TBasedSWFObject>(std::move(object))));
+  }
+  // What every Add... does with a new id-bearing object: the next id, the
+  // object list, the typed index (may be null).
+  template <class T>
+  T* RegisterObject(std::unique_ptr<T> object, TFlashObjectList* index) {
+    T* raw = object.get();
+    raw->SetOwner(this);
+    raw->SetCharacterId(NextCharacterId);
+    AddObject(std::unique_ptr<TBasedSWFObject>(std::move(object)));
+    if (index) index->Add(raw);
+    ++NextCharacterId;
+    return raw;
+  }
+  // Moves object, when it stands after before in the object list, to
+  // before's place (a sprite's definitions must precede the sprite).
+  void MoveBefore(TBasedSWFObject* object, TBasedSWFObject* before);
+
+  TFlashVideo* AddVideo(const std::string& fileName);
+  TFlashSprite* AddSprite(TFlashVisualObject* firstObject = nullptr);
+  TFlashExternalMovie* AddExternalMovie(const std::string& fileName, uint8_t importMode, bool renumber);
+
+  // ------------------------------------------------------------ timeline
+  TFlashPlaceObject* PlaceObject(TFlashVisualObject* object, uint16_t depth);
+  TFlashPlaceVideo* PlaceVideo(TFlashVideo* video, uint16_t depth);
+  void RemoveObject(uint16_t depth, TFlashIDObject* object = nullptr);
+  // Closes the frame being built: its label, its actions, Count frames.
+  void ShowFrame(uint16_t count = 1);
+
+  size_t VideoPlacementCount() const { return videoPlacements_.size(); }
+  TFlashPlaceVideo* VideoPlacement(size_t index) const;
+
+  // ------------------------------------------------------------ settings
+  TSWFRGB& BackgroundColor();  // every request sets UseBackgroundColor
+  TFlashActionScript& FrameActions();
+  TSWFFileAttributes& FileAttributes();
+  TFlashButtonList& Buttons() { return buttons_; }
+  TFlashFontList& Fonts() { return fonts_; }
+  TFlashImageList& Images() { return images_; }
+  TFlashShapeList& Shapes() { return shapes_; }
+  TFlashSpriteList& Sprites() { return sprites_; }
+  TFlashTextList& Texts() { return texts_; }
+  TFlashVideoList& Videos() { return videos_; }
+
+  uint16_t NextCharacterId = 1;
+  bool InsertMode = false;
+  int32_t InsertPosition = 0;
+  bool UseBackgroundColor = false;
+  std::string FrameLabel;
+  uint32_t CurrentFrame = 0;
+  uint16_t MaxDepth = 0;
+  bool UseFileAttributes = false;
+  std::string Metadata;
+  bool Protect = false;
+  std::string Password;
+  // The movie's own stream sound is written (the sound object arrives with
+  // the sound import); a video placement with sound switches it off.
+  bool HasStreamSound = false;
+  void DropStreamSound() { HasStreamSound = false; }
+
+  // Builds the body from the object list (again from scratch each time).
+  void MakeStream() override;
+
+ private:
+  std::vector<std::unique_ptr<TBasedSWFObject>> objects_;
+  std::vector<std::unique_ptr<TFlashPlaceVideo>> videoPlacements_;
+  std::unique_ptr<TSWFRGB> backgroundColor_;
+  std::unique_ptr<TFlashActionScript> frameActions_;
+  std::unique_ptr<TSWFFileAttributes> fileAttributes_;
+  TFlashButtonList buttons_;
+  TFlashFontList fonts_;
+  TFlashImageList images_;
+  TFlashShapeList shapes_;
+  TFlashSpriteList sprites_;
+  TFlashTextList texts_;
+  TFlashVideoList videos_;
+};
+
+}  // namespace reelcast
