@@ -24,6 +24,7 @@
 #include "convert/ConvertService.h"
 #include "convert/ConverterModel.h"
 #include "platform/EncoderManager.h"
+#include "publish/PublishSteps.h"
 #include "sources/EncoderChoice.h"
 #include "sources/TaskList.h"
 
@@ -357,6 +358,7 @@ int RunConvert(const std::vector<std::string>& args) {
     return 2;
   }
   SetEncoderManagerHooks({EncMgrInit, EncMgrUninit});
+  RegisterPublishSteps();
   StartApplication();
   struct TShutdown {
     ~TShutdown() { ShutdownApplication(); }
