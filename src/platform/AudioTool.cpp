@@ -119,7 +119,7 @@ class TAudioReader {
 
   void Take(AVFrame* frame) {
     if (!resampler_) {
-      AVChannelLayout in;
+      AVChannelLayout in{};
       if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
         av_channel_layout_default(&in, frame->ch_layout.nb_channels);
       else

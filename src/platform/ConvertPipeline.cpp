@@ -516,7 +516,7 @@ struct TConvertPipeline::TImpl {
     AudioRate = frame->sample_rate;
     AudioFmt = frame->format;
     AudioChannels = frame->ch_layout.nb_channels;
-    AVChannelLayout layout;
+    AVChannelLayout layout{};
     if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
       av_channel_layout_default(&layout, AudioChannels);
     else
