@@ -365,7 +365,9 @@ int RunConvert(const std::vector<std::string>& args) {
   } shutdown;
 
   auto message = [](const std::string& text, const std::string& caption) {
-    std::printf("%s%s%s\n", caption.c_str(), caption.empty() ? "" : ": ", text.c_str());
+    // On a terminal the progress bar's line is cleared first.
+    std::printf("%s%s%s%s\n", isatty(STDOUT_FILENO) ? "\r\033[K" : "", caption.c_str(),
+                caption.empty() ? "" : ": ", text.c_str());
     std::fflush(stdout);
   };
   auto ask = [&](const std::string& text, const std::string&) { return o.Yes || AskOnTerminal(text); };

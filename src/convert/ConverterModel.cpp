@@ -67,6 +67,8 @@ void EmptyScratchFolder(const std::string& folder, bool recreate) {
 TConverterModel::TConverterModel(TTaskArray tasks, bool merged, THost host)
     : tasks_(std::move(tasks)), merged_(merged), host_(std::move(host)) {
   ConverterWindow = queue_.Handle();
+  // A cancel of an earlier job must not cancel this one's music.
+  CancelRequested = 0;
 }
 
 TConverterModel::~TConverterModel() {

@@ -264,6 +264,7 @@ TEST_F(ConverterModelTest, MusicStageMixesTheMusicToTheMovieLength) {
   SWFParam.HasMusic = true;
   SWFParam.MusicFile = (out_ / "m.mp3").string();
   EXPECT_EQ(AudioFileLength(SWFParam.MusicFile, true), 5);
+  CancelRequested = 1;  // left by a job cancelled before
   {
     TConverterModel model(tasks, true, host_);
     bool sawStage = false, sawProgress = false;
