@@ -33,7 +33,7 @@ class TFileSource final : public TMediaSource {
  public:
   TFileSource(const std::string& path, double start, double end, int audioTrack,
               int subtitleIndex)
-      : start_(start), end_(end) {
+      : end_(end) {
     int rc = avformat_open_input(&format_, path.c_str(), nullptr, nullptr);
     if (rc < 0) throw EMediaSource("cannot open " + path + ": " + AvError(rc));
     rc = avformat_find_stream_info(format_, nullptr);
@@ -124,7 +124,6 @@ class TFileSource final : public TMediaSource {
   int stream_[3] = {-1, -1, -1};
   bool past_[3] = {false, false, false};
   int64_t offset_ = 0;
-  double start_;
   double end_;
 };
 
