@@ -45,6 +45,45 @@ TEST(ConvertCommand, MakesTheFlvWithTheChosenEncoderSettings) {
   EXPECT_TRUE(fs::is_empty(Scratch()));
 }
 
+TEST(ConvertCommand, PictureAndSoundOptionsReachEverySource) {
+  // Title 2 is PAL 720x576; its top band carries the frame number.
+  struct TCase {
+    std::vector<std::string> Options;
+    int FrameNumber;  // read from the band of the output's first picture
+    bool Audio;
+    bool Silent;
+  };
+  const std::vector<TCase> cases = {
+      {{}, 25, true, false},
+      // Cutting off the left half leaves only the band's high bits: zero.
+      {{"--crop", "360,0,0,0"}, 0, true, false},
+      {{"--volume", "0"}, 25, true, true},
+      {{"--no-audio"}, 25, false, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Options.empty() ? "none" : c.Options[0]);
+    test::TempDir out;
+    std::vector<std::string> args = {"-o", (out / "o.flv").string(), "--titles", "2", "--trim", "1-1.6",
+                                     "--size", "320x240"};
+    args.insert(args.end(), c.Options.begin(), c.Options.end());
+    auto r = Convert(args);
+    ASSERT_EQ(r.ExitCode, 0) << r.Output;
+    auto f = test::DecodeFrameNumber(out / "o.flv", 0);
+    // The band is 32 of 576 lines: about 13 lines here.
+    int n = 0;
+    for (int bit = 0; bit < 16; ++bit)
+      if (f.Mean(1, (2 * bit + 1) * 320 / 32 - 2, 4, (2 * bit + 1) * 320 / 32 + 2, 9) > 128) n |= 1 << bit;
+    EXPECT_EQ(n, c.FrameNumber);
+    auto probe = test::ProbeMedia(out / "o.flv");
+    EXPECT_EQ(!test::ProbeStream(probe, "audio").IsNull(), c.Audio);
+    if (c.Audio) {
+      double rms = test::Rms(test::DecodeAudio(out / "o.flv", 22050), 22050, 0.1, 0.5);
+      if (c.Silent) EXPECT_LT(rms, 30);
+      else EXPECT_GT(rms, 1000);
+    }
+  }
+}
+
 TEST(ConvertCommand, CtrlCCancelsAndLeavesNothing) {
   test::TempDir out;
   bool sent = false;
