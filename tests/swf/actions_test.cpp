@@ -225,6 +225,23 @@ TEST(OffsetMarkers, FunctionCodeSizeCoversTheBody) {
   EXPECT_EQ(Hex(WriteList(list)), "9B 06 00 66 00 00 00 06 00 06 81 02 00 01 00 07");
 }
 
+TEST(OffsetMarkers, TryWithoutStaticSizesWritesThroughItsMarkers) {
+  TSWFActionList list;
+  auto* t = list.AddNew<TSWFActionTry>();
+  t->CatchBlock = true;
+  t->CatchName = "e";
+  list.AddNew<TSWFActionStop>();
+  t->GetTryMarker()->IsBackward = false;
+  list.Add(t->TryMarker.Release());
+  list.AddNew<TSWFActionPlay>();
+  t->GetCatchMarker()->IsBackward = false;
+  list.Add(t->CatchMarker.Release());
+  // Each field holds the distance from its own end to its marker; no finally
+  // block, so its size is 0.
+  EXPECT_EQ(Hex(WriteList(list)), "8F 09 00 01 07 00 06 00 00 00 65 00 07 06");
+  EXPECT_EQ(t->GetCatchMarker()->PrevMarker, t->GetTryMarker());
+}
+
 TEST(ReadActionsMarkers, ForwardJumpGetsANamedDisabledLabel) {
   const std::string bytes = Bytes("99 02 00 02 00 07 06 00");
   TSWFActionList list;

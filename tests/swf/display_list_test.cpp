@@ -126,6 +126,18 @@ TEST(DisplayListBytes, PlacementsRemovalsButtonsAndSprites) {
   test::CheckTagTable(rows);
 }
 
+TEST(DisplayListBytes, PlaceObject3AsPlaceObject2WritesAPlainBody) {
+  TSWFPlaceObject3 p;
+  p.TagID = 26;
+  p.AsPlaceObject2 = true;
+  p.Depth = 1;
+  p.SetCharacterId(2);
+  p.HasBlendMode = true;
+  p.BlendMode = 1;
+  const std::string whole = test::Written([&](TBitsEngine& be) { p.WriteToStream(be); });
+  EXPECT_EQ(Hex(whole), "85 06 02 01 00 02 00");
+}
+
 TEST(DisplayListBytes, SpriteEndingWithEndWritesNoSecondOne) {
   TSWFDefineSprite s;
   s.ControlTags.push_back(CreateTagObject(1));
