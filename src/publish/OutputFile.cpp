@@ -91,6 +91,22 @@ void TOutputFile::Commit() {
   }
 }
 
+void SaveThroughScratch(const std::string& path,
+                        const std::function<void(const std::string& scratch)>& save) {
+  std::string scratch;
+  {
+    TOutputFile reserve(path);
+    scratch = reserve.ScratchPath();
+  }  // closed and removed; the name was unique a moment ago
+  try {
+    save(scratch);
+    if (std::rename(scratch.c_str(), path.c_str()) != 0) throw WriteError("Cannot write", path);
+  } catch (...) {
+    unlink(scratch.c_str());
+    throw;
+  }
+}
+
 void WriteWholeFile(const std::string& path, std::string_view bytes) {
   TOutputFile out(path);
   out.Write(bytes);

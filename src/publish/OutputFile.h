@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,12 @@ class TOutputFile {
   std::string scratch_;
   std::FILE* file_ = nullptr;
 };
+
+// Runs save(scratch) with a fresh scratch path beside path (the file does
+// not exist yet), then renames it over path. When save throws, the scratch
+// file is removed and path is left as it was.
+void SaveThroughScratch(const std::string& path,
+                        const std::function<void(const std::string& scratch)>& save);
 
 // Writes bytes to path through a TOutputFile.
 void WriteWholeFile(const std::string& path, std::string_view bytes);

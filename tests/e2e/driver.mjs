@@ -49,6 +49,7 @@ function parseArgs(argv) {
       case '--root': opts.root = path.resolve(value()); break;
       case '--swf': opts.swf = value(); break;
       case '--page': opts.page = value(); break;
+      case '--page-loads-ruffle': opts.pageLoadsRuffle = true; break;
       case '--run': opts.run = Number(value()); break;
       case '--scale': opts.scale = Number(value()); break;
       case '--flashvars': opts.flashvars = value(); break;
@@ -99,10 +100,10 @@ const rufflePlayerConfig = {
   polyfills: true,
 };
 
-const configScript =
+const configOnlyScript =
   `<script>window.RufflePlayer = window.RufflePlayer || {};` +
-  `window.RufflePlayer.config = ${JSON.stringify(rufflePlayerConfig)};</script>` +
-  `<script src="${rufflePrefix}ruffle.js"></script>`;
+  `window.RufflePlayer.config = ${JSON.stringify(rufflePlayerConfig)};</script>`;
+const configScript = configOnlyScript + `<script src="${rufflePrefix}ruffle.js"></script>`;
 
 // The page of --swf mode: one player, sized to the stage once Ruffle knows it,
 // at the top-left corner of the viewport so that stage and page pixels match.
@@ -213,12 +214,14 @@ function startServer(opts) {
       const ext = path.extname(file).toLowerCase();
       res.setHeader('Content-Type', mimeTypes[ext] || 'application/octet-stream');
       body = fs.readFileSync(file);
-      // Pages of --page mode get Ruffle added in front of their own scripts.
+      // Pages of --page mode get Ruffle added in front of their own scripts
+      // (only its settings with --page-loads-ruffle: the page's own loader
+      // script must bring the player).
       if (opts.page && (ext === '.html' || ext === '.htm')) {
         let text = body.toString('latin1');
         const head = /<head[^>]*>/i.exec(text);
         const at = head ? head.index + head[0].length : 0;
-        text = text.slice(0, at) + configScript + text.slice(at);
+        text = text.slice(0, at) + (opts.pageLoadsRuffle ? configOnlyScript : configScript) + text.slice(at);
         body = Buffer.from(text, 'latin1');
       }
     }
@@ -308,7 +311,8 @@ async function main() {
     page.on('pageerror', (err) => result.errors.push('page error: ' + err.message));
     page.on('framenavigated', (frame) => {
       if (frame !== page.mainFrame()) return;
-      if (frame.url() !== startUrl) result.navigations.push({ url: frame.url(), at: elapsed() });
+      // The browser reports the start page with its name percent-encoded.
+      if (frame.url() !== new URL(startUrl).href) result.navigations.push({ url: frame.url(), at: elapsed() });
     });
     page.on('requestfailed', (request) => {
       const url = new URL(request.url());

@@ -55,6 +55,7 @@ RuffleResult RufflePlayer::Play(const RuffleOptions& o) {
     if (!o.FlashVars.empty()) argv.insert(argv.end(), {"--flashvars", o.FlashVars});
   } else {
     argv.insert(argv.end(), {"--page", o.Page});
+    if (o.PageLoadsRuffle) argv.push_back("--page-loads-ruffle");
   }
   argv.insert(argv.end(), {"--run", std::to_string(o.RunMs), "--timeout",
                            std::to_string(o.LoadTimeoutMs)});

@@ -28,6 +28,9 @@ struct RuffleOptions {
   std::filesystem::path Root;  // folder served on 127.0.0.1
   std::string Swf;             // a movie in Root, shown alone at its stage size
   std::string Page;            // or an HTML page in Root (Ruffle is added to it)
+  // The page brings Ruffle with its own script tag (served from the harness
+  // at RuffleScriptPath); only Ruffle's settings are added to it.
+  bool PageLoadsRuffle = false;
   int RunMs = 2000;            // how long the movie plays
   // Screenshot times from the start of the movie. Ruffle shows frame N from
   // about N/fps on, so frame 1 too appears one frame interval after the start.
@@ -82,6 +85,9 @@ struct RuffleResult {
   // True when an error line contains the text.
   bool HasError(const std::string& text) const;
 };
+
+// Where the harness serves Ruffle's loader script on its server.
+inline constexpr char RuffleScriptPath[] = "/__reelcast__/ruffle/ruffle.js";
 
 class RufflePlayer {
  public:

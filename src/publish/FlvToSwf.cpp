@@ -1,0 +1,81 @@
+#include "publish/FlvToSwf.h"
+
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "app/Config.h"
+#include "app/Paths.h"
+#include "convert/JobMessages.h"
+#include "movie/FlashExternalMovie.h"
+#include "movie/FlashMovie.h"
+#include "movie/FlashPlaceObject.h"
+#include "movie/FlashSprite.h"
+#include "movie/FlashVideo.h"
+#include "publish/OutputFile.h"
+#include "swf/Records.h"
+
+namespace reelcast {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsFile(const std::string& path) {
+  std::error_code ec;
+  return fs::is_regular_file(path, ec);
+}
+
+// Stage, frame rate, version 8, compressed, background colour.
+std::unique_ptr<TFlashMovie> NewMovie(const TSWFParam& p) {
+  auto movie = std::make_unique<TFlashMovie>(0, 0, p.VideoWidth, p.VideoHeight,
+                                             static_cast<float>(p.FrameRate), true);
+  movie->SetVersion(8);
+  movie->SetCompressed(true);
+  movie->BackgroundColor().SetRGB(p.BackColor & 0xFFFFFF);
+  return movie;
+}
+
+// Posts the writing progress (3031), the saving notice (3032, 0) and saves.
+void WriteMovie(TFlashMovie& movie, const std::string& swfPath, const char* logLine) {
+  movie.OnProgress = [](TBasedSWFStream&, int percent, uint8_t) {
+    PostMessage(ConverterWindow, kMsgMovieProgress, static_cast<uintptr_t>(percent));
+  };
+  NVLog(logLine);
+  movie.MakeStream();
+  PostMessage(ConverterWindow, kMsgStageNotice, snSaving);
+  SaveThroughScratch(swfPath, [&](const std::string& scratch) { movie.SaveToFile(scratch); });
+  movie.OnProgress = nullptr;
+}
+
+}  // namespace
+
+std::string BackgroundMusicPath() { return TempFolder + "BackGroupMusic.mp3"; }
+
+void FlvToSwf(const std::string& flvPath, const std::string& swfPath, const TSWFParam& p) {
+  if (!IsFile(flvPath)) {
+    NVLog("Function:FlvToSwf;File Not Exists: " + flvPath);
+    return;
+  }
+  const bool musicPass = p.HasMusic && p.Template.Kind == 0;
+
+  // First pass.
+  {
+    std::unique_ptr<TFlashMovie> m = NewMovie(p);
+    TFlashVideo* v = m->AddVideo(flvPath);
+    m->FrameRate = v->FLV().FrameRate();  // the movie runs at the video's rate
+    TFlashPlaceVideo* place = m->PlaceVideo(v, 2);
+    if (p.AudioEnabled) place->SetEnableSound(true);
+    place->StartFrame = 1;
+    const uint32_t frames = v->FLV().FrameCount();
+    m->ShowFrame(static_cast<uint16_t>(frames));
+    if (p.PlayMode == kPlayNoLoop && !musicPass) {
+      m->FrameActions().Stop();
+      m->ShowFrame(1);
+    }
+    WriteMovie(*m, swfPath, "MakeStream1");
+  }
+  if (!musicPass) return;
+}
+
+}  // namespace reelcast
