@@ -140,3 +140,29 @@ TEST(PreloaderLayout, CaptionSplitsAtTheFirstPercentMark) {
 
 }  // namespace
 }  // namespace reelcast
+
+namespace reelcast {
+namespace {
+
+// The bar styles the program ships: at least four, named uniquely, solid
+// and gradient bars, captions with the percentage.
+TEST(ProgressBarStyles, ShippedFileOffersRealChoices) {
+  auto styles = LoadProgressBarStyles(ProgressBarsPath());
+  ASSERT_GE(styles.size(), 4u);
+  int solid = 0, gradient = 0, percent = 0;
+  for (size_t i = 0; i < styles.size(); ++i) {
+    const TProgressBarStyle& s = styles[i];
+    EXPECT_EQ(FindProgressBarStyle(styles, s.NameID), &s) << "unique name " << s.NameID;
+    EXPECT_GT(s.Width, 0) << s.NameID;
+    EXPECT_GT(s.Height, 0) << s.NameID;
+    EXPECT_FALSE(s.BackBarColor.empty()) << s.NameID;
+    (s.FrontBarColor.size() == 1 ? solid : gradient) += 1;
+    if (s.Caption.find("%d") != std::string::npos) ++percent;
+  }
+  EXPECT_GE(solid, 1);
+  EXPECT_GE(gradient, 1);
+  EXPECT_GE(percent, 3);
+}
+
+}  // namespace
+}  // namespace reelcast
