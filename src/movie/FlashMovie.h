@@ -22,6 +22,12 @@ class TFlashPlaceVideo;
 class TFlashSprite;
 class TFlashVideo;
 class TFlashExternalMovie;
+class TFlashShape;
+class TFlashImage;
+class TFlashFont;
+class TFlashText;
+struct TFontDescription;
+struct TPoint32;
 
 class TFlashMovie : public TBasedSWFStream {
  public:
@@ -56,6 +62,31 @@ class TFlashMovie : public TBasedSWFStream {
   // before's place (a sprite's definitions must precede the sprite).
   void MoveBefore(TBasedSWFObject* object, TBasedSWFObject* before);
 
+  // Shapes (FlashShape.cpp): a shape given or a new empty one; the box
+  // forms set the bounds, move the pen to the top-left corner and draw.
+  TFlashShape* AddShape(std::unique_ptr<TFlashShape> shape = nullptr);
+  TFlashShape* AddRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom);
+  TFlashShape* AddRoundRect(int32_t left, int32_t top, int32_t right, int32_t bottom,
+                            int32_t radius);
+  TFlashShape* AddRoundRect(const TRect& rect, int32_t radius);
+  TFlashShape* AddEllipse(int32_t left, int32_t top, int32_t right, int32_t bottom);
+  TFlashShape* AddCircle(int32_t x, int32_t y, int32_t radius);
+  // A picture file (JPEG, BMP or PNG); errors leave the movie unchanged.
+  TFlashImage* AddImage(const std::string& fileName);
+  // Fonts and texts (FlashText.cpp).
+  TFlashFont* AddFont();
+  TFlashFont* AddFont(const TFontDescription& font, bool deviceFont);
+  TFlashText* AddText(const std::string& text, uint32_t rgba, TFlashFont* font, TPoint32 point,
+                      uint8_t align = 0);
+  TFlashText* AddText(const std::u16string& text, uint32_t rgba, TFlashFont* font,
+                      TPoint32 point, uint8_t align = 0);
+  TFlashText* AddText(const std::string& text, uint32_t rgba, TFlashFont* font, const TRect& rect);
+  TFlashText* AddText(const std::u16string& text, uint32_t rgba, TFlashFont* font,
+                      const TRect& rect);
+  TFlashText* AddDynamicText(const std::string& variableName, const std::string& text,
+                             const TRect& rect, TFlashFont* font, uint32_t rgba);
+  TFlashText* AddDynamicText(const std::string& variableName, const std::u16string& text,
+                             const TRect& rect, TFlashFont* font, uint32_t rgba);
   TFlashVideo* AddVideo(const std::string& fileName);
   TFlashSprite* AddSprite(TFlashVisualObject* firstObject = nullptr);
   TFlashExternalMovie* AddExternalMovie(const std::string& fileName, uint8_t importMode, bool renumber);
