@@ -77,6 +77,90 @@ struct DvdCloser {
   void operator()(dvd_reader_t* d) const { if (d) DVDClose(d); }
 };
 
+uint32_t BE32(const std::string& b, size_t at) {
+  return (uint32_t{static_cast<uint8_t>(b[at])} << 24) | (uint32_t{static_cast<uint8_t>(b[at + 1])} << 16) |
+         (uint32_t{static_cast<uint8_t>(b[at + 2])} << 8) | static_cast<uint8_t>(b[at + 3]);
+}
+
+// libdvdread sizes the tables it reads from the lengths written in them. A
+// file whose tables claim to run past its end is refused before it is
+// handed over, so that a damaged or crafted file cannot make the program
+// allocate gigabytes: the identifier must be there and every table of the
+// title set must end inside the file.
+bool TablesFitTheFile(const std::string& path, std::string* why) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) {
+    *why = "cannot read " + path;
+    return false;
+  }
+  std::string bytes;
+  char buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0 && bytes.size() < (64u << 20))
+    bytes.append(buffer, n);
+  std::fclose(file);
+  if (bytes.size() < 0x400 || bytes.compare(0, 12, "DVDVIDEO-VTS") != 0) {
+    *why = path + " is not a title-set information file";
+    return false;
+  }
+  // Sector pointers of the tables in the management table, and where each
+  // table keeps its last byte.
+  static const struct { size_t Pointer; size_t LastByte; } kTables[] = {
+      {0xC8, 4}, {0xCC, 4}, {0xD0, 4}, {0xD4, 4}, {0xD8, 4}, {0xDC, 0}, {0xE0, 4}, {0xE4, 0}};
+  for (const auto& table : kTables) {
+    uint64_t sector = BE32(bytes, table.Pointer);
+    if (sector == 0) continue;
+    uint64_t start = sector * DVD_VIDEO_LB_LEN;
+    if (start + table.LastByte + 4 > bytes.size() ||
+        start + BE32(bytes, start + table.LastByte) >= bytes.size()) {
+      *why = path + " has a table that runs past its end";
+      return false;
+    }
+  }
+  // The program chains of the title set: each chain and the tables it
+  // points to must lie inside the chain table.
+  uint64_t pgcit = uint64_t{BE32(bytes, 0xCC)} * DVD_VIDEO_LB_LEN;
+  if (pgcit == 0) return true;
+  uint64_t tableEnd = pgcit + BE32(bytes, pgcit + 4) + 1;
+  auto u16 = [&](uint64_t at) {
+    return static_cast<uint32_t>((static_cast<uint8_t>(bytes[at]) << 8) | static_cast<uint8_t>(bytes[at + 1]));
+  };
+  uint32_t chains = u16(pgcit);
+  if (pgcit + 8 + uint64_t{chains} * 8 > tableEnd) {
+    *why = path + " has more program chains than its table holds";
+    return false;
+  }
+  for (uint32_t i = 0; i < chains; ++i) {
+    uint64_t pgc = pgcit + BE32(bytes, pgcit + 8 + i * 8 + 4);
+    constexpr uint64_t kChainSize = 236;
+    if (pgc < pgcit + 8 || pgc + kChainSize > tableEnd) {
+      *why = path + " has a program chain outside its table";
+      return false;
+    }
+    uint64_t programs = static_cast<uint8_t>(bytes[pgc + 2]);
+    uint64_t cells = static_cast<uint8_t>(bytes[pgc + 3]);
+    uint32_t commands = u16(pgc + 0xE4), programMap = u16(pgc + 0xE6);
+    uint32_t playback = u16(pgc + 0xE8), position = u16(pgc + 0xEA);
+    auto fits = [&](uint32_t offset, uint64_t length) {
+      return offset == 0 ? length == 0 : (offset >= kChainSize && pgc + offset + length <= tableEnd);
+    };
+    bool ok = fits(programMap, programs) && fits(playback, cells * 24) && fits(position, cells * 4) &&
+              (programs <= cells);
+    if (ok && commands != 0) {
+      ok = fits(commands, 8);
+      if (ok) {
+        uint64_t count = uint64_t{u16(pgc + commands)} + u16(pgc + commands + 2) + u16(pgc + commands + 4);
+        ok = fits(commands, 8 + count * 8);
+      }
+    }
+    if (!ok) {
+      *why = path + " has a program chain whose tables run past its end";
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 double DvdTimeToSeconds(const dvd_time_t& t, double fallbackRate) {
@@ -121,6 +205,8 @@ std::unique_ptr<TDvdTitleSet> ReadDvdTitleSet(const std::string& ifoPath, std::s
   if (setNumber <= 0) return fail("not a title-set information file: " + ifoPath);
   std::error_code ec;
   if (!fs::is_regular_file(ifoPath, ec)) return fail("no such file: " + ifoPath);
+  std::string why;
+  if (!TablesFitTheFile(ifoPath, &why)) return fail("cannot parse " + ifoPath + ": " + why);
   std::string folder = fs::path(ifoPath).parent_path().string();
   if (folder.empty()) folder = ".";
 

@@ -2,6 +2,7 @@
 // authored by make_dvd.sh, and against damaged copies of it.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,46 @@ TEST(DvdDecoderTest, RefusesFilesItCannotParse) {
     EXPECT_EQ(WVDCreate(path.string(), nullptr, &error), 0);
     EXPECT_EQ(error, kWvdInfoUnreadable);
   }
+}
+
+uint32_t BE32(const std::string& b, size_t at) {
+  return (uint32_t{static_cast<uint8_t>(b[at])} << 24) | (uint32_t{static_cast<uint8_t>(b[at + 1])} << 16) |
+         (uint32_t{static_cast<uint8_t>(b[at + 2])} << 8) | static_cast<uint8_t>(b[at + 3]);
+}
+void PutBE(std::string& b, size_t at, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) b[at + i] = static_cast<char>(v >> (8 * (bytes - 1 - i)));
+}
+
+TEST(DvdDecoderTest, TablesThatRunPastTheFileAreRefusedBeforeTheyAreRead) {
+  // Lengths inside an information file size what gets read: a damaged or
+  // crafted file must be refused, not make the program allocate gigabytes or
+  // read outside its tables.
+  const std::string good = test::ReadFile(Ifo("VTS_01_0.IFO"));
+  const size_t ptt = BE32(good, 0xC8) * 2048u, pgcit = BE32(good, 0xCC) * 2048u;
+  const size_t pgc = pgcit + BE32(good, pgcit + 12);
+  const std::vector<std::pair<const char*, std::function<void(std::string&)>>> damages = {
+      {"title table longer than the file", [&](std::string& b) { PutBE(b, ptt + 4, 0x40000000, 4); }},
+      {"chain table past the end", [&](std::string& b) { PutBE(b, 0xCC, 0x00100000, 4); }},
+      {"more chains than the table holds", [&](std::string& b) { PutBE(b, pgcit, 0xFFFF, 2); }},
+      {"cells outside the chain table", [&](std::string& b) { PutBE(b, pgc + 0xE8, 0xFFF0, 2); }},
+      {"more programs than cells", [&](std::string& b) { b[pgc + 2] = static_cast<char>(0xFF); }},
+      {"not an information file", [&](std::string& b) { b[3] = 'X'; }},
+  };
+  TempDir dir;
+  fs::path copy = CopyOfFixture(dir);
+  for (const auto& [what, damage] : damages) {
+    SCOPED_TRACE(what);
+    std::string bytes = good;
+    damage(bytes);
+    test::WriteFile(copy / "VTS_01_0.IFO", bytes);
+    test::WriteFile(copy / "VTS_01_0.BUP", bytes);
+    EXPECT_EQ(IFOOpen((copy / "VTS_01_0.IFO").string()), 0);
+    EXPECT_NE(IFOLastError().find("VTS_01_0.IFO"), std::string::npos) << IFOLastError();
+  }
+  test::WriteFile(copy / "VTS_01_0.IFO", good);
+  TIfoHandle h = IFOOpen((copy / "VTS_01_0.IFO").string());
+  EXPECT_NE(h, 0) << IFOLastError();
+  IFOClose(h);
 }
 
 TEST(DvdDecoderTest, VideoDecoderReportsThePictureOrFailsWithoutItsVideo) {
