@@ -23,9 +23,10 @@
 //    static library are dropped by the linker when nothing references them.
 //    A code that no family registers stays a TSWFByteCodeTag ("Uniknow tag").
 // 3. Reading context: before ReadFromStream the reader calls
-//    SetReadContext(context) on the tags that take one (codes 7, 34, 12, 59:
-//    ParseActions; 13, 48: the file's version; 26, 39: both). Override it to
-//    keep what the class needs; the default ignores it.
+//    SetReadContext(context) on the tags that take one, codes 7, 12, 13, 26,
+//    34, 39, 48 and 59, and on no other. Each keeps what it needs (buttons and
+//    DoAction/DoInitAction: ParseActions; DefineFontInfo and DefineFont2: the
+//    version; PlaceObject2 and DefineSprite: both); the default ignores it.
 // 4. Character ids for RenumberCharacters: a tag that defines characters
 //    appends a pointer to each defined id field to DefinedCharacters (in
 //    order); a tag that refers to characters appends a pointer to each

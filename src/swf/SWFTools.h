@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "swf/Records.h"
+#include "swf/SWFObject.h"
 
 namespace reelcast {
 
