@@ -44,7 +44,15 @@ uint32_t TFLVData::CopyPayload(const TVFrame& frame, TStream& dest, uint32_t ski
   int64_t count = std::min<int64_t>(frame.Size - skip, stream_->Size() - start);
   if (count <= 0) return 0;
   stream_->SetPosition(start);
-  dest.CopyFrom(*stream_, count);
+  if (auto* memory = dynamic_cast<TMemoryStream*>(&dest)) {
+    // Straight from the file into the body's own memory.
+    int64_t at = memory->Position();
+    if (memory->Size() < at + count) memory->SetSize(at + count);
+    stream_->ReadBuffer(memory->Memory() + at, static_cast<size_t>(count));
+    memory->SetPosition(at + count);
+  } else {
+    dest.CopyFrom(*stream_, count);
+  }
   return static_cast<uint32_t>(count);
 }
 
@@ -129,21 +137,27 @@ void TFLVData::ScanTags() {
     hasAudioFlag_ = (flags & 4) != 0;
     uint32_t headerSize = be.ReadBits(32);
     int64_t position = std::max<int64_t>(headerSize, 9) + 4;  // past PreviousTagSize0
-    // Every tag is 11 header bytes, its data and a 4-byte back-pointer.
+    // Every tag is 11 header bytes, its data and a 4-byte back-pointer. The
+    // header and the first data bytes come in one read: an index of a long
+    // file costs one seek and one small read per tag.
     while (fileSize - position >= 11) {
+      uint8_t h[16];
       s.SetPosition(position);
-      uint8_t type = be.ReadByte();
-      uint32_t dataSize = be.ReadBits(24);
+      size_t got = s.Read(h, sizeof h);
+      if (got < 11) break;
+      uint8_t type = h[0];
+      uint32_t dataSize = static_cast<uint32_t>(h[1]) << 16 | h[2] << 8 | h[3];
+      uint32_t timestamp = static_cast<uint32_t>(h[7]) << 24 | h[4] << 16 | h[5] << 8 | h[6];
       const int64_t dataStart = position + 11;
       switch (type) {
         case kFLVTagAudio:
           if (audioRejected || dataSize == 0) break;
-          s.SetPosition(dataStart);
           if (!hasAudio_) {
+            if (got < 12) throw EReadError("audio tag cut short");
             hasAudio_ = true;
-            soundHeader_.Flags = be.ReadByte();
-            if (soundHeader_.SoundFormat() == kFLVSoundMP3 && fileSize - (dataStart + 1) >= 4)
-              soundHeader_.MP3FrameHeader = be.ReadBits(32);
+            soundHeader_.Flags = h[11];
+            if (soundHeader_.SoundFormat() == kFLVSoundMP3 && got >= 16)
+              soundHeader_.MP3FrameHeader = static_cast<uint32_t>(h[12]) << 24 | h[13] << 16 | h[14] << 8 | h[15];
             uint8_t format = soundHeader_.SoundFormat();
             if (format != kFLVSoundMP3 && format != kFLVSoundNellymoser) audioRejected = true;
           }
@@ -166,9 +180,6 @@ void TFLVData::ScanTags() {
             }
           }
           AddVideoFrame(dataStart, dataSize, fileSize);
-          s.SetPosition(position + 4);
-          uint32_t timestamp = be.ReadBits(24);
-          timestamp |= static_cast<uint32_t>(be.ReadByte()) << 24;
           if (videoCount == 0) firstTimestamp_ = timestamp;
           lastTimestamp_ = timestamp;
           ++videoCount;

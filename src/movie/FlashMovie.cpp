@@ -136,6 +136,12 @@ TSWFFileAttributes& TFlashMovie::FileAttributes() {
 void TFlashMovie::MakeStream() {
   TMemoryStream& body = GetBodyStream();
   body.Clear();
+  // Embedded video is most of a movie's body: room for it is made once, so
+  // that the body is never copied while it grows.
+  uint64_t expected = 4096;
+  for (const auto& placement : videoPlacements_)
+    if (TStream* flv = placement->Video()->FLV().Stream()) expected += static_cast<uint64_t>(flv->Size());
+  body.Reserve(static_cast<size_t>(expected));
   uint8_t version = SWFVersion();
   TBitsEngine be(body);
   if (UseFileAttributes) {

@@ -93,7 +93,9 @@ TEST_F(FlashVideoTest, FramesFromTheStartFrameOnLoopingOrNot) {
       EXPECT_EQ(std::string(reinterpret_cast<const char*>(videoFrames[i]->Data()), videoFrames[i]->DataSize()),
                 H263Frame(5, 0, 0, 10 + i % 10).substr(1));
     }
-    if (!loop) EXPECT_TRUE(frames[11].empty()) << "after its end the video writes nothing";
+    if (!loop) {
+      EXPECT_TRUE(frames[11].empty()) << "after its end the video writes nothing";
+    }
     auto places = w.All<TSWFPlaceObject2>();
     ASSERT_GE(places.size(), 3u);
     EXPECT_FALSE(places[0]->Move);
