@@ -450,7 +450,9 @@ void TSWFStreamReader::AddSubTagInfos(TSWFTagInfo& info, uint32_t bodyStart) {
   info.SubTags.clear();
   std::vector<TSWFObject*> inner;
   info.TagObject->SubTags(inner);
-  uint32_t offset = bodyStart;
+  // A sprite's tags follow its id and frame count (4 bytes): the positions
+  // point at each inner tag's own header.
+  uint32_t offset = bodyStart + (info.TagCode == 39 ? 4 : 0);
   uint16_t frame = 1;
   for (TSWFObject* tag : inner) {
     auto sub = std::make_unique<TSWFTagInfo>(tag->TagID, false);
