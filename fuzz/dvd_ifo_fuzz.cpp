@@ -18,7 +18,12 @@ std::string Folder() {
   static std::string folder = [] {
     char pattern[] = "/tmp/dvd-ifo-fuzz-XXXXXX";
     if (!mkdtemp(pattern)) std::abort();
-    return std::string(pattern);
+    static std::string made = pattern;
+    std::atexit([] {
+      std::remove((made + "/VTS_01_0.IFO").c_str());
+      rmdir(made.c_str());
+    });
+    return made;
   }();
   return folder;
 }
