@@ -11,6 +11,7 @@
 #include "convert/ConvertService.h"
 #include "convert/ConverterModel.h"
 #include "convert/EncoderThread.h"
+#include "convert/MakeSwf.h"
 #include "support/TestEnv.h"
 
 namespace reelcast {
@@ -24,6 +25,17 @@ TEST(ConvertJobTest, DurationsShowHoursMinutesSeconds) {
       {0, "00:00:00"}, {59, "00:00:59"}, {61, "00:01:01"}, {3600, "01:00:00"},
       {86399, "23:59:59"}, {360000, "100:00:00"}, {-5, "00:00:00"}};
   for (auto [seconds, text] : cases) EXPECT_EQ(FormatDuration(seconds), text) << seconds;
+}
+
+TEST(ConvertJobTest, MovieWriterProgressGoesToTheWindowAsAByte) {
+  TMessageQueue queue;
+  TMakeSwf make(queue.Handle());
+  TSWFStreamReader sender;
+  auto handler = make.Handler();
+  for (int percent : {-3, 0, 42, 100, 250}) handler(sender, percent, 2);
+  std::vector<TMessage> expected;
+  for (uintptr_t v : {0, 0, 42, 100, 100}) expected.push_back({kMsgMovieProgress, v, 0});
+  EXPECT_EQ(queue.Drain(), expected);
 }
 
 TEST(ConvertJobTest, TaskBecomesSegmentOnTheSourceTimeBase) {
