@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "movie/FlashButton.h"
 #include "movie/FlashExternalMovie.h"
 #include "movie/FlashPlaceObject.h"
 #include "movie/FlashSprite.h"
@@ -52,6 +53,10 @@ TFlashSprite* TFlashMovie::AddSprite(TFlashVisualObject* firstObject) {
   TFlashSprite* sprite = RegisterObject(std::make_unique<TFlashSprite>(this), &sprites_);
   if (firstObject) sprite->PlaceObject(firstObject, 1);
   return sprite;
+}
+
+TFlashButton* TFlashMovie::AddButton(bool trackAsMenu, bool advanced) {
+  return RegisterObject(std::make_unique<TFlashButton>(this, advanced, trackAsMenu), &buttons_);
 }
 
 TFlashExternalMovie* TFlashMovie::AddExternalMovie(const std::string& fileName, uint8_t importMode,

@@ -20,6 +20,7 @@ namespace reelcast {
 class TFlashPlaceObject;
 class TFlashPlaceVideo;
 class TFlashSprite;
+class TFlashButton;
 class TFlashVideo;
 class TFlashExternalMovie;
 class TFlashShape;
@@ -89,6 +90,7 @@ class TFlashMovie : public TBasedSWFStream {
                              const TRect& rect, TFlashFont* font, uint32_t rgba);
   TFlashVideo* AddVideo(const std::string& fileName);
   TFlashSprite* AddSprite(TFlashVisualObject* firstObject = nullptr);
+  TFlashButton* AddButton(bool trackAsMenu = false, bool advanced = true);
   TFlashExternalMovie* AddExternalMovie(const std::string& fileName, uint8_t importMode, bool renumber);
 
   // ------------------------------------------------------------ timeline

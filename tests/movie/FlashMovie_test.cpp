@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "media/FlvBytes.h"
+#include "movie/FlashButton.h"
 #include "movie/FlashExternalMovie.h"
 #include "movie/FlashMovie.h"
 #include "movie/FlashPlaceObject.h"
@@ -191,6 +192,37 @@ TEST(FlashMovie, SpritesAndScripts) {
   EXPECT_EQ(push->ValueCount(), 3u) << "consecutive pushes share one Push";
   EXPECT_EQ(script.Actions(1)->ActionCode(), 0x9F);
   EXPECT_EQ(script.Actions(2)->ActionCode(), 0x83);
+}
+
+TEST(FlashMovie, Buttons) {
+  TFlashMovie movie(0, 0, 100, 100, 12, true);
+  TTestShape* face = AddTestShape(movie);
+  TFlashButton* advanced = movie.AddButton(true, true);
+  EXPECT_EQ(advanced->GetCharacterId(), 2);
+  EXPECT_EQ(advanced->ButtonTag().ButtonId, 2);
+  EXPECT_EQ(movie.Buttons().Count(), 1u);
+  advanced->AddRecord(face, 7, 1);
+  advanced->AddRecord(face, 8, 2);
+  advanced->Actions().Stop();
+  advanced->Actions().Play();
+  auto& tag2 = dynamic_cast<TSWFDefineButton2&>(advanced->ButtonTag());
+  ASSERT_EQ(tag2.Actions.size(), 1u) << "the release condition is created once";
+  EXPECT_EQ(tag2.Actions[0]->Conditions, 8);
+  EXPECT_EQ(tag2.Actions[0]->Count(), 2u);
+  EXPECT_TRUE(tag2.TrackAsMenu);
+  EXPECT_EQ(advanced->FindCondAction(0, false), nullptr);
+  EXPECT_EQ(advanced->AddCondAction({0, 2})->Conditions, 5);
+  TFlashButton* plain = movie.AddButton(false, false);
+  plain->AddRecord(face, 15, 1);
+  plain->Actions().Play();
+  EXPECT_EQ(plain->MinVersion(), 1);
+  EXPECT_EQ(advanced->MinVersion(), 3);
+  EXPECT_EQ(plain->AddCondAction({3}), nullptr);
+  TFlashButton* sounding = movie.AddButton(false, true);
+  sounding->ButtonSound().GetSound(TSWFDefineButtonSound::OverDownToOverUp).SoundId = 1;
+  ReadBack r(movie);
+  // No DefineButtonSound for buttons whose state sounds are all 0.
+  EXPECT_EQ(r.Codes(), (std::vector<uint16_t>{2, 34, 7, 34, 17, 0}));
 }
 
 TEST(FlashMovie, ImportedMoviesKeepTheirIdsApart) {
