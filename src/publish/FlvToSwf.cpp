@@ -12,6 +12,9 @@
 #include "movie/FlashPlaceObject.h"
 #include "movie/FlashSprite.h"
 #include "movie/FlashVideo.h"
+#include "publish/ControlBar.h"
+#include "publish/FlashPreloader.h"
+#include "publish/LinkActions.h"
 #include "publish/OutputFile.h"
 #include "swf/Records.h"
 
@@ -58,18 +61,36 @@ void FlvToSwf(const std::string& flvPath, const std::string& swfPath, const TSWF
     return;
   }
   const bool musicPass = p.HasMusic && p.Template.Kind == 0;
+  const bool noBar = p.HasMusic || p.Template.Kind != 0;
 
   // First pass.
   {
     std::unique_ptr<TFlashMovie> m = NewMovie(p);
+    if (p.ExportSetting && p.ExportSetting->LoadingFrame != 0 && p.Template.Kind == 0)
+      AddPreloader(*m, p);
     TFlashVideo* v = m->AddVideo(flvPath);
     m->FrameRate = v->FLV().FrameRate();  // the movie runs at the video's rate
     TFlashPlaceVideo* place = m->PlaceVideo(v, 2);
+    if (p.Template.Kind == 0) AddLink(*m, p);
     if (p.AudioEnabled) place->SetEnableSound(true);
     place->StartFrame = 1;
     const uint32_t frames = v->FLV().FrameCount();
-    m->ShowFrame(static_cast<uint16_t>(frames));
-    if (p.PlayMode == kPlayNoLoop && !musicPass) {
+    bool barAdded = false;
+    if (p.ShowControlBar && !noBar && frames > 0) {
+      place->SetName("MainMovie");
+      m->FrameLabel = "MainMovie";
+      NVLog("Add Control Bar");
+      barAdded = AddControlBar(*m, static_cast<uint16_t>(frames - 1), "_root.MainMovie", "_root", p);
+      if (barAdded) m->ShowFrame(1);
+    }
+    // Without the bar's movies the video frames are still laid out, as
+    // without a bar.
+    if (!barAdded) m->ShowFrame(static_cast<uint16_t>(frames));
+    if (p.PlayMode == kPlayReplayButton && !noBar) {
+      AddReplayButton(*m);
+      m->FrameActions().Stop();
+      m->ShowFrame(1);
+    } else if (p.PlayMode == kPlayNoLoop && !musicPass) {
       m->FrameActions().Stop();
       m->ShowFrame(1);
     }

@@ -118,7 +118,7 @@ std::vector<std::string> ListPreloaderSprites() {
   return names;
 }
 
-int32_t RoundHalfEven(double value) {
+int32_t RoundToPixel(double value) {
   // nearbyint rounds in the current mode; the default mode is to nearest,
   // halves to even.
   return static_cast<int32_t>(std::nearbyint(value));
@@ -132,8 +132,8 @@ TPreloaderLayout ComputePreloaderLayout(int32_t movieWidth, int32_t movieHeight,
   if (style) {
     l.BarWidth = style->Width;
     l.BarHeight = style->Height;
-    l.BarX = RoundHalfEven(movieWidth * style->PosX);
-    l.BarY = RoundHalfEven(movieHeight * style->PosY);
+    l.BarX = RoundToPixel(movieWidth * style->PosX);
+    l.BarY = RoundToPixel(movieHeight * style->PosY);
     l.BackColors = style->BackBarColor;
     l.FrontColors = style->FrontBarColor;
     l.Caption = style->Caption;
@@ -141,11 +141,11 @@ TPreloaderLayout ComputePreloaderLayout(int32_t movieWidth, int32_t movieHeight,
     l.FontSize = style->Size;
     l.FontStyle = style->Style;
     l.TextColor = style->TextColor;
-    l.TextX = RoundHalfEven(movieWidth * style->TextPosX);
-    l.TextY = RoundHalfEven(movieHeight * style->TextPosY);
+    l.TextX = RoundToPixel(movieWidth * style->TextPosX);
+    l.TextY = RoundToPixel(movieHeight * style->TextPosY);
   }
-  l.SpriteX = RoundHalfEven(movieWidth * preloader.SpriteX);
-  l.SpriteY = RoundHalfEven(movieHeight * preloader.SpriteY);
+  l.SpriteX = RoundToPixel(movieWidth * preloader.SpriteX);
+  l.SpriteY = RoundToPixel(movieHeight * preloader.SpriteY);
   if (preloader.UseSprite && !preloader.UseCustomLogo && spriteWidth >= 400 && spriteHeight >= 300) {
     l.FullBackground = true;
     l.SpriteScaleX = static_cast<double>(movieWidth) / spriteWidth;

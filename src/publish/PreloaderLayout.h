@@ -88,7 +88,7 @@ TPreloaderLayout ComputePreloaderLayout(int32_t movieWidth, int32_t movieHeight,
                                         int32_t spriteHeight);
 
 // Round to nearest, halves to the even neighbour.
-int32_t RoundHalfEven(double value);
+int32_t RoundToPixel(double value);
 
 // The caption split at its first "%d": the text before and after it. With
 // no "%d" the whole caption is the prefix (shown as it is, without a number).

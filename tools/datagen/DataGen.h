@@ -8,5 +8,9 @@ namespace reelcast::datagen {
 
 // The text of "res/Preloaders/ProgressBars.xml".
 std::string ProgressBarsXml();
+// The control-bar styles ("res/Control Bar/": style + ".play.swf",
+// ".Pause.swf", ".Stop.swf" and ".ini") and the preloader sprites
+// ("res/Preloaders/*.swf") under dataFolder.
+void WriteDataMovies(const std::string& dataFolder);
 
 }  // namespace reelcast::datagen

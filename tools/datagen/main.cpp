@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
     fs::create_directories(data / "res" / "Control Bar");
     reelcast::WriteWholeFile((data / "res" / "Preloaders" / "ProgressBars.xml").string(),
                              reelcast::datagen::ProgressBarsXml());
+    reelcast::datagen::WriteDataMovies(data.string());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "reelcast-datagen: %s\n", e.what());
     return 1;

@@ -1,0 +1,138 @@
+// The dressing of published movies in Ruffle: control bars of every shipped
+// style, the "Replay" button, text and image links, and preloaders.
+#include <gtest/gtest.h>
+
+#include "app/Paths.h"
+#include "publish/ControlBarStyles.h"
+#include "publish/FlashPreloader.h"
+#include "publish/PublishedMovie.h"
+#include "support/RufflePlayer.h"
+
+namespace reelcast::test {
+namespace {
+
+class DressedInRuffle : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string missing = RufflePlayer::MissingPieces();
+    ASSERT_TRUE(missing.empty()) << missing;
+    MakePublishFlv((dir_ / "in.flv").string());  // 160 x 120, 20 frames at 10 fps
+  }
+  void Make(const std::vector<std::string>& options) {
+    auto made = Flv2Swf((dir_ / "in.flv").string(), (dir_ / "movie.swf").string(), options);
+    ASSERT_EQ(made.ExitCode, 0) << made.Output;
+  }
+  RuffleResult Play(std::vector<int> shots, std::vector<RuffleClick> clicks, int runMs) {
+    RuffleOptions o;
+    o.Root = dir_.Path();
+    o.Swf = "movie.swf";
+    o.ShotsAt = std::move(shots);
+    o.Clicks = std::move(clicks);
+    o.RunMs = runMs;
+    return RufflePlayer::Play(o);
+  }
+  static bool Same(const RuffleResult& r, size_t a, size_t b) {
+    return r.Shots[a].Image.DifferenceFraction(r.Shots[b].Image, 24) < 0.002;
+  }
+  // The same picture above the control bar (the bar's buttons light up
+  // under the mouse).
+  static bool SameVideo(const RuffleResult& r, size_t a, size_t b) {
+    const PngImage& x = r.Shots[a].Image;
+    const PngImage& y = r.Shots[b].Image;
+    int differ = 0;
+    for (int py = 0; py < 95; ++py)
+      for (int px = 0; px < x.Width(); ++px) differ += !x.Pixel(px, py).Near(y.Pixel(px, py), 24);
+    return differ < 20;
+  }
+  TempDir dir_{"reelcast-dressing-e2e"};
+};
+
+// The bar halts the movie at its second video frame; play runs it, pause
+// halts it, stop rewinds it to where it first halted.
+TEST_F(DressedInRuffle, ControlBarOfEveryStyleHaltsPlaysPausesAndStops) {
+  InitFolders();
+  std::vector<std::string> styles = ListControlBarStyles();
+  ASSERT_GE(styles.size(), 3u);
+  const RuffleClick playPause{0, 107, 107}, stop{0, 140, 107};
+  for (const std::string& style : styles) {
+    SCOPED_TRACE(style);
+    Make({"--control-bar", style, "--no-audio"});
+    auto click = [](RuffleClick c, int at) { c.AtMs = at; return c; };
+    RuffleResult r = Play({500, 1000, 1500, 1900, 2500, 2900, 3500, 3900},
+                          {click(playPause, 1100), click(playPause, 2000), click(stop, 3000)}, 4000);
+    ASSERT_TRUE(r.Ok) << r.Describe();
+    ASSERT_EQ(r.Shots.size(), 8u);
+    EXPECT_TRUE(SameVideo(r, 0, 1)) << "halted before play";
+    EXPECT_FALSE(SameVideo(r, 2, 3)) << "playing after play";
+    EXPECT_TRUE(SameVideo(r, 4, 5)) << "halted after pause";
+    EXPECT_FALSE(SameVideo(r, 0, 4)) << "paused later in the video";
+    EXPECT_TRUE(SameVideo(r, 6, 7)) << "halted after stop";
+    EXPECT_TRUE(SameVideo(r, 0, 6)) << "stop rewound to the first halt";
+  }
+}
+
+TEST_F(DressedInRuffle, ReplayButtonAppearsAtTheEndAndPlaysAgain) {
+  Make({"--play-mode", "replay", "--no-audio"});
+  RuffleResult r = Play({2500, 2900, 3400}, {{3000, 80, 60}}, 3600);
+  ASSERT_TRUE(r.Ok) << r.Describe();
+  ASSERT_EQ(r.Shots.size(), 3u);
+  EXPECT_TRUE(Same(r, 0, 1)) << "stopped at the end";
+  EXPECT_FALSE(Same(r, 1, 2)) << "a click on Replay plays again";
+  // The white button face is in the middle of the stage.
+  EXPECT_TRUE(r.Shots[0].Image.Pixel(80, 60).Near({255, 255, 255, 255}, 100))
+      << r.Shots[0].Image.Pixel(80, 60).ToString();
+}
+
+TEST_F(DressedInRuffle, LinksOpenTheirNormalisedUrlInANewWindow) {
+  Make({"--text-link", "Visit", "--url", "example.com/page", "--link-pos", "0.05,0.05",
+        "--font-size", "20", "--no-audio"});
+  RuffleResult text = Play({}, {{600, 18, 14}}, 1500);
+  ASSERT_TRUE(text.Ok) << text.Describe();
+  ASSERT_EQ(text.Popups.size(), 1u) << text.Describe();
+  EXPECT_EQ(text.Popups[0].Url, "http://example.com/page");
+
+  RunFFmpeg({"-f", "lavfi", "-i", "color=c=red:s=40x30", "-frames:v", "1",
+             (dir_ / "logo.png").string()});
+  Make({"--image-link", (dir_ / "logo.png").string(), "--url", "HTTP://EXAMPLE.ORG/",
+        "--link-pos", "0.5,0.5", "--no-audio"});
+  RuffleResult image = Play({500}, {{600, 100, 75}}, 1500);
+  ASSERT_TRUE(image.Ok) << image.Describe();
+  ASSERT_EQ(image.Popups.size(), 1u) << image.Describe();
+  EXPECT_EQ(image.Popups[0].Url, "http://example.org/");  // the browser lowers the host
+  // The picture shows, half transparent over the video.
+  EXPECT_GT(image.Shots[0].Image.Pixel(100, 75).R, 150);
+}
+
+TEST_F(DressedInRuffle, PreloaderPassesOnToTheMovieAndItsPreviewShowsHalf) {
+  Make({"--preloader", "--preloader-sprite", "Night Sweep", "--preloader-bar", "Classic Blue",
+        "--preloader-show", "all", "--preloader-color", "00FF00", "--no-audio"});
+  RuffleResult r = Play({1500}, {}, 1700);
+  ASSERT_TRUE(r.Ok) << r.Describe();
+  // Served over loopback the movie loads at once: the script goes on to
+  // frame 2 and the video plays (no preloader background left).
+  EXPECT_LT(r.Shots[0].Image.CoverFraction({0, 255, 0, 255}, 0, 0, 160, 120, 30), 0.5) << r.Describe();
+  EXPECT_LT(r.Shots[0].Image.CoverFraction({11, 26, 51, 255}, 0, 0, 160, 120, 30), 0.5);
+
+  InitFolders();
+  TJobSettingObjects objects;
+  TSWFParam p;
+  p.PreLoader = objects.PreLoader.get();
+  p.PreLoader->BKColor = 0x00FF00;  // green
+  p.PreLoader->UseProgressBar = true;
+  p.PreLoader->BarStyle = u"Classic Blue";  // 200 x 10 at (0.5, 0.75), caption at 0.85
+  p.PreLoader->SetBarMode(bmAll);
+  ASSERT_TRUE(MakePreloaderPreview(p));
+  fs::copy_file(PreloaderPreviewPath(), dir_ / "movie.swf", fs::copy_options::overwrite_existing);
+  RuffleResult preview = Play({400}, {}, 600);
+  ASSERT_TRUE(preview.Ok) << preview.Describe();
+  const PngImage& shot = preview.Shots[0].Image;
+  ASSERT_EQ(shot.Width(), 400);
+  EXPECT_TRUE(shot.Pixel(20, 20).Near({0, 255, 0, 255}, 30)) << "the background " << shot.Pixel(20, 20).ToString();
+  EXPECT_TRUE(shot.Pixel(150, 225).Near({0x3C, 0x8D, 0xFF, 255}, 30)) << "the front half " << shot.Pixel(150, 225).ToString();
+  EXPECT_TRUE(shot.Pixel(250, 225).Near({0x1E, 0x2A, 0x3A, 255}, 30)) << "the back half " << shot.Pixel(250, 225).ToString();
+  // The caption "Loading 50%" in white around (200, 255).
+  EXPECT_GT(shot.CoverFraction({255, 255, 255, 255}, 150, 240, 100, 30, 60), 0.02);
+}
+
+}  // namespace
+}  // namespace reelcast::test

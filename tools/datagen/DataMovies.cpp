@@ -1,0 +1,172 @@
+// The data movies of the program: the control-bar button movies of every
+// style (with the style's ".ini") and the animated preloader sprites.
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DataGen.h"
+#include "movie/FlashMovie.h"
+#include "movie/FlashPlaceObject.h"
+#include "movie/FlashShape.h"
+#include "publish/OutputFile.h"
+
+namespace reelcast::datagen {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+uint32_t Rgb(uint32_t rrggbb, uint8_t alpha = 255) {
+  return ((rrggbb >> 16) & 0xFF) | (rrggbb & 0xFF00) | ((rrggbb & 0xFF) << 16) |
+         (static_cast<uint32_t>(alpha) << 24);
+}
+
+std::unique_ptr<TFlashMovie> NewMovie(int w, int h, float fps) {
+  auto m = std::make_unique<TFlashMovie>(0, 0, w, h, fps, true);
+  m->SetVersion(8);
+  return m;
+}
+
+void Save(TFlashMovie& m, const fs::path& path) {
+  m.MakeStream();
+  SaveThroughScratch(path.string(), [&](const std::string& scratch) { m.SaveToFile(scratch); });
+}
+
+// A closed polygon filled with one colour.
+TFlashShape* Polygon(TFlashMovie& m, const std::vector<TPoint32>& points, uint32_t rgba) {
+  TFlashShape* s = m.AddShape();
+  int32_t l = points[0].X, t = points[0].Y, r = l, b = t;
+  for (const TPoint32& p : points) {
+    l = std::min(l, p.X), t = std::min(t, p.Y), r = std::max(r, p.X), b = std::max(b, p.Y);
+  }
+  s->SetBounds(l, t, r, b);
+  s->Edges.MoveTo(points[0].X, points[0].Y);
+  for (size_t i = 1; i < points.size(); ++i) s->Edges.LineTo(points[i].X, points[i].Y);
+  s->Edges.ClosePath();
+  s->AddSolidFill(rgba);
+  return s;
+}
+
+struct TBarStyleLook {
+  const char* Name;
+  std::vector<uint32_t> Face;  // one colour: solid; more: a gradient
+  uint32_t Border;
+  uint32_t Glyph;
+  bool Round;  // a circle rather than a rounded square
+};
+
+enum class TGlyph { Play, Pause, Stop };
+
+// One button movie: 24 x 24 pixels, the face and the glyph.
+void ButtonMovie(const TBarStyleLook& look, TGlyph glyph, const fs::path& path) {
+  auto m = NewMovie(24, 24, 12);
+  TFlashShape* face = look.Round ? m->AddCircle(12, 12, 11) : m->AddRoundRect(1, 1, 23, 23, 5);
+  face->SetLine(1, look.Border);
+  if (look.Face.size() == 1) face->AddSolidFill(look.Face[0]);
+  else face->AddGradientFill(look.Face, 270);
+  m->PlaceObject(face, 1);
+  switch (glyph) {
+    case TGlyph::Play:
+      m->PlaceObject(Polygon(*m, {{9, 6}, {18, 12}, {9, 18}}, look.Glyph), 2);
+      break;
+    case TGlyph::Pause:
+      m->PlaceObject(Polygon(*m, {{7, 6}, {11, 6}, {11, 18}, {7, 18}}, look.Glyph), 2);
+      m->PlaceObject(Polygon(*m, {{13, 6}, {17, 6}, {17, 18}, {13, 18}}, look.Glyph), 3);
+      break;
+    case TGlyph::Stop:
+      m->PlaceObject(Polygon(*m, {{7, 7}, {17, 7}, {17, 17}, {7, 17}}, look.Glyph), 2);
+      break;
+  }
+  m->ShowFrame(1);
+  Save(*m, path);
+}
+
+void ControlBars(const fs::path& folder) {
+  const TBarStyleLook looks[] = {
+      {"Classic", {Rgb(0x5A5A5A), Rgb(0x2A2A2A)}, Rgb(0xB0B0B0), Rgb(0xFFFFFF), false},
+      {"Ocean", {Rgb(0x1E6FD9)}, Rgb(0x9CC8FF), Rgb(0xFFFFFF), true},
+      {"Ember", {Rgb(0xFFB03A), Rgb(0xE0501E)}, Rgb(0x7A2A00), Rgb(0x301000), false},
+  };
+  for (const TBarStyleLook& look : looks) {
+    const std::string base = (folder / look.Name).string();
+    ButtonMovie(look, TGlyph::Play, base + ".play.swf");
+    ButtonMovie(look, TGlyph::Pause, base + ".Pause.swf");
+    ButtonMovie(look, TGlyph::Stop, base + ".Stop.swf");
+    WriteWholeFile(base + ".ini", std::string("[ControlBar]\nName=") + look.Name +
+                                      "\nButtons=play,Pause,Stop\n");
+  }
+}
+
+// Eight dots on a ring; a bright dot runs round them.
+void Spinner(const fs::path& path) {
+  auto m = NewMovie(64, 64, 12);
+  const double pi = std::acos(-1.0);
+  TFlashShape* dim = m->AddCircle(0, 0, 5);
+  dim->AddSolidFill(Rgb(0x606870));
+  TFlashShape* bright = m->AddCircle(0, 0, 6);
+  bright->AddSolidFill(Rgb(0xF0F4FF));
+  auto at = [&](int k) {
+    return TPoint32{static_cast<int32_t>(std::lround(32 + 22 * std::cos(k * pi / 4))),
+                    static_cast<int32_t>(std::lround(32 + 22 * std::sin(k * pi / 4)))};
+  };
+  for (int k = 0; k < 8; ++k) m->PlaceObject(dim, static_cast<uint16_t>(k + 1))->SetTranslate(at(k).X, at(k).Y);
+  for (int k = 0; k < 8; ++k) {
+    if (k > 0) m->RemoveObject(9);
+    m->PlaceObject(bright, 9)->SetTranslate(at(k).X, at(k).Y);
+    m->ShowFrame(1);
+  }
+  Save(*m, path);
+}
+
+// A ring that grows and fades.
+void Pulse(const fs::path& path) {
+  auto m = NewMovie(80, 80, 12);
+  TFlashShape* ring = m->AddCircle(0, 0, 36);
+  ring->SetLine(4, Rgb(0x4CD964));
+  TFlashShape* core = m->AddCircle(0, 0, 10);
+  core->AddSolidFill(Rgb(0x4CD964));
+  m->PlaceObject(core, 1)->SetTranslate(40, 40);
+  for (int k = 0; k < 10; ++k) {
+    if (k > 0) m->RemoveObject(2);
+    TFlashPlaceObject* p = m->PlaceObject(ring, 2);
+    p->SetTranslate(40, 40);
+    const float s = 0.3f + 0.07f * k;
+    p->SetScale(s, s);
+    p->ColorTransform().SetAddA(-22 * k);
+    m->ShowFrame(1);
+  }
+  Save(*m, path);
+}
+
+// A full background of 480 x 360: a dark gradient with a light band that
+// sweeps across it.
+void Backdrop(const fs::path& path) {
+  auto m = NewMovie(480, 360, 12);
+  TFlashShape* back = m->AddRectangle(0, 0, 480, 360);
+  back->AddGradientFill({Rgb(0x0B1A33), Rgb(0x24406E)}, 270);
+  m->PlaceObject(back, 1);
+  TFlashShape* band = m->AddRectangle(0, 0, 60, 360);
+  band->AddGradientFill({Rgb(0xFFFFFF, 0), Rgb(0xFFFFFF, 70), Rgb(0xFFFFFF, 0)}, 0);
+  for (int k = 0; k < 12; ++k) {
+    if (k > 0) m->RemoveObject(2);
+    m->PlaceObject(band, 2)->SetTranslate(-60 + k * 50, 0);
+    m->ShowFrame(1);
+  }
+  Save(*m, path);
+}
+
+}  // namespace
+
+void WriteDataMovies(const std::string& dataFolder) {
+  const fs::path data = dataFolder;
+  fs::create_directories(data / "res" / "Control Bar");
+  fs::create_directories(data / "res" / "Preloaders");
+  ControlBars(data / "res" / "Control Bar");
+  Spinner(data / "res" / "Preloaders" / "Spinner.swf");
+  Pulse(data / "res" / "Preloaders" / "Pulse.swf");
+  Backdrop(data / "res" / "Preloaders" / "Night Sweep.swf");
+}
+
+}  // namespace reelcast::datagen
