@@ -7,6 +7,7 @@
 #include "app/Config.h"
 #include "app/Paths.h"
 #include "convert/JobMessages.h"
+#include "convert/MakeSwf.h"
 #include "movie/FlashExternalMovie.h"
 #include "movie/FlashMovie.h"
 #include "movie/FlashPlaceObject.h"
@@ -41,9 +42,8 @@ std::unique_ptr<TFlashMovie> NewMovie(const TSWFParam& p) {
 
 // Posts the writing progress (3031), the saving notice (3032, 0) and saves.
 void WriteMovie(TFlashMovie& movie, const std::string& swfPath, const char* logLine) {
-  movie.OnProgress = [](TBasedSWFStream&, int percent, uint8_t) {
-    PostMessage(ConverterWindow, kMsgMovieProgress, static_cast<uintptr_t>(percent));
-  };
+  TMakeSwf receiver;
+  movie.OnProgress = receiver.Handler();
   NVLog(logLine);
   movie.MakeStream();
   PostMessage(ConverterWindow, kMsgStageNotice, snSaving);
