@@ -1,6 +1,7 @@
 #include "publish/ControlBar.h"
 
 #include "app/Config.h"
+#include "movie/FlashButton.h"
 #include "movie/FlashExternalMovie.h"
 #include "movie/FlashFont.h"
 #include "movie/FlashMovie.h"
@@ -9,11 +10,16 @@
 #include "movie/FlashSprite.h"
 #include "movie/FlashText.h"
 #include "publish/ControlBarStyles.h"
-#include "publish/FlashButton.h"
 
 namespace reelcast {
 
 namespace {
+
+// Button record states.
+constexpr uint8_t kButtonUp = 1;
+constexpr uint8_t kButtonDown = 2;
+constexpr uint8_t kButtonOver = 4;
+constexpr uint8_t kButtonHit = 8;
 
 // The font of the button captions: the system's sans-serif face.
 constexpr char kCaptionFont[] = "DejaVu Sans";
@@ -30,12 +36,11 @@ void SetEnabled(TFlashActionScript& as, const std::string& target, bool enabled)
 // transparent for up, over and hit, opaque while pressed.
 TFlashButton* BarButton(TFlashMovie& movie, TFlashShape& hit, const std::string& file) {
   TFlashExternalMovie* ext = movie.AddExternalMovie(file, 3, true);
-  TFlashButton* b = AddButton(movie, false, true);
-  b->AddRecord(hit, kButtonHit, 1);
-  b->AddRecord(*ext->AsSprite, kButtonUp | kButtonOver | kButtonHit, 1)
-      .GetColorTransform()
+  TFlashButton* b = movie.AddButton(false, true);
+  b->AddRecord(&hit, kButtonHit, 1);
+  b->AddRecord(ext->AsSprite, kButtonUp | kButtonOver | kButtonHit, 1)->GetColorTransform()
       .SetAddA(-120);
-  b->AddRecord(*ext->AsSprite, kButtonDown, 1).GetColorTransform().SetAddA(0);
+  b->AddRecord(ext->AsSprite, kButtonDown, 1)->GetColorTransform().SetAddA(0);
   return b;
 }
 
@@ -62,7 +67,7 @@ bool AddControlBar(TFlashMovie& m, uint16_t lastFrame, const std::string& mp,
   TFlashSprite* g = m.AddSprite();
   g->FrameActions().Stop();
   g->PlaceObject(back, 0);
-  TFlashButton* top = AddButton(m, false, true);
+  TFlashButton* top = m.AddButton(false, true);
   TFlashPlaceObject* topPlace = g->PlaceObject(top, 1);
   topPlace->SetName("bTop");
   topPlace->SetTranslate(2, 0);
@@ -155,16 +160,16 @@ void AddReplayButton(TFlashMovie& m) {
   sprite->PlaceObject(text, 2)->SetTranslate(14, 3);
   sprite->PlaceObject(shape, 1);
   sprite->ShowFrame(1);
-  TFlashButton* b = AddButton(m, false, true);
-  b->AddRecord(*shape, kButtonHit, 1);
-  TSWFColorTransform& up = b->AddRecord(*sprite, kButtonUp, 1).GetColorTransform();
+  TFlashButton* b = m.AddButton(false, true);
+  b->AddRecord(shape, kButtonHit, 1);
+  TSWFColorTransform& up = b->AddRecord(sprite, kButtonUp, 1)->GetColorTransform();
   up.SetAddB(70);
   up.SetAddA(-50);
-  TSWFColorTransform& down = b->AddRecord(*sprite, kButtonDown, 1).GetColorTransform();
+  TSWFColorTransform& down = b->AddRecord(sprite, kButtonDown, 1)->GetColorTransform();
   down.SetAddR(90);
   down.SetAddG(30);
   down.SetAddB(-20);
-  b->AddRecord(*sprite, kButtonOver, 1).GetColorTransform().SetAddB(70);
+  b->AddRecord(sprite, kButtonOver, 1)->GetColorTransform().SetAddB(70);
   TFlashActionScript& as = b->ReleaseActions();
   as.SetTarget("_root");
   as.Play();

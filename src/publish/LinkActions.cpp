@@ -4,18 +4,24 @@
 #include <system_error>
 
 #include "app/Config.h"
+#include "movie/FlashButton.h"
 #include "movie/FlashFont.h"
 #include "movie/FlashMovie.h"
 #include "movie/FlashPlaceObject.h"
 #include "movie/FlashShape.h"
 #include "movie/FlashText.h"
-#include "publish/FlashButton.h"
 #include "publish/PreloaderLayout.h"
 #include "publish/PublishUrls.h"
 
 namespace reelcast {
 
 namespace {
+
+// Button record states.
+constexpr uint8_t kButtonUp = 1;
+constexpr uint8_t kButtonDown = 2;
+constexpr uint8_t kButtonOver = 4;
+constexpr uint8_t kButtonHit = 8;
 
 constexpr uint16_t kLinkDepth = 65531;
 constexpr uint16_t kClickDepth = 65530;
@@ -49,11 +55,11 @@ void AddTextLink(TFlashMovie& m, const TTextLink& link) {
   TFlashText* text = m.AddText(link.Text, (link.Color & 0xFFFFFF) | 0xFF000000u, font, TPoint32{0, 0});
   TFlashFont::TExtent extent = font->TextExtent(link.Text);
   const int32_t w = extent.Width / 20, h = extent.Height / 20;
-  TFlashButton* b = AddButton(m, false, true);
-  b->AddRecord(*text, kButtonUp | kButtonOver | kButtonDown, 1);
+  TFlashButton* b = m.AddButton(false, true);
+  b->AddRecord(text, kButtonUp | kButtonOver | kButtonDown, 1);
   TFlashShape* hit = m.AddRectangle(0, 0, w, h);
   hit->AddSolidFill(255, 255, 255, 0);
-  b->AddRecord(*hit, kButtonHit, 1);
+  b->AddRecord(hit, kButtonHit, 1);
   b->ReleaseActions().GetUrl(NormalizeUrl(link.URL), "_blank");
   PlaceLink(m, b, link.X, link.Y);
 }
@@ -70,9 +76,9 @@ void AddImageLink(TFlashMovie& m, const TImageLink& link) {
     s = m.AddRoundRect(0, 0, image->Width(), image->Height(), 5);
     s->AddImageFill(image, 1, 1, 1);
   }
-  TFlashButton* b = AddButton(m, false, true);
-  b->AddRecord(*shapes[0], kButtonUp | kButtonOver | kButtonHit, 1).GetColorTransform().SetAddA(-100);
-  b->AddRecord(*shapes[1], kButtonDown, 1).GetColorTransform().SetAddB(-100);
+  TFlashButton* b = m.AddButton(false, true);
+  b->AddRecord(shapes[0], kButtonUp | kButtonOver | kButtonHit, 1)->GetColorTransform().SetAddA(-100);
+  b->AddRecord(shapes[1], kButtonDown, 1)->GetColorTransform().SetAddB(-100);
   b->ReleaseActions().GetUrl(NormalizeUrl(link.URL), "_blank");
   PlaceLink(m, b, link.X, link.Y);
 }
@@ -83,8 +89,8 @@ void AddClickUrl(TFlashMovie& m, const TSWFParam& param) {
   if (!click.Enabled || click.URL.empty()) return;
   TFlashShape* area = m.AddRectangle(0, 0, m.Width(), m.Height() - 43);
   area->AddSolidFill(255, 255, 255, 0);
-  TFlashButton* b = AddButton(m, false, true);
-  b->AddRecord(*area, kButtonUp | kButtonDown | kButtonOver | kButtonHit, 1);
+  TFlashButton* b = m.AddButton(false, true);
+  b->AddRecord(area, kButtonUp | kButtonDown | kButtonOver | kButtonHit, 1);
   b->ReleaseActions().GetUrl(NormalizeUrl(click.URL), click.Target);
   m.PlaceObject(b, kClickDepth);
 }
