@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -155,8 +156,23 @@ struct TFontFace::TImpl {
   }
 };
 
+namespace {
+
+// fontconfig keeps its configuration and caches for the whole process; they
+// are released when the process ends so that leak checks stay quiet.
+bool InitFontConfig() {
+  static const bool ok = [] {
+    if (!FcInit()) return false;
+    std::atexit(FcFini);
+    return true;
+  }();
+  return ok;
+}
+
+}  // namespace
+
 std::unique_ptr<TFontFace> TFontFace::Open(const std::string& name, bool bold, bool italic) {
-  if (!FcInit()) throw EFontError("The font configuration cannot be loaded");
+  if (!InitFontConfig()) throw EFontError("The font configuration cannot be loaded");
   std::unique_ptr<TFontFace> face(new TFontFace());
   face->requested_ = name;
   bool installed = !name.empty() && FamilyInstalled(name);
