@@ -2,64 +2,33 @@
 // their colours where they were placed.
 #include <gtest/gtest.h>
 
-#include <functional>
-
-#include "movie/FlashEdges.h"
-#include "movie/PictureFile.h"
-#include "movie/ShapeFills.h"
+#include "movie/FlashMovie.h"
+#include "movie/FlashShape.h"
 #include "support/RufflePlayer.h"
 #include "support/TestEnv.h"
-#include "swf/ControlTags.h"
-#include "swf/DisplayList.h"
-#include "swf/SWFStream.h"
 
 namespace reelcast {
 namespace {
 
 using test::Rgba;
 
-// A movie written from a list of tag writers, in pixels, 200 x 100.
-class TagMovie : public TBasedSWFStream {
- public:
-  TagMovie() : TBasedSWFStream(0, 0, 200, 100, 12, true) { SetVersion(8); }
-  std::vector<std::function<void(TBitsEngine&)>> Writers;
-  void MakeStream() override {
-    TMemoryStream& body = GetBodyStream();
-    body.Clear();
-    TBitsEngine be(body);
-    for (auto& w : Writers) w(be);
-    FrameCount = 1;
-  }
-};
-
-// The picture at (x, y) pixels, one picture pixel a screen pixel, on white.
-void ShowPicture(TagMovie& movie, TPictureFile& pic, int x, int y) {
-  movie.Writers.push_back([](TBitsEngine& be) {
-    TSWFSetBackgroundColor bg;
-    bg.Color.SetRGB(0xFFFFFF);
-    bg.WriteToStream(be);
-  });
-  movie.Writers.push_back([&pic](TBitsEngine& be) { pic.WriteTag(be, 1); });
-  movie.Writers.push_back([&pic, x, y](TBitsEngine& be) {
-    TSWFDefineShape3 shape;
-    shape.ShapeId = 2;
-    shape.ShapeBounds.SetRect({x * 20, y * 20, (x + pic.Width) * 20, (y + pic.Height) * 20});
-    shape.FillStyles.push_back(
-        MakeImageFill(1, pic.Width, pic.Height, 0, 1, 1, shape.ShapeBounds));
-    TFlashEdges pen(shape.Edges);
-    pen.MovieUnit = 20;
-    static_cast<TSWFStyleChangeRecord*>(shape.Edges[0].get())->SetFillStyle1(1);
-    pen.MoveTo(x, y);
-    pen.MakeRectangle(pic.Width, pic.Height);
-    pen.EndShape();
-    shape.WriteToStream(be);
-    TSWFPlaceObject2 place;
-    place.SetCharacterId(2);
-    place.Depth = 1;
-    place.WriteToStream(be);
-    TSWFShowFrame().WriteToStream(be);
-    TSWFEnd().WriteToStream(be);
-  });
+// A 200 x 100 pixel movie on white showing the picture at (x, y) through a
+// rectangle with a bitmap fill, one picture pixel a screen pixel. The shape
+// is made before the picture, so the fill must move the picture ahead.
+void SavePictureMovie(const std::string& picture, const std::string& swf, int x, int y) {
+  TFlashMovie movie(0, 0, 200, 100, 12, true);
+  movie.SetVersion(8);
+  movie.BackgroundColor().SetRGB(0xFFFFFF);
+  TFlashShape* shape = movie.AddShape();
+  TFlashImage* image = movie.AddImage(picture);
+  shape->SetBounds(x, y, x + image->Width(), y + image->Height());
+  shape->Edges.MoveTo(x, y);
+  shape->Edges.MakeRectangle(image->Width(), image->Height());
+  shape->AddImageFill(image, 0);
+  movie.PlaceObject(shape, 1);
+  movie.ShowFrame();
+  movie.MakeStream();
+  movie.SaveToFile(swf);
 }
 
 class RufflePictures : public ::testing::Test {
@@ -120,13 +89,8 @@ TEST_F(RufflePictures, EveryPictureKindShowsItsColoursInPlace) {
     args.push_back(r.File.substr(0, r.File.find(':') + 1) + (dir / name).string());
     Convert(args);
 
-    TPictureFile pic;
-    pic.LoadFromFile((dir / name).string());
-    TagMovie movie;
-    ShowPicture(movie, pic, 30, 20);
-    movie.MakeStream();
     std::string swf = name + ".swf";
-    movie.SaveToFile((dir / swf).string());
+    SavePictureMovie((dir / name).string(), (dir / swf).string(), 30, 20);
 
     test::RuffleOptions o;
     o.Root = dir.Path();
