@@ -73,6 +73,10 @@ TEST(FontFace, GlyphOutlinesAdvancesAndMissingGlyphs) {
   EXPECT_TRUE(none.Missing);
   EXPECT_FALSE(face->HasGlyph(U'\U0001F600'));
 
+  // Pair kerning from the face's table: "AV" closes up, "HH" does not.
+  EXPECT_LT(face->Kerning(U'A', U'V'), -20);
+  EXPECT_EQ(face->Kerning(U'H', U'H'), 0);
+
   auto extent = face->TextExtent(u"AA ");
   EXPECT_EQ(extent.Width, 2 * a.Advance + space.Advance);
   EXPECT_EQ(extent.Height, face->Ascent() + face->Descent());
