@@ -1,0 +1,104 @@
+// How the control bar, the Replay button and the links are laid into a
+// movie: positions, the per-frame scripts, and nothing at all when there is
+// nothing to add.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/Config.h"
+#include "app/Paths.h"
+#include "movie/FlashMovie.h"
+#include "movie/FlashPlaceObject.h"
+#include "publish/ControlBar.h"
+#include "publish/LinkActions.h"
+#include "support/TestEnv.h"
+
+namespace reelcast {
+namespace {
+
+TFlashPlaceObject* PlacementAt(TFlashMovie& m, uint16_t depth) {
+  for (auto& o : m.ObjectList())
+    if (auto* p = dynamic_cast<TFlashPlaceObject*>(o.get()); p && p->Depth() == depth) return p;
+  return nullptr;
+}
+
+// The frame scripts of the movie, in frame order.
+std::vector<TFlashActionScript*> FrameScripts(TFlashMovie& m) {
+  std::vector<TFlashActionScript*> scripts;
+  for (auto& o : m.ObjectList())
+    if (auto* a = dynamic_cast<TFlashActionScript*>(o.get())) scripts.push_back(a);
+  return scripts;
+}
+
+bool PushesText(TFlashActionScript& as, const std::string& text) {
+  for (size_t i = 0; i < as.ActionList().Count(); ++i)
+    if (auto* push = dynamic_cast<TSWFActionPush*>(as.Actions(i)))
+      for (size_t v = 0; v < push->ValueCount(); ++v)
+        if (auto* s = std::get_if<std::string>(&push->Value(v).Value); s && *s == text) return true;
+  return false;
+}
+
+int CountCode(TFlashActionScript& as, uint8_t code) {
+  int n = 0;
+  for (size_t i = 0; i < as.ActionList().Count(); ++i) n += as.Actions(i)->ActionCode() == code;
+  return n;
+}
+
+TEST(ControlBarLayout, BarPositionFrameTextsAndThePauseOfFrameOne) {
+  InitFolders();
+  TFlashMovie m(0, 0, 320, 240, 25, true);
+  TSWFParam p;
+  p.BarStyle = "Classic";
+  ASSERT_TRUE(AddControlBar(m, 99, "_root.MainMovie", "_root", p));
+  TFlashPlaceObject* guide = PlacementAt(m, 65535);
+  ASSERT_NE(guide, nullptr);
+  EXPECT_EQ(guide->PlaceTag->GetMatrix().TranslateX, 240 * 20);
+  EXPECT_EQ(guide->PlaceTag->GetMatrix().TranslateY, 145 * 20);
+  EXPECT_EQ(guide->ColorTransform().AddB(), 125);
+  EXPECT_EQ(m.FrameCount, 100);
+  std::vector<TFlashActionScript*> scripts = FrameScripts(m);
+  ASSERT_EQ(scripts.size(), 100u);
+  for (int n = 0; n < 100; ++n) {
+    EXPECT_TRUE(PushesText(*scripts[n], std::to_string(n) + " of 99")) << n;
+    // Only frame 1 pauses: the bar shows play (NextFrame) and three Stops.
+    EXPECT_EQ(CountCode(*scripts[n], 0x04), n == 1 ? 1 : 0) << n;
+    EXPECT_EQ(CountCode(*scripts[n], 0x07), n == 1 ? 3 : 0) << n;
+  }
+}
+
+TEST(ControlBarLayout, MissingStyleIsLoggedAndAddsNothing) {
+  InitFolders();
+  TFlashMovie m(0, 0, 320, 240, 25, true);
+  TSWFParam p;
+  p.BarStyle = "No Such Style";
+  EXPECT_FALSE(AddControlBar(m, 9, "_root.MainMovie", "_root", p));
+  EXPECT_TRUE(m.ObjectList().empty());
+  EXPECT_NE(test::ReadFile(LogFilePath()).find("Add Control Bar:File Not Exists"), std::string::npos);
+}
+
+TEST(ReplayButtonLayout, SitsInTheMiddleAtDepthFour) {
+  TFlashMovie m(0, 0, 320, 240, 25, true);
+  AddReplayButton(m);
+  TFlashPlaceObject* replay = PlacementAt(m, 4);
+  ASSERT_NE(replay, nullptr);
+  EXPECT_EQ(replay->PlaceTag->GetMatrix().TranslateX, 125 * 20);
+  EXPECT_EQ(replay->PlaceTag->GetMatrix().TranslateY, 109 * 20);
+}
+
+TEST(LinkLayout, NoLinkDefinesNothingAndAMissingPictureIsLogged) {
+  TFlashMovie m(0, 0, 320, 240, 25, true);
+  TSWFParam p;
+  p.LinkKind = kLinkNone;
+  AddLink(m, p);
+  EXPECT_TRUE(m.ObjectList().empty());
+  p.LinkKind = kLinkImage;
+  p.ImageLink.ImageFile = "/nonexistent/logo.png";
+  AddLink(m, p);
+  EXPECT_TRUE(m.ObjectList().empty());
+  EXPECT_NE(test::ReadFile(LogFilePath()).find("procedure:MakeSwfURL,File not Exists"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace reelcast
