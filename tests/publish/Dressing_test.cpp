@@ -10,6 +10,7 @@
 #include "app/Paths.h"
 #include "movie/FlashMovie.h"
 #include "movie/FlashPlaceObject.h"
+#include "movie/FlashShape.h"
 #include "publish/ControlBar.h"
 #include "publish/LinkActions.h"
 #include "support/TestEnv.h"
@@ -98,6 +99,33 @@ TEST(LinkLayout, NoLinkDefinesNothingAndAMissingPictureIsLogged) {
   EXPECT_TRUE(m.ObjectList().empty());
   EXPECT_NE(test::ReadFile(LogFilePath()).find("procedure:MakeSwfURL,File not Exists"),
             std::string::npos);
+}
+
+TEST(LinkLayout, ClickAreaLeavesThePlayersControlsFreeAndEndUrlIsSetGlobally) {
+  TJobSettingObjects objects;
+  TSWFParam p;
+  p.ExportSetting = objects.ExportSetting.get();
+  TFlashMovie m(0, 0, 320, 240, 25, true);
+  AddClickUrl(m, p);  // off
+  SetEndUrl(m, p);
+  EXPECT_TRUE(m.ObjectList().empty());
+
+  p.ExportSetting->ClickingUrl = {1, "www.example.com", "_self"};
+  p.ExportSetting->PlayEndUrl = {1, "Http://end.example.com", "_top"};
+  AddClickUrl(m, p);
+  SetEndUrl(m, p);
+  TFlashShape* area = nullptr;
+  for (auto& o : m.ObjectList())
+    if (auto* s = dynamic_cast<TFlashShape*>(o.get())) area = s;
+  ASSERT_NE(area, nullptr);
+  EXPECT_EQ(area->XMax(), 320);
+  EXPECT_EQ(area->YMax(), 240 - 43);
+  ASSERT_NE(PlacementAt(m, 65530), nullptr);
+  TFlashActionScript& first = m.FrameActions();
+  EXPECT_TRUE(PushesText(first, "g_endURL"));
+  EXPECT_TRUE(PushesText(first, "Http://end.example.com"));  // already has the prefix
+  EXPECT_TRUE(PushesText(first, "g_endURLTarget"));
+  EXPECT_TRUE(PushesText(first, "_top"));
 }
 
 }  // namespace
