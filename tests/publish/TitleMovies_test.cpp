@@ -43,6 +43,8 @@ class TitleMovies : public testing::Test {
   static TRead Read(const std::string& path) {
     TSWFStreamReader reader(path);
     reader.ParseTags(true, false);
+    EXPECT_TRUE(reader.IsSWF());
+    for (const std::string& problem : reader.Problems()) ADD_FAILURE() << path << ": " << problem;
     TRead out;
     out.Frames = reader.FrameCount;
     for (size_t i = 0; i < reader.TagCount(); ++i)
