@@ -12,7 +12,7 @@ extern "C" {
 namespace reelcast {
 namespace {
 
-struct TFormatSpec {
+struct TFormatInfo {
   const char* Code;
   const char* Name;
   const char* Extension;
@@ -35,7 +35,7 @@ uint32_t Get32(const uint8_t* p) {
 // The formats the converter can write, each with the codecs whose encoders
 // this FFmpeg build has, the default first.
 std::vector<uint8_t> BuildTable() {
-  const std::vector<TFormatSpec> specs = {
+  const std::vector<TFormatInfo> formats = {
       {"flv ", "Flash Video", "flv", "flv",
        {{kCodecFlashVideo, AV_CODEC_ID_FLV1}, {kCodecH264, AV_CODEC_ID_H264}},
        {{kCodecMp3, AV_CODEC_ID_MP3}, {kCodecAac, AV_CODEC_ID_AAC}}},
@@ -46,16 +46,16 @@ std::vector<uint8_t> BuildTable() {
   };
   struct TEntry {
     uint32_t Code;
-    const TFormatSpec* Spec;
+    const TFormatInfo* Format;
     std::vector<uint32_t> Video, Audio;
   };
   std::vector<TEntry> entries;
-  for (const auto& spec : specs) {
-    if (!av_guess_format(spec.Muxer, nullptr, nullptr)) continue;
-    TEntry e{FourCC(spec.Code), &spec, {}, {}};
-    for (auto [code, id] : spec.Video)
+  for (const auto& format : formats) {
+    if (!av_guess_format(format.Muxer, nullptr, nullptr)) continue;
+    TEntry e{FourCC(format.Code), &format, {}, {}};
+    for (auto [code, id] : format.Video)
       if (avcodec_find_encoder(id)) e.Video.push_back(code);
-    for (auto [code, id] : spec.Audio)
+    for (auto [code, id] : format.Audio)
       if (avcodec_find_encoder(id)) e.Audio.push_back(code);
     if (e.Video.empty() && e.Audio.empty()) continue;
     entries.push_back(std::move(e));
@@ -81,8 +81,8 @@ std::vector<uint8_t> BuildTable() {
   for (size_t i = 0; i < entries.size(); ++i) {
     uint8_t* entry = &table[i * kFormatEntrySize];
     Put32(entry, entries[i].Code);
-    std::strncpy(reinterpret_cast<char*>(entry + 4), entries[i].Spec->Name, 63);
-    std::strncpy(reinterpret_cast<char*>(entry + 68), entries[i].Spec->Extension, 15);
+    std::strncpy(reinterpret_cast<char*>(entry + 4), entries[i].Format->Name, 63);
+    std::strncpy(reinterpret_cast<char*>(entry + 68), entries[i].Format->Extension, 15);
     Put32(entry + kFormatAudioListOffset, putList(entries[i].Audio));
     Put32(entry + kFormatVideoListOffset, putList(entries[i].Video));
   }

@@ -10,7 +10,7 @@ namespace {
 
 using namespace std::string_literals;
 
-using test::BmpSpec;
+using test::BmpLayout;
 using test::BottomUp;
 using test::Inflate;
 using test::MakeBmp;
@@ -34,7 +34,7 @@ std::vector<uint8_t> Lossless(const std::string& bmp, TPictureFile& pic) {
 TEST(BmpImport, EachBitDepthBecomesItsLosslessLayout) {
   struct Row {
     const char* Name;
-    BmpSpec Spec;
+    BmpLayout Layout;
     uint8_t Format;
     uint32_t Colors;  // colour-mapped only
     bool Alpha;
@@ -86,11 +86,13 @@ TEST(BmpImport, EachBitDepthBecomesItsLosslessLayout) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.Name);
     TPictureFile pic;
-    std::vector<uint8_t> data = Lossless(MakeBmp(r.Spec), pic);
+    std::vector<uint8_t> data = Lossless(MakeBmp(r.Layout), pic);
     EXPECT_EQ(pic.BitmapFormat == TPictureFile::kArgb32 ? 5 : pic.BitmapFormat, r.Format);
     EXPECT_EQ(pic.HasAlpha, r.Alpha);
     EXPECT_EQ(pic.TagCode(), r.Alpha ? 36 : 20);
-    if (r.Format == 3) EXPECT_EQ(pic.ColorCount, r.Colors);
+    if (r.Format == 3) {
+      EXPECT_EQ(pic.ColorCount, r.Colors);
+    }
     EXPECT_EQ(data, r.Data);
   }
 }

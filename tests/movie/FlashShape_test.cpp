@@ -78,8 +78,8 @@ TEST(FlashShape, FillsLinesAndAlphaDecideTheTag) {
 
 TEST(FlashShape, AnImageFillPutsTheBitmapBeforeTheShape) {
   test::TempDir dir;
-  test::BmpSpec spec{2, 2, 24, 0, 40, {}, {}, 0, test::BottomUp({"abcdef"s, "ghijkl"s})};
-  test::WriteFile(dir / "p.bmp", test::MakeBmp(spec));
+  test::BmpLayout layout{2, 2, 24, 0, 40, {}, {}, 0, test::BottomUp({"abcdef"s, "ghijkl"s})};
+  test::WriteFile(dir / "p.bmp", test::MakeBmp(layout));
   TFlashMovie movie(0, 0, 400, 300, 12, true);
   TFlashShape* shape = movie.AddRectangle(10, 10, 50, 30);
   TFlashImage* image = movie.AddImage((dir / "p.bmp").string());

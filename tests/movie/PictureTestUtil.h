@@ -10,7 +10,7 @@
 
 namespace reelcast::test {
 
-struct BmpSpec {
+struct BmpLayout {
   int Width = 1;
   int Height = 1;  // negative: top-down
   int Bits = 24;
@@ -26,7 +26,7 @@ inline void PutLe(std::string& s, uint32_t v, int bytes) {
   for (int i = 0; i < bytes; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 
-inline std::string MakeBmp(const BmpSpec& b) {
+inline std::string MakeBmp(const BmpLayout& b) {
   std::string info;
   if (b.HeaderSize == 12) {
     PutLe(info, 12, 4);

@@ -63,9 +63,9 @@ RuffleResult RufflePlayer::Play(const RuffleOptions& o) {
     argv.insert(argv.end(), {"--shot", std::to_string(o.ShotsAt[i]) + ":" +
                                            (shots.Path() / ("shot" + std::to_string(i) + ".png")).string()});
   for (const auto& c : o.Clicks) {
-    std::ostringstream spec;
-    spec << c.AtMs << ":" << c.X << "," << c.Y;
-    argv.insert(argv.end(), {"--click", spec.str()});
+    std::ostringstream click;
+    click << c.AtMs << ":" << c.X << "," << c.Y;
+    argv.insert(argv.end(), {"--click", click.str()});
   }
   int timeout = (o.RunMs + o.LoadTimeoutMs) / 1000 + 90;
   ProcessResult run = RunProcess(argv, timeout);
