@@ -9,6 +9,8 @@
 // speed in frames per second.
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,19 +37,7 @@ double bridgeSeconds = 0, ffmpegSeconds = 0;
 int bridgeRuns = 0, ffmpegRuns = 0;
 int64_t frames = 0;
 
-int Run(const std::vector<std::string>& argv) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+int Run(const std::vector<std::string>& argv) { return reelcast::bench::RunProgram(argv); }
 
 void Bridge(benchmark::State& state) {
   TEncoderParams p;

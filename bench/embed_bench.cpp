@@ -10,6 +10,8 @@
 // of a process that embeds once, against the FLV's size.
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,19 +37,7 @@ fs::path work;
 double embedSeconds = 0, copySeconds = 0;
 int embedRuns = 0, copyRuns = 0;
 
-int Run(const std::vector<std::string>& argv) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+int Run(const std::vector<std::string>& argv) { return reelcast::bench::RunProgram(argv); }
 
 void Embed(const fs::path& in, const fs::path& out) {
   // The FLV is indexed once; the stage and the frame rate follow it.
