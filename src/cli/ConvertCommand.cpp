@@ -21,6 +21,7 @@
 #include "app/Paths.h"
 #include "app/SettingsKeys.h"
 #include "cli/CliCommand.h"
+#include "cli/PublishOptions.h"
 #include "convert/ConvertService.h"
 #include "convert/ConverterModel.h"
 #include "platform/EncoderManager.h"
@@ -46,7 +47,6 @@ void PrintUsage() {
       "  --screensaver-name NAME the screen saver's name (scr)\n"
       "  --template NAME|none    the template; --player-template NAME for a player\n"
       "  --music FILE [--loop]   background music for published movies\n"
-      "  --html                  also write an HTML page (swf)\n"
       "  -y, --yes               replace existing files without asking\n"
       "Sources:\n"
       "  --titles N,...          convert these titles (1-based, in list order)\n"
@@ -65,8 +65,11 @@ void PrintUsage() {
       "  --fps N|keep            frame rate\n"
       "  --bitrate KBPS          video bit rate\n"
       "  --sample-rate 11025|22050|44100\n"
-      "  --no-audio              no sound track\n\n"
-      "Ctrl+C cancels. The exit code is 0 when the output was made, 1 when the job\n"
+      "  --no-audio              no sound track\n"
+      "Published movies (swf, exe, scr):\n");
+  PrintPublishUsage(stdout);
+  std::printf(
+      "\nCtrl+C cancels. The exit code is 0 when the output was made, 1 when the job\n"
       "failed, 2 for bad options, 130 after a cancel.\n");
 }
 
@@ -79,7 +82,7 @@ struct TOptions {
   std::optional<std::string> PlayerTemplate;
   std::string Music;
   bool Loop = false;
-  bool Html = false;
+  TPublishOptions Publish;
   bool Yes = false;
   std::vector<int> Titles;
   std::vector<std::pair<int, int>> Chapters;
@@ -128,8 +131,14 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   return parts;
 }
 
-std::string Parse(const std::vector<std::string>& args, TOptions& o) {
+std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& p) {
   for (size_t i = 0; i < args.size(); ++i) {
+    std::string error;
+    switch (ParsePublishOption(args, i, o.Publish, p, error)) {
+      case TOptionResult::Taken: continue;
+      case TOptionResult::Error: return error;
+      case TOptionResult::NotMine: break;
+    }
     const std::string& a = args[i];
     auto value = [&](std::string* out) {
       if (i + 1 >= args.size()) return false;
@@ -159,8 +168,6 @@ std::string Parse(const std::vector<std::string>& args, TOptions& o) {
       if (!value(&o.Music)) return "missing value of " + a;
     } else if (a == "--loop") {
       o.Loop = true;
-    } else if (a == "--html") {
-      o.Html = true;
     } else if (a == "-y" || a == "--yes") {
       o.Yes = true;
     } else if (a == "--titles") {
@@ -250,7 +257,13 @@ std::string Parse(const std::vector<std::string>& args, TOptions& o) {
       return "more than one folder given";
     }
   }
+  if (o.Publish.ListStyles) return "";
   if (o.Folder.empty()) return "no DVD folder given";
+  if (o.Publish.Projector) {
+    if (o.Kind != kOutputFlv && o.Kind != kOutputProjector) return "--projector needs --format exe";
+    o.Kind = kOutputProjector;
+  }
+  if (o.Publish.Html && o.Kind != kOutputSwf) return "--html needs --format swf";
   if (o.Kind == kOutputScreenSaver && o.ScreenSaverName.empty()) o.ScreenSaverName = "Reelcast";
   return "";
 }
@@ -352,17 +365,22 @@ int RunConvert(const std::vector<std::string>& args) {
     PrintUsage();
     return 0;
   }
-  TOptions o;
-  if (std::string error = Parse(args, o); !error.empty()) {
-    std::fprintf(stderr, "reelcast-cli convert: %s (see 'reelcast-cli convert --help')\n", error.c_str());
-    return 2;
-  }
   SetEncoderManagerHooks({EncMgrInit, EncMgrUninit});
-  RegisterPublishSteps();
   StartApplication();
   struct TShutdown {
     ~TShutdown() { ShutdownApplication(); }
   } shutdown;
+  // The stored settings first, then the options on top of them.
+  TJobSettingObjects objects;
+  InitJobSettings(objects);
+  SetPublishDefaults(SWFParam);
+  TOptions o;
+  if (std::string error = Parse(args, o, SWFParam); !error.empty()) {
+    std::fprintf(stderr, "reelcast-cli convert: %s (see 'reelcast-cli convert --help')\n", error.c_str());
+    return 2;
+  }
+  if (o.Publish.ListStyles) return ListPublishStyles("convert") ? 0 : 1;
+  RegisterPublishSteps(o.Publish.Page);
 
   auto message = [](const std::string& text, const std::string& caption) {
     // On a terminal the progress bar's line is cleared first.
@@ -397,8 +415,6 @@ int RunConvert(const std::vector<std::string>& args) {
   if (o.NoAudio) encoder.DisableAudio = true;
   const TEncoderParams block = DefaultEncoderParams(encoder, EncMgrGetFormatTable());
 
-  TJobSettingObjects objects;
-  InitJobSettings(objects);
   TConvertChoices choices;
   choices.SourceFolder = list.OpenFileText();
   choices.OutputKind = o.Kind;
@@ -426,7 +442,11 @@ int RunConvert(const std::vector<std::string>& args) {
   choices.DisableAudio = encoder.DisableAudio;
   choices.MusicFile = o.Music.empty() ? "" : fs::absolute(o.Music).string();
   choices.LoopMusic = o.Loop;
-  choices.PublishHtml = o.Html;
+  choices.PublishHtml = o.Publish.Html;
+  choices.BackColor = SWFParam.BackColor;
+  choices.LoopOption = SWFParam.PlayMode;
+  choices.ShowControlBar = SWFParam.ShowControlBar;
+  choices.BarStyle = SWFParam.BarStyle;
 
   size_t trimIndex = 0;
   const int pictureW = list.PictureWidth(), pictureH = list.PictureHeight();

@@ -9,16 +9,12 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "app/Config.h"
 #include "app/Paths.h"
-#include "app/SettingsKeys.h"
 #include "cli/CliCommand.h"
+#include "cli/PublishOptions.h"
 #include "convert/JobRecord.h"
 #include "media/FLVData.h"
-#include "app/TextConvert.h"
-#include "publish/ControlBarStyles.h"
 #include "publish/FlvToSwf.h"
-#include "publish/PreloaderLayout.h"
 #include "publish/HtmlPage.h"
 #include "publish/Projector.h"
 
@@ -32,31 +28,9 @@ void PrintUsage(FILE* out) {
                "Usage: reelcast-cli flv2swf IN.flv OUT.swf [options]\n"
                "  --size WxH            stage size in pixels (default: the FLV's picture size)\n"
                "  --fps N               frame rate of a music wrapper (default 24)\n"
-               "  --background RRGGBB   background colour (default 000000)\n"
                "  --no-audio            leave the FLV's sound out (default: the stored\n"
-               "                        \"Disable Audio\" setting)\n"
-               "  --play-mode MODE      loop (default), replay (a \"Replay\" button), noloop\n"
-               "  --control-bar STYLE   a play/pause/stop bar of STYLE (see --list-styles)\n"
-               "  --list-styles         list the control-bar styles, preloader sprites and bars\n"
-               "  --text-link TEXT      a text link; with --url, --link-pos X,Y (fractions of\n"
-               "                        the stage), --font NAME, --font-size N,\n"
-               "                        --link-color RRGGBB, --bold, --italic\n"
-               "  --image-link FILE     a picture link (JPEG, BMP, PNG); with --url, --link-pos\n"
-               "  --preloader           add a preloader frame; with --preloader-sprite NAME,\n"
-               "                        --preloader-logo FILE, --preloader-bar STYLE,\n"
-               "                        --preloader-show bar|text|all, --preloader-color RRGGBB\n"
-               "                        (default: the stored preloader settings)\n"
-               "  --html                also write OUT.html\n"
-               "  --ruffle-loader[=URL] add the player loader script to the page\n"
-               "  --projector           make OUT.exe (the player with the movie) instead\n");
-}
-
-bool ParseColor(const std::string& text, uint32_t& color) {
-  if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-    return false;
-  unsigned long rgb = std::strtoul(text.c_str(), nullptr, 16);
-  color = ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);  // to 0x00BBGGRR
-  return true;
+               "                        \"Disable Audio\" setting)\n");
+  PrintPublishUsage(out);
 }
 
 bool ParseSize(const std::string& text, int32_t& w, int32_t& h) {
@@ -73,16 +47,19 @@ bool ParseSize(const std::string& text, int32_t& w, int32_t& h) {
 struct TOptions {
   std::string In, Out;
   bool SizeGiven = false;
-  bool Html = false;
-  bool Projector = false;
-  bool ListStyles = false;
-  THtmlPageOptions Page;
+  TPublishOptions Publish;
 };
 
 // Fills param from the options; an error text when they are wrong.
 std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& p) {
   std::vector<std::string> files;
   for (size_t i = 0; i < args.size(); ++i) {
+    std::string error;
+    switch (ParsePublishOption(args, i, o.Publish, p, error)) {
+      case TOptionResult::Taken: continue;
+      case TOptionResult::Error: return error;
+      case TOptionResult::NotMine: break;
+    }
     const std::string& a = args[i];
     auto value = [&](std::string& v) {
       if (i + 1 >= args.size()) return false;
@@ -99,98 +76,19 @@ std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& 
       double fps = std::strtod(v.c_str(), &end);
       if (*end || !(fps > 0 && fps <= 120)) return "--fps needs a number from 0 to 120";
       p.FrameRate = fps;
-    } else if (a == "--background") {
-      if (!value(v) || !ParseColor(v, p.BackColor)) return "--background needs RRGGBB";
     } else if (a == "--no-audio") {
       p.AudioEnabled = false;
-    } else if (a == "--play-mode") {
-      if (!value(v)) return "--play-mode needs a mode";
-      if (v == "loop") p.PlayMode = kPlayAutoLoop;
-      else if (v == "replay") p.PlayMode = kPlayReplayButton;
-      else if (v == "noloop") p.PlayMode = kPlayNoLoop;
-      else return "unknown play mode '" + v + "'";
-      p.AutoLoop = p.PlayMode == kPlayAutoLoop;
-    } else if (a == "--control-bar") {
-      if (!value(p.BarStyle)) return "--control-bar needs a style";
-      p.ShowControlBar = true;
-    } else if (a == "--list-styles") {
-      o.ListStyles = true;
-    } else if (a == "--text-link") {
-      if (!value(p.TextLink.Text)) return "--text-link needs a text";
-      p.LinkKind = kLinkText;
-    } else if (a == "--image-link") {
-      if (!value(p.ImageLink.ImageFile)) return "--image-link needs a picture file";
-      p.LinkKind = kLinkImage;
-    } else if (a == "--url") {
-      if (!value(v)) return "--url needs an address";
-      p.TextLink.URL = p.ImageLink.URL = v;
-    } else if (a == "--link-pos") {
-      double x = 0, y = 0;
-      char comma = 0;
-      if (!value(v) || std::sscanf(v.c_str(), "%lf%c%lf", &x, &comma, &y) != 3 || comma != ',' ||
-          x < 0 || x > 1 || y < 0 || y > 1)
-        return "--link-pos needs X,Y from 0 to 1";
-      p.TextLink.X = p.ImageLink.X = x;
-      p.TextLink.Y = p.ImageLink.Y = y;
-    } else if (a == "--font") {
-      if (!value(p.TextLink.FontName)) return "--font needs a name";
-    } else if (a == "--font-size") {
-      if (!value(v)) return "--font-size needs a number";
-      p.TextLink.FontSize = std::atoi(v.c_str());
-      if (p.TextLink.FontSize < 4 || p.TextLink.FontSize > 200) return "--font-size needs 4 to 200";
-    } else if (a == "--link-color") {
-      if (!value(v) || !ParseColor(v, p.TextLink.Color)) return "--link-color needs RRGGBB";
-    } else if (a == "--bold") {
-      p.TextLink.Bold = true;
-    } else if (a == "--italic") {
-      p.TextLink.Italic = true;
-    } else if (a == "--preloader") {
-      p.ExportSetting->LoadingFrame = 1;
-    } else if (a == "--preloader-sprite") {
-      if (!value(v)) return "--preloader-sprite needs a name";
-      p.PreLoader->UseSprite = true;
-      p.PreLoader->UseCustomLogo = false;
-      p.PreLoader->SpriteStyle = Utf8ToUtf16(v);
-    } else if (a == "--preloader-logo") {
-      if (!value(v)) return "--preloader-logo needs a picture file";
-      p.PreLoader->UseSprite = true;
-      p.PreLoader->UseCustomLogo = true;
-      p.PreLoader->CustomLogo = Utf8ToUtf16(v);
-    } else if (a == "--preloader-bar") {
-      if (!value(v)) return "--preloader-bar needs a style";
-      p.PreLoader->UseProgressBar = true;
-      p.PreLoader->BarStyle = Utf8ToUtf16(v);
-      if (p.PreLoader->BarMode() == bmNone) p.PreLoader->SetBarMode(bmAll);
-    } else if (a == "--preloader-show") {
-      if (!value(v)) return "--preloader-show needs bar, text or all";
-      if (v == "bar") p.PreLoader->SetBarMode(bmBar);
-      else if (v == "text") p.PreLoader->SetBarMode(bmText);
-      else if (v == "all") p.PreLoader->SetBarMode(bmAll);
-      else return "--preloader-show needs bar, text or all";
-    } else if (a == "--preloader-color") {
-      if (!value(v) || !ParseColor(v, p.PreLoader->BKColor)) return "--preloader-color needs RRGGBB";
-    } else if (a == "--html") {
-      o.Html = true;
-    } else if (a == "--ruffle-loader") {
-      o.Html = true;
-      o.Page.RuffleLoader = true;
-    } else if (a.rfind("--ruffle-loader=", 0) == 0) {
-      o.Html = true;
-      o.Page.RuffleLoader = true;
-      o.Page.RuffleLoaderUrl = a.substr(16);
-    } else if (a == "--projector") {
-      o.Projector = true;
     } else if (a.size() > 1 && a[0] == '-') {
       return "unknown option " + a;
     } else {
       files.push_back(a);
     }
   }
-  if (o.ListStyles && files.empty()) return "";
+  if (o.Publish.ListStyles && files.empty()) return "";
   if (files.size() != 2) return "expected IN.flv and OUT.swf";
   o.In = files[0];
   o.Out = files[1];
-  if (o.Html && o.Projector) return "--html and --projector exclude each other";
+  if (o.Publish.Html && o.Publish.Projector) return "--html and --projector exclude each other";
   return "";
 }
 
@@ -207,29 +105,14 @@ int RunFlv2Swf(const std::vector<std::string>& args) {
   InitJobSettings(objects);
   TSWFParam& p = SWFParam;
   p.Template = TTemplate{0, "None"};
-  p.AudioEnabled = !ReadConfigBool(keys::DisableAudio, false);
-  p.AutoLoop = true;
-  p.TextLink.FontName = "DejaVu Sans";
-  p.TextLink.FontSize = 14;
-  p.TextLink.Color = 0xFFFFFF;
+  SetPublishDefaults(p);
   TOptions o;
   if (std::string error = Parse(args, o, p); !error.empty()) {
     std::fprintf(stderr, "reelcast-cli flv2swf: %s (see 'reelcast-cli flv2swf --help')\n",
                  error.c_str());
     return 2;
   }
-  if (o.ListStyles) {
-    for (const std::string& s : ListControlBarStyles()) std::printf("control-bar\t%s\n", s.c_str());
-    for (const std::string& s : ListPreloaderSprites()) std::printf("preloader-sprite\t%s\n", s.c_str());
-    try {
-      for (const TProgressBarStyle& s : LoadProgressBarStyles())
-        std::printf("preloader-bar\t%s\n", s.NameID.c_str());
-    } catch (const std::exception& e) {
-      std::fprintf(stderr, "reelcast-cli flv2swf: %s\n", e.what());
-      return 1;
-    }
-    return 0;
-  }
+  if (o.Publish.ListStyles) return ListPublishStyles("flv2swf") ? 0 : 1;
   if (!fs::is_regular_file(o.In)) {
     std::fprintf(stderr, "reelcast-cli flv2swf: no such file: %s\n", o.In.c_str());
     return 1;
@@ -243,8 +126,8 @@ int RunFlv2Swf(const std::vector<std::string>& args) {
     p.VideoWidth = flv.Width();
     p.VideoHeight = flv.Height();
   }
-  p.OutputKind = o.Projector ? kOutputProjector : kOutputSwf;
-  p.PublishHtml = o.Html;
+  p.OutputKind = o.Publish.Projector ? kOutputProjector : kOutputSwf;
+  p.PublishHtml = o.Publish.Html;
   p.OutputFile = o.Out;
   p.SourceFile = o.In;
   try {
@@ -255,11 +138,11 @@ int RunFlv2Swf(const std::vector<std::string>& args) {
       return 1;
     }
     std::printf("%s\n", o.Out.c_str());
-    if (o.Html) {
-      WriteHtmlPage(o.Out, p, o.Page);
+    if (o.Publish.Html) {
+      WriteHtmlPage(o.Out, p, o.Publish.Page);
       std::printf("%s\n", HtmlPagePath(o.Out).c_str());
     }
-    if (o.Projector) {
+    if (o.Publish.Projector) {
       if (!MakeProjector(AppPath(kProjectorPlayerName), o.Out, p)) {
         std::fprintf(stderr, "reelcast-cli flv2swf: the projector was not made; see the log file %s\n",
                      LogFilePath().c_str());

@@ -6,9 +6,9 @@
 
 namespace reelcast {
 
-void RegisterPublishSteps() {
+void RegisterPublishSteps(const THtmlPageOptions& page) {
   TFinishingSteps& steps = FinishingSteps();
-  steps.WriteHtmlPage = [](const std::string& movie) { WriteHtmlPage(movie); };
+  steps.WriteHtmlPage = [page](const std::string& movie) { WriteHtmlPage(movie, SWFParam, page); };
   steps.MakeProjector = [](const std::string& player, const std::string& swf) {
     MakeProjector(player, swf);
   };

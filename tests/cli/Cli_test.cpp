@@ -83,5 +83,41 @@ TEST_F(CliTest, VersionHelpAndConvertOfAMissingFolder) {
   EXPECT_NE(convert.Output.find("is not a valid DVD folder."), std::string::npos) << convert.Output;
 }
 
+// flv2swf and convert share their publish options: the same words are
+// refused with the same reason, and both list the same styles.
+TEST_F(CliTest, PublishOptionsAreTheSameForFlv2SwfAndConvert) {
+  struct TCase {
+    std::vector<std::string> Args;
+    std::string Reason;
+  };
+  const std::vector<TCase> cases = {
+      {{"--background", "red"}, "--background needs RRGGBB"},
+      {{"--play-mode", "bounce"}, "unknown play mode 'bounce'"},
+      {{"--link-pos", "0.5,1.5"}, "--link-pos needs X,Y from 0 to 1"},
+      {{"--font-size", "2"}, "--font-size needs 4 to 200"},
+      {{"--preloader-show", "both"}, "--preloader-show needs bar, text or all"},
+      {{"--preloader-color", "12345"}, "--preloader-color needs RRGGBB"},
+      {{"--control-bar"}, "--control-bar needs a style"},
+  };
+  for (const char* command : {"flv2swf", "convert"})
+    for (const TCase& c : cases) {
+      std::vector<std::string> args = {command, "in"};
+      args.insert(args.end(), c.Args.begin(), c.Args.end());
+      auto r = Cli(args);
+      EXPECT_EQ(r.ExitCode, 2) << command << " " << c.Args[0] << ": " << r.Output;
+      EXPECT_NE(r.Output.find(c.Reason), std::string::npos) << command << ": " << r.Output;
+    }
+  auto flv2swf = Cli({"flv2swf", "--list-styles"});
+  auto convert = Cli({"convert", "--list-styles"});
+  EXPECT_EQ(flv2swf.ExitCode, 0) << flv2swf.Output;
+  EXPECT_EQ(convert.ExitCode, 0) << convert.Output;
+  EXPECT_NE(flv2swf.Output.find("control-bar\t"), std::string::npos) << flv2swf.Output;
+  EXPECT_EQ(flv2swf.Output, convert.Output);
+  // Options of the page and the projector contradict other choices.
+  auto both = Cli({"convert", "dvd", "--format", "scr", "--html"});
+  EXPECT_EQ(both.ExitCode, 2) << both.Output;
+  EXPECT_NE(both.Output.find("--html needs --format swf"), std::string::npos) << both.Output;
+}
+
 }  // namespace
 }  // namespace reelcast

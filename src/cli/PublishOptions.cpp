@@ -1,0 +1,169 @@
+#include "cli/PublishOptions.h"
+
+#include <cstdlib>
+#include <exception>
+
+#include "app/SettingsKeys.h"
+#include "app/TextConvert.h"
+#include "publish/ControlBarStyles.h"
+#include "publish/PreloaderLayout.h"
+
+namespace reelcast::cli {
+
+bool ParseColor(const std::string& text, uint32_t& color) {
+  if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+    return false;
+  unsigned long rgb = std::strtoul(text.c_str(), nullptr, 16);
+  color = ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);  // to 0x00BBGGRR
+  return true;
+}
+
+void SetPublishDefaults(TSWFParam& p) {
+  p.AudioEnabled = !ReadConfigBool(keys::DisableAudio, false);
+  p.BackColor = 0;
+  p.PlayMode = kPlayAutoLoop;
+  p.AutoLoop = true;
+  p.ShowControlBar = false;
+  p.BarStyle.clear();
+  p.LinkKind = kLinkNone;
+  p.TextLink = TTextLink{};
+  p.TextLink.FontName = "DejaVu Sans";
+  p.TextLink.FontSize = 14;
+  p.TextLink.Color = 0xFFFFFF;
+  p.ImageLink = TImageLink{};
+}
+
+TOptionResult ParsePublishOption(const std::vector<std::string>& args, size_t& i,
+                                 TPublishOptions& o, TSWFParam& p, std::string& error) {
+  const std::string& a = args[i];
+  size_t next = i;
+  auto value = [&](std::string& v) {
+    if (next + 1 >= args.size()) return false;
+    v = args[++next];
+    return true;
+  };
+  auto fail = [&](std::string text) {
+    error = std::move(text);
+    return TOptionResult::Error;
+  };
+  std::string v;
+  if (a == "--background") {
+    if (!value(v) || !ParseColor(v, p.BackColor)) return fail("--background needs RRGGBB");
+    o.BackgroundGiven = true;
+  } else if (a == "--play-mode") {
+    if (!value(v)) return fail("--play-mode needs a mode");
+    if (v == "loop") p.PlayMode = kPlayAutoLoop;
+    else if (v == "replay") p.PlayMode = kPlayReplayButton;
+    else if (v == "noloop") p.PlayMode = kPlayNoLoop;
+    else return fail("unknown play mode '" + v + "'");
+    p.AutoLoop = p.PlayMode == kPlayAutoLoop;
+  } else if (a == "--control-bar") {
+    if (!value(p.BarStyle)) return fail("--control-bar needs a style");
+    p.ShowControlBar = true;
+  } else if (a == "--list-styles") {
+    o.ListStyles = true;
+  } else if (a == "--text-link") {
+    if (!value(p.TextLink.Text)) return fail("--text-link needs a text");
+    p.LinkKind = kLinkText;
+  } else if (a == "--image-link") {
+    if (!value(p.ImageLink.ImageFile)) return fail("--image-link needs a picture file");
+    p.LinkKind = kLinkImage;
+  } else if (a == "--url") {
+    if (!value(v)) return fail("--url needs an address");
+    p.TextLink.URL = p.ImageLink.URL = v;
+  } else if (a == "--link-pos") {
+    double x = 0, y = 0;
+    char comma = 0;
+    if (!value(v) || std::sscanf(v.c_str(), "%lf%c%lf", &x, &comma, &y) != 3 || comma != ',' ||
+        x < 0 || x > 1 || y < 0 || y > 1)
+      return fail("--link-pos needs X,Y from 0 to 1");
+    p.TextLink.X = p.ImageLink.X = x;
+    p.TextLink.Y = p.ImageLink.Y = y;
+  } else if (a == "--font") {
+    if (!value(p.TextLink.FontName)) return fail("--font needs a name");
+  } else if (a == "--font-size") {
+    if (!value(v)) return fail("--font-size needs a number");
+    p.TextLink.FontSize = std::atoi(v.c_str());
+    if (p.TextLink.FontSize < 4 || p.TextLink.FontSize > 200) return fail("--font-size needs 4 to 200");
+  } else if (a == "--link-color") {
+    if (!value(v) || !ParseColor(v, p.TextLink.Color)) return fail("--link-color needs RRGGBB");
+  } else if (a == "--bold") {
+    p.TextLink.Bold = true;
+  } else if (a == "--italic") {
+    p.TextLink.Italic = true;
+  } else if (a == "--preloader") {
+    p.ExportSetting->LoadingFrame = 1;
+  } else if (a == "--preloader-sprite") {
+    if (!value(v)) return fail("--preloader-sprite needs a name");
+    p.PreLoader->UseSprite = true;
+    p.PreLoader->UseCustomLogo = false;
+    p.PreLoader->SpriteStyle = Utf8ToUtf16(v);
+  } else if (a == "--preloader-logo") {
+    if (!value(v)) return fail("--preloader-logo needs a picture file");
+    p.PreLoader->UseSprite = true;
+    p.PreLoader->UseCustomLogo = true;
+    p.PreLoader->CustomLogo = Utf8ToUtf16(v);
+  } else if (a == "--preloader-bar") {
+    if (!value(v)) return fail("--preloader-bar needs a style");
+    p.PreLoader->UseProgressBar = true;
+    p.PreLoader->BarStyle = Utf8ToUtf16(v);
+    if (p.PreLoader->BarMode() == bmNone) p.PreLoader->SetBarMode(bmAll);
+  } else if (a == "--preloader-show") {
+    if (!value(v)) return fail("--preloader-show needs bar, text or all");
+    if (v == "bar") p.PreLoader->SetBarMode(bmBar);
+    else if (v == "text") p.PreLoader->SetBarMode(bmText);
+    else if (v == "all") p.PreLoader->SetBarMode(bmAll);
+    else return fail("--preloader-show needs bar, text or all");
+  } else if (a == "--preloader-color") {
+    if (!value(v) || !ParseColor(v, p.PreLoader->BKColor)) return fail("--preloader-color needs RRGGBB");
+  } else if (a == "--html") {
+    o.Html = true;
+  } else if (a == "--ruffle-loader") {
+    o.Html = true;
+    o.Page.RuffleLoader = true;
+  } else if (a.rfind("--ruffle-loader=", 0) == 0) {
+    o.Html = true;
+    o.Page.RuffleLoader = true;
+    o.Page.RuffleLoaderUrl = a.substr(16);
+  } else if (a == "--projector") {
+    o.Projector = true;
+  } else {
+    return TOptionResult::NotMine;
+  }
+  i = next;
+  return TOptionResult::Taken;
+}
+
+void PrintPublishUsage(FILE* out) {
+  std::fprintf(out,
+               "  --background RRGGBB   background colour (default 000000)\n"
+               "  --play-mode MODE      loop (default), replay (a \"Replay\" button), noloop\n"
+               "  --control-bar STYLE   a play/pause/stop bar of STYLE (see --list-styles)\n"
+               "  --list-styles         list the control-bar styles, preloader sprites and bars\n"
+               "  --text-link TEXT      a text link; with --url, --link-pos X,Y (fractions of\n"
+               "                        the stage), --font NAME, --font-size N,\n"
+               "                        --link-color RRGGBB, --bold, --italic\n"
+               "  --image-link FILE     a picture link (JPEG, BMP, PNG); with --url, --link-pos\n"
+               "  --preloader           add a preloader frame; with --preloader-sprite NAME,\n"
+               "                        --preloader-logo FILE, --preloader-bar STYLE,\n"
+               "                        --preloader-show bar|text|all, --preloader-color RRGGBB\n"
+               "                        (default: the stored preloader settings)\n"
+               "  --html                also write the HTML page (OUT.html)\n"
+               "  --ruffle-loader[=URL] add the player loader script to the page\n"
+               "  --projector           deliver OUT.exe (the player with the movie)\n");
+}
+
+bool ListPublishStyles(const char* command) {
+  for (const std::string& s : ListControlBarStyles()) std::printf("control-bar\t%s\n", s.c_str());
+  for (const std::string& s : ListPreloaderSprites()) std::printf("preloader-sprite\t%s\n", s.c_str());
+  try {
+    for (const TProgressBarStyle& s : LoadProgressBarStyles())
+      std::printf("preloader-bar\t%s\n", s.NameID.c_str());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "reelcast-cli %s: %s\n", command, e.what());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace reelcast::cli
