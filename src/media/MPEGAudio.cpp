@@ -52,6 +52,18 @@ uint16_t MPEGSamplesPerFrame(uint32_t header) {
                              static_cast<uint8_t>((header >> 17) & 3));
 }
 
+uint16_t MPEGFrameLength(const uint8_t header[4]) {
+  if (!TMPEGaudio::IsFrameHeader(header)) return 0;
+  TMPEGaudio frame;
+  frame.Frame.Decode(header);
+  return frame.FrameLength();
+}
+
+uint32_t MPEGSampleRate(const uint8_t header[4]) {
+  if (!TMPEGaudio::IsFrameHeader(header)) return 0;
+  return kSampleRates[(header[1] >> 3) & 3][(header[2] >> 2) & 3];
+}
+
 void TMPEGFrameData::Decode(const uint8_t h[4]) {
   std::memcpy(Data, h, 4);
   VersionId = (h[1] >> 3) & 3;

@@ -91,5 +91,9 @@ class TMPEGaudio : public TBasedSWFObject {
 uint16_t MPEGSamplesPerFrame(uint8_t versionId, uint8_t layerId);
 // The same for a frame header as one big-endian 32-bit value.
 uint16_t MPEGSamplesPerFrame(uint32_t header);
+// Byte length and sample rate of the frame that starts with these four
+// bytes; 0 when they cannot start a frame.
+uint16_t MPEGFrameLength(const uint8_t header[4]);
+uint32_t MPEGSampleRate(const uint8_t header[4]);
 
 }  // namespace reelcast

@@ -6,9 +6,11 @@
 #include "movie/FlashButton.h"
 #include "movie/FlashExternalMovie.h"
 #include "movie/FlashPlaceObject.h"
+#include "movie/FlashSound.h"
 #include "movie/FlashSprite.h"
 #include "movie/FlashVideo.h"
 #include "swf/DisplayList.h"
+#include "swf/SoundVideo.h"
 
 namespace reelcast {
 
@@ -128,6 +130,21 @@ TSWFRGB& TFlashMovie::BackgroundColor() {
   return *backgroundColor_;
 }
 
+TFlashSound& TFlashMovie::StreamSound() {
+  if (!streamSound_) {
+    streamSound_ = std::make_unique<TFlashSound>(this);
+    streamSound_->Loop = true;
+    HasStreamSound = true;
+  }
+  return *streamSound_;
+}
+
+TFlashSound* TFlashMovie::AddSound(const std::string& fileName) {
+  auto sound = std::make_unique<TFlashSound>(this);
+  sound->LoadFromFile(fileName);
+  return RegisterObject(std::move(sound), nullptr);
+}
+
 TFlashActionScript& TFlashMovie::FrameActions() {
   if (!frameActions_) frameActions_ = std::make_unique<TFlashActionScript>(this);
   return *frameActions_;
@@ -162,6 +179,13 @@ void TFlashMovie::MakeStream() {
     tag.Color.Assign(*backgroundColor_);
     tag.WriteToStream(be);
   }
+  TFlashSound* streamSound = HasStreamSound ? streamSound_.get() : nullptr;
+  if (streamSound) {
+    TSWFSoundStreamHead2 head;
+    streamSound->FillStreamHead(head, GetFPS());
+    version = std::max({version, streamSound->MinVersion(), head.MinVersion()});
+    head.WriteToStream(be);
+  }
   if (Protect) {
     TSWFProtect tag;
     tag.Password = Password;
@@ -179,6 +203,8 @@ void TFlashMovie::MakeStream() {
       uint16_t code = static_cast<TSWFObject*>(object)->TagID;
       if (code == 1) {
         for (const auto& placement : videoPlacements_) placement->WriteFrame(be, frames);
+        // A placement that switched its own sound on dropped this one.
+        if (HasStreamSound && streamSound) streamSound->WriteStreamBlock(be);
         ++frames;
       } else if (code == 4 || code == 26 || code == 70) {
         placed = true;

@@ -27,6 +27,7 @@ class TFlashShape;
 class TFlashImage;
 class TFlashFont;
 class TFlashText;
+class TFlashSound;
 struct TFontDescription;
 struct TPoint32;
 
@@ -89,6 +90,9 @@ class TFlashMovie : public TBasedSWFStream {
   TFlashText* AddDynamicText(const std::string& variableName, const std::u16string& text,
                              const TRect& rect, TFlashFont* font, uint32_t rgba);
   TFlashVideo* AddVideo(const std::string& fileName);
+  // An event sound (DefineSound) from a WAV or MP3 file; errors leave the
+  // movie unchanged (FlashSound.h).
+  TFlashSound* AddSound(const std::string& fileName);
   TFlashSprite* AddSprite(TFlashVisualObject* firstObject = nullptr);
   TFlashButton* AddButton(bool trackAsMenu = false, bool advanced = true);
   TFlashExternalMovie* AddExternalMovie(const std::string& fileName, uint8_t importMode, bool renumber);
@@ -126,8 +130,11 @@ class TFlashMovie : public TBasedSWFStream {
   std::string Metadata;
   bool Protect = false;
   std::string Password;
-  // The movie's own stream sound is written (the sound object arrives with
-  // the sound import); a video placement with sound switches it off.
+  // The movie's own stream sound: created on first request, with Loop set
+  // and no file (composition code loads one with LoadFromFile); creating it
+  // sets HasStreamSound. Owned by the movie, not in the object list.
+  TFlashSound& StreamSound();
+  // The stream sound is written; a video placement with sound clears it.
   bool HasStreamSound = false;
   void DropStreamSound() { HasStreamSound = false; }
 
@@ -140,6 +147,7 @@ class TFlashMovie : public TBasedSWFStream {
   std::unique_ptr<TSWFRGB> backgroundColor_;
   std::unique_ptr<TFlashActionScript> frameActions_;
   std::unique_ptr<TSWFFileAttributes> fileAttributes_;
+  std::unique_ptr<TFlashSound> streamSound_;
   TFlashButtonList buttons_;
   TFlashFontList fonts_;
   TFlashImageList images_;
