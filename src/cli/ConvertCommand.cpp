@@ -25,6 +25,7 @@
 #include "convert/ConvertService.h"
 #include "convert/ConverterModel.h"
 #include "platform/EncoderManager.h"
+#include "publish/Projector.h"
 #include "publish/PublishSteps.h"
 #include "sources/EncoderChoice.h"
 #include "sources/TaskList.h"
@@ -526,7 +527,11 @@ int RunConvert(const std::vector<std::string>& args) {
   sigaction(SIGINT, &oldInt, nullptr);
   sigaction(SIGTERM, &oldTerm, nullptr);
   if (model.Succeeded()) {
-    std::printf("Output: %s\n", ExpectedOutputPath().c_str());
+    // A screen saver's movie was a scratch file; the saver is installed.
+    std::string output = ExpectedOutputPath();
+    if (SWFParam.OutputKind == kOutputScreenSaver)
+      output = ScreenSaverFolder() + fs::path(SWFParam.OutputFile).stem().string() + ".scr";
+    std::printf("Output: %s\n", output.c_str());
     return 0;
   }
   if (model.Cancelled()) {

@@ -83,8 +83,10 @@ std::optional<TTaskArray> PrepareConvert(const std::vector<TTaskRow*>& rows,
     tasks.push_back(task);
     p.TotalDuration += std::nearbyint(task.TrimEnd - task.TrimStart);
   }
-  // 8.
-  const TTask& last = rows.back()->Task;
+  // 8. The movie takes the rate and (18.) the size of the last row that is
+  // converted: the list's last row may not be taken and keep other encoder
+  // settings, which would give a stage that does not fit the video.
+  const TTask& last = tasks.empty() ? rows.back()->Task : tasks.back();
   if (!templateDecides) p.FrameRate = last.Encoder.FrameRate;
   // 9.
   if (tasks.empty()) {

@@ -74,7 +74,11 @@ TConverterModel::TConverterModel(TTaskArray tasks, bool merged, THost host)
 TConverterModel::~TConverterModel() {
   if (thread_) {
     thread_->Terminate();
-    thread_.reset();  // waits for the finishing stages
+    thread_->Wait();  // the finishing stages write nothing after this
+    // A cancelled job leaves no output, also when a stage finished a file
+    // after the cancel.
+    if (cancelled_) thread_->RemoveOutputsMade();
+    thread_.reset();
   }
   EmptyScratchFolder(TempFolder, true);
   bridge_.reset();

@@ -5,10 +5,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <sys/stat.h>
 #include <filesystem>
 
 #include "app/Config.h"
 #include "app/Paths.h"
+#include "app/TextConvert.h"
+#include "convert/MakeSwf.h"
 #include "app/SideFiles.h"
 #include "media/FLVMetaTag.h"
 #include "platform/AudioTool.h"
@@ -28,6 +31,24 @@ std::string FolderOf(const std::string& path) {
 }
 
 std::string StemOf(const std::string& path) { return fs::path(path).stem().string(); }
+
+// What tells whether a step wrote a file: the file's identity, size and
+// time of change. A step that writes under a scratch name and renames, or
+// rewrites in place, changes at least one of them.
+struct TFileState {
+  bool Exists = false;
+  uintmax_t Inode = 0;
+  uintmax_t Size = 0;
+  int64_t ChangeNs = 0;
+  bool operator==(const TFileState&) const = default;
+};
+
+TFileState FileState(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+  return {true, static_cast<uintmax_t>(st.st_ino), static_cast<uintmax_t>(st.st_size),
+          static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
 
 void AddMusic(pugi::xml_node track, const char* volume, const std::string& file, int64_t t0,
               int64_t t1, int64_t m0, int64_t m1) {
@@ -108,13 +129,34 @@ int64_t AudioFileLength(const std::string& fileName, bool inSeconds) {
 
 TEncoderThread::TEncoderThread(TWindowHandle window) : window_(window) {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
+  for (const std::string& path : OutputPaths()) existedBefore_.emplace_back(path, FileState(path).Exists);
   NVLog("Create Thread.");
   thread_ = std::thread([this] { Execute(); });
 }
 
 TEncoderThread::~TEncoderThread() {
-  if (thread_.joinable()) thread_.join();
+  Wait();
   NVLog("Destroy Thread.");
+}
+
+void TEncoderThread::Wait() {
+  if (thread_.joinable()) thread_.join();
+}
+
+bool TEncoderThread::Stopped() const { return terminated_ || CancelRequested == 1; }
+
+std::vector<std::string> TEncoderThread::OutputPaths() const {
+  const std::string& out = SWFParam.OutputFile;
+  std::vector<std::string> paths = {out, ExpectedOutputPath()};
+  if (out.size() > 3) paths.push_back(out.substr(0, out.size() - 3) + "html");  // the HTML page
+  return paths;
+}
+
+void TEncoderThread::RemoveOutputsMade() {
+  for (const auto& [path, existed] : existedBefore_) {
+    std::error_code ec;
+    if (!existed && fs::remove(path, ec)) NVLog("Removed the output of the cancelled job: " + path);
+  }
 }
 
 std::string TEncoderThread::FailedStage() const {
@@ -130,9 +172,12 @@ void TEncoderThread::Fail(const std::string& stage) {
 void TEncoderThread::Execute() {
   try {
     RunStages();
+  } catch (const TJobCancelled&) {
+    NVLog("The finishing stages stopped: the job was cancelled.");
   } catch (const std::exception& e) {
     Fail(std::string("an error stopped the job: ") + e.what());
   }
+  if (Stopped() && FailedStage().empty()) Fail("the job was cancelled");
   if (FailedStage().empty() && !fs::exists(ExpectedOutputPath()))
     Fail("the output file " + ExpectedOutputPath() + " was not made");
   std::string failed = FailedStage();
@@ -151,9 +196,16 @@ void TEncoderThread::RunStages() {
     Fail("the temporary FLV file " + t + " is missing");
     return;
   }
+  // A cancelled job starts no further stage.
+  auto stopped = [this] {
+    if (!Stopped()) return false;
+    Fail("the job was cancelled");
+    return true;
+  };
   if (p.OutputKind != kOutputFlv) {
     AddFlvMetaData(t, TempFolder + kFLVMetaTempName);
     MakeBackgroundMusic();
+    if (stopped()) return;
     if (p.Template.Kind != 2) {
       if (!steps.FlvToSwf) {
         Fail("making the SWF movie: SWF output is not available in this version");
@@ -161,15 +213,30 @@ void TEncoderThread::RunStages() {
       }
       NVLog("Start Convert FLV to SWF!");
       steps.FlvToSwf(t, p.OutputFile);
+      // The composition routines only log what they miss; a step that
+      // left no movie ends the job here as failed, not as finished.
+      if (!FileState(p.OutputFile).Exists) {
+        Fail("making the SWF movie: " + p.OutputFile + " was not made");
+        return;
+      }
       PostMessage(window_, kMsgFlvToSwfDone);
       NVLog("Convert to SWF End!");
+      if (stopped()) return;
       if (p.Template.Name != "None") {
         if (!steps.CreatFlashMovie) {
           Fail("integrating the template: general templates are not available in this version");
           return;
         }
         NVLog("Start Convert FlashMovie");
+        const TFileState before = FileState(p.OutputFile);
         steps.CreatFlashMovie(p.Template.Name, p.OutputFile, p.ImageArea);
+        // Without its template files the step keeps the plain movie.
+        const TFileState after = FileState(p.OutputFile);
+        if (!after.Exists || after == before) {
+          Fail("integrating the template \"" + p.Template.Name + "\": " + p.OutputFile +
+               " was not made with it");
+          return;
+        }
         PostMessage(window_, kMsgTemplateDone);
         NVLog("Convert FlashMovie End");
       }
@@ -179,8 +246,14 @@ void TEncoderThread::RunStages() {
         return;
       }
       steps.MakePlayerMovie(t, p.Template.Name, p.OutputFile, false);
+      if (!FileState(p.OutputFile).Exists) {
+        Fail("making the player movie with the template \"" + p.Template.Name + "\": " + p.OutputFile +
+             " was not made");
+        return;
+      }
     }
   }
+  if (stopped()) return;
   switch (p.OutputKind) {
     case kOutputFlv: {
       std::error_code ec;
@@ -204,8 +277,10 @@ void TEncoderThread::RunStages() {
         Fail("making the screen saver: screen savers are not available in this version");
         return;
       }
-      auto wide = [](const std::string& s) { return std::u16string(s.begin(), s.end()); };
-      steps.ExportToScreenSaver(wide(p.OutputFile), 0, wide(StemOf(p.OutputFile) + kScrExt), u"");
+      const std::string scr = StemOf(p.OutputFile) + kScrExt;
+      if (steps.ExportToScreenSaver(Utf8ToUtf16(p.OutputFile), 0, Utf8ToUtf16(scr), u"") != 0)
+        Fail("making the screen saver " + scr + ": it was not installed (is the player program " +
+             AppPath(kProjectorPlayer) + " there?)");
       break;
     }
     case kOutputProjector:
@@ -216,6 +291,9 @@ void TEncoderThread::RunStages() {
       }
       steps.MakeProjector(AppPath(kProjectorPlayer),
                           FolderOf(p.OutputFile) + StemOf(p.OutputFile) + kSwfExt);
+      if (!FileState(ExpectedOutputPath()).Exists)
+        Fail("making the projector: " + ExpectedOutputPath() + " was not made (is the player program " +
+             AppPath(kProjectorPlayer) + " there?)");
       break;
     default:
       Fail("unknown output kind " + std::to_string(p.OutputKind));

@@ -16,6 +16,8 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "convert/JobMessages.h"
 #include "convert/JobRecord.h"
@@ -39,8 +41,9 @@ struct TFinishingSteps {
       MakePlayerMovie;
   std::function<void(const std::string& swfFileName)> WriteHtmlPage;
   std::function<void(const std::string& playerPath, const std::string& swfPath)> MakeProjector;
-  std::function<void(const std::u16string& swfPath, int32_t flags, const std::u16string& scrName,
-                     const std::u16string& extra)>
+  // Returns 0 when the screen saver was installed.
+  std::function<int32_t(const std::u16string& swfPath, int32_t flags, const std::u16string& scrName,
+                        const std::u16string& extra)>
       ExportToScreenSaver;
 };
 // The steps every job uses; the publishing code registers its routines here
@@ -78,8 +81,16 @@ class TEncoderThread {
   TEncoderThread(const TEncoderThread&) = delete;
   TEncoderThread& operator=(const TEncoderThread&) = delete;
 
-  // Asks the thread to end; only the music encoder observes it.
+  // Asks the thread to end: no further stage starts, the music encoder
+  // stops, and a movie being written is given up when the job was
+  // cancelled (TMakeSwf).
   void Terminate() { terminated_ = true; }
+  // Waits until the stages have ended.
+  void Wait();
+  // After a cancel (and Wait): removes the output files this job wrote (the
+  // movie, its HTML page, the projector), so a cancelled job leaves none.
+  // Files that were there before the finishing stages began stay.
+  void RemoveOutputsMade();
   bool Running() const { return running_; }
   // After a 2278 with kJobFailed: what failed ("creating the SWF movie: ...").
   std::string FailedStage() const;
@@ -92,12 +103,15 @@ class TEncoderThread {
   void Execute();
   void RunStages();
   void Fail(const std::string& stage);
+  bool Stopped() const;
+  std::vector<std::string> OutputPaths() const;
 
   TWindowHandle window_;
   std::atomic<bool> terminated_{false};
   std::atomic<bool> running_{true};
   mutable std::mutex mutex_;
   std::string failedStage_;
+  std::vector<std::pair<std::string, bool>> existedBefore_;  // path, existed at the start
   std::thread thread_;
 };
 

@@ -5,6 +5,7 @@
 namespace reelcast {
 
 void TMakeSwf::Progress(int percent) {
+  if (CancelRequested == 1) throw TJobCancelled();
   const auto value = static_cast<uint8_t>(std::clamp(percent, 0, 100));
   PostMessage(window_, kMsgMovieProgress, value);
 }

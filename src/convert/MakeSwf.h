@@ -4,18 +4,27 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 
 #include "convert/JobMessages.h"
 #include "swf/SWFStream.h"
 
 namespace reelcast {
 
+// Thrown by the handler when the job was cancelled (CancelRequested is 1):
+// the movie being written is given up at once instead of being finished.
+class TJobCancelled : public std::runtime_error {
+ public:
+  TJobCancelled() : std::runtime_error("the job was cancelled") {}
+};
+
 class TMakeSwf {
  public:
   // Reports go to window (ConverterWindow unless given).
   explicit TMakeSwf(TWindowHandle window = ConverterWindow) : window_(window) {}
 
-  // The handler: posts 3031 with the percentage, kept within 0..100.
+  // The handler: posts 3031 with the percentage, kept within 0..100;
+  // throws TJobCancelled once the job was cancelled.
   void Progress(int percent);
   // The handler as the SWF writer's progress event.
   TBasedSWFStream::TProgressEvent Handler();

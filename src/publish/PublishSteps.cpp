@@ -1,6 +1,7 @@
 #include "publish/PublishSteps.h"
 
 #include "convert/EncoderThread.h"
+#include "publish/FlvToSwf.h"
 #include "publish/HtmlPage.h"
 #include "publish/Projector.h"
 
@@ -8,13 +9,14 @@ namespace reelcast {
 
 void RegisterPublishSteps(const THtmlPageOptions& page) {
   TFinishingSteps& steps = FinishingSteps();
+  steps.FlvToSwf = [](const std::string& flv, const std::string& swf) { FlvToSwf(flv, swf); };
   steps.WriteHtmlPage = [page](const std::string& movie) { WriteHtmlPage(movie, SWFParam, page); };
   steps.MakeProjector = [](const std::string& player, const std::string& swf) {
     MakeProjector(player, swf);
   };
   steps.ExportToScreenSaver = [](const std::u16string& swf, int32_t mode,
                                  const std::u16string& name, const std::u16string& extra) {
-    ExportToScreenSaver(swf, mode, name, extra);
+    return ExportToScreenSaver(swf, mode, name, extra);
   };
 }
 

@@ -103,12 +103,28 @@ TEST(ConvertCommand, CtrlCCancelsAndLeavesNothing) {
 
 TEST(ConvertCommand, FailuresExitNonZeroAndSayWhy) {
   test::TempDir out;
-  // The published-movie kinds are not built in yet.
-  auto r = Convert({"-o", (out / "movie.swf").string(), "--format", "swf", "--titles", "2"});
-  EXPECT_EQ(r.ExitCode, 1) << r.Output;
-  EXPECT_NE(r.Output.find("not available in this version"), std::string::npos) << r.Output;
-  EXPECT_NE(r.Output.find("See the log file"), std::string::npos);
-  EXPECT_FALSE(fs::exists(out / "movie.swf"));
+  {
+    // A data folder without the projector's player program: the job ends
+    // as failed, naming the stage and the log, and leaves no projector.
+    test::TempDir data;
+    for (const auto& entry : fs::directory_iterator(test::DataDir()))
+      if (entry.path().filename() != "SAFlashPlayer.exe")
+        fs::create_symlink(entry.path(), data / entry.path().filename());
+    test::ScopedEnv dataEnv("REELCAST_DATA_DIR", data.Path().string());
+    auto r = Convert({"-o", (out / "movie.swf").string(), "--format", "exe", "--template", "none", "--titles", "2",
+                      "--size", "160x120"});
+    EXPECT_EQ(r.ExitCode, 1) << r.Output;
+    EXPECT_NE(r.Output.find("The conversion failed while making the projector"), std::string::npos) << r.Output;
+    EXPECT_NE(r.Output.find("See the log file"), std::string::npos) << r.Output;
+    EXPECT_EQ(r.Output.find("All conversion tasks have been finished."), std::string::npos) << r.Output;
+    EXPECT_FALSE(fs::exists(out / "movie.exe"));
+    EXPECT_TRUE(fs::is_empty(Scratch()));
+  }
+  // A general template whose files are missing is refused before the job.
+  auto missing = Convert({"-o", (out / "t.swf").string(), "--format", "swf", "--template", "Nowhere", "--titles", "2"});
+  EXPECT_EQ(missing.ExitCode, 1) << missing.Output;
+  EXPECT_NE(missing.Output.find("load the current template unsuccessfully"), std::string::npos) << missing.Output;
+  EXPECT_FALSE(fs::exists(out / "t.swf"));
   // Bad options.
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--size", "10x10"}, {"--effect", "sparkle"}, {"--trim", "5-2"}, {"--bogus"}}) {

@@ -223,12 +223,32 @@ TEST_F(ConvertServiceTest, TakesCheckedTitlesAndChaptersOfLongerTitlesAndFillsTh
   EXPECT_EQ(SWFParam.TotalDuration, 40 + 70 + 25);  // round(35 - 10.4) = 25
   EXPECT_EQ(SWFParam.BaseName, "movie");
   EXPECT_EQ(SWFParam.OutputFile, choices_.OutputBox);
-  EXPECT_EQ(SWFParam.FrameRate, 15);  // the last row's
+  EXPECT_EQ(SWFParam.FrameRate, 15);  // the last converted row's
   EXPECT_EQ(SWFParam.VideoWidth, 400);
   EXPECT_TRUE(SWFParam.HasMusic);
   EXPECT_FALSE(SWFParam.AutoLoop);
   EXPECT_EQ(SWFParam.PlayMode, kPlayNoLoop);
   EXPECT_TRUE(messages_.empty());
+}
+
+// The movie's stage and rate are those the taken rows were encoded with,
+// also when the list's last row is not taken and keeps other settings.
+TEST_F(ConvertServiceTest, MovieSizeAndRateComeFromTheConvertedRows) {
+  AddTitle("Title_02_01", "Title_0201", 30, 1);
+  root_.Children[2]->Task.Checked = false;
+  root_.Children[2]->Children[0]->Task.Checked = false;
+  root_.Children[2]->Children[0]->Task.Encoder.Width = 800;
+  host_.StoreEncoderSettings = [](TTask& t) {
+    t.Encoder.Width = 160;
+    t.Encoder.Height = 120;
+    t.Encoder.FrameRate = 10;
+  };
+  auto tasks = Convert();
+  ASSERT_TRUE(tasks);
+  ASSERT_EQ(tasks->size(), 2u);
+  EXPECT_EQ(SWFParam.VideoWidth, 160);
+  EXPECT_EQ(SWFParam.VideoHeight, 120);
+  EXPECT_EQ(SWFParam.FrameRate, 10);
 }
 
 TEST_F(ConvertServiceTest, ChecksStopTheCommandWithTheirMessage) {

@@ -247,6 +247,23 @@ TEST_F(ConverterModelTest, FinishingStagesReportInOrderAndTheOutputIsChecked) {
     EXPECT_TRUE(opened_.empty() || opened_ == out_.Path().string() + "/");
   }
 
+  // A general template whose files are missing: the step logs and keeps the
+  // plain movie, and the job says that the template was not integrated.
+  FinishingSteps().FlvToSwf = [](const std::string&, const std::string& swf) { test::WriteFile(swf, "FWS"); };
+  FinishingSteps().CreatFlashMovie = [](const std::string& name, const std::string&, const TImageArea&) {
+    NVLog("template files missing: " + name);
+  };
+  shown_.clear();
+  tasks = Prepare(kOutputSwf, "framed.swf", 1.0, 2.0);
+  SWFParam.Template = {1, "Frame"};
+  {
+    TConverterModel model(tasks, true, host_);
+    Run(model);
+    EXPECT_FALSE(model.Succeeded());
+    EXPECT_NE(model.Failure().find("integrating the template \"Frame\""), std::string::npos) << model.Failure();
+    EXPECT_EQ(std::count(shown_.begin(), shown_.end(), "All conversion tasks have been finished."), 0);
+  }
+
   // Output kinds whose composition is not built in say so.
   FinishingSteps() = TFinishingSteps();
   tasks = Prepare(kOutputProjector, "show.exe", 1.0, 2.0);
@@ -289,13 +306,19 @@ TEST_F(ConverterModelTest, MusicStageMixesTheMusicToTheMovieLength) {
 
 TEST_F(ConverterModelTest, CancelWhileFinishingEmptiesTheScratchFolder) {
   std::atomic<bool> entered{false};
+  bool pageWritten = false;
+  // A stage that runs to its end after the cancel and writes its movie.
   FinishingSteps().FlvToSwf = [&](const std::string&, const std::string& swf) {
     entered = true;
     for (int i = 0; i < 200 && CancelRequested == 0; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    if (CancelRequested == 0) test::WriteFile(swf, "FWS");
+    test::WriteFile(swf, "FWS");
   };
+  FinishingSteps().WriteHtmlPage = [&](const std::string&) { pageWritten = true; };
+  // A page of an earlier job is not this job's to remove.
+  test::WriteFile(out_ / "movie.html", "<html>");
   TTaskArray tasks = Prepare(kOutputSwf, "movie.swf", 1.0, 2.0);
+  SWFParam.PublishHtml = true;
   {
     TConverterModel model(tasks, true, host_);
     Run(model, [&](TConverterModel& m) {
@@ -309,6 +332,8 @@ TEST_F(ConverterModelTest, CancelWhileFinishingEmptiesTheScratchFolder) {
     EXPECT_TRUE(fs::is_empty(TempFolder));
   }
   EXPECT_FALSE(fs::exists(out_ / "movie.swf"));
+  EXPECT_FALSE(pageWritten) << "no stage starts after the cancel";
+  EXPECT_EQ(test::ReadFile(out_ / "movie.html"), "<html>");
   EXPECT_TRUE(fs::is_empty(TempFolder));
 }
 

@@ -6,6 +6,7 @@
 
 #include "app/Config.h"
 #include "convert/JobRecord.h"
+#include "convert/MakeSwf.h"
 #include "publish/FlvToSwf.h"
 #include "publish/PublishedMovie.h"
 #include "support/FFprobe.h"
@@ -85,6 +86,23 @@ TEST(Flv2Swf, MissingFlvIsLoggedAndNothingIsWritten) {
   EXPECT_EQ(r.ExitCode, 1);
   EXPECT_NE(r.Output.find("no such file"), std::string::npos) << r.Output;
   EXPECT_EQ(Flv2Swf("a.flv", "b.swf", {"--play-mode", "sometimes"}).ExitCode, 2);
+}
+
+// A cancelled job gives up the movie it is writing: nothing is left, not
+// even a scratch file, and an older movie of that name stays.
+TEST(Flv2Swf, CancelledJobGivesUpTheMovie) {
+  TempDir dir;
+  MakePublishFlv((dir / "in.flv").string());
+  WriteFile(dir / "out.swf", "older");
+  TSWFParam p;
+  p.VideoWidth = 160;
+  p.VideoHeight = 120;
+  p.FrameRate = 10;
+  CancelRequested = 1;
+  EXPECT_THROW(FlvToSwf((dir / "in.flv").string(), (dir / "out.swf").string(), p), TJobCancelled);
+  CancelRequested = 0;
+  EXPECT_EQ(ReadFile(dir / "out.swf"), "older");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2);
 }
 
 }  // namespace
