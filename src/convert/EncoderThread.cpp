@@ -149,6 +149,7 @@ std::vector<std::string> TEncoderThread::OutputPaths() const {
   const std::string& out = SWFParam.OutputFile;
   std::vector<std::string> paths = {out, ExpectedOutputPath()};
   if (out.size() > 3) paths.push_back(out.substr(0, out.size() - 3) + "html");  // the HTML page
+  if (out.size() > 4) paths.push_back(out.substr(0, out.size() - 4) + kFlvExt);  // a linked FLV
   return paths;
 }
 

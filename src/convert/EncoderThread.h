@@ -88,7 +88,8 @@ class TEncoderThread {
   // Waits until the stages have ended.
   void Wait();
   // After a cancel (and Wait): removes the output files this job wrote (the
-  // movie, its HTML page, the projector), so a cancelled job leaves none.
+  // movie, its HTML page, the FLV it links, the projector), so a cancelled
+  // job leaves none.
   // Files that were there before the finishing stages began stay.
   void RemoveOutputsMade();
   bool Running() const { return running_; }

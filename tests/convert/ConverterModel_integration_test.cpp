@@ -307,12 +307,14 @@ TEST_F(ConverterModelTest, MusicStageMixesTheMusicToTheMovieLength) {
 TEST_F(ConverterModelTest, CancelWhileFinishingEmptiesTheScratchFolder) {
   std::atomic<bool> entered{false};
   bool pageWritten = false;
-  // A stage that runs to its end after the cancel and writes its movie.
+  // A stage that runs to its end after the cancel and writes its movie and
+  // an FLV beside it.
   FinishingSteps().FlvToSwf = [&](const std::string&, const std::string& swf) {
     entered = true;
     for (int i = 0; i < 200 && CancelRequested == 0; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(25));
     test::WriteFile(swf, "FWS");
+    test::WriteFile(fs::path(swf).replace_extension(".flv"), "FLV");
   };
   FinishingSteps().WriteHtmlPage = [&](const std::string&) { pageWritten = true; };
   // A page of an earlier job is not this job's to remove.
@@ -332,6 +334,7 @@ TEST_F(ConverterModelTest, CancelWhileFinishingEmptiesTheScratchFolder) {
     EXPECT_TRUE(fs::is_empty(TempFolder));
   }
   EXPECT_FALSE(fs::exists(out_ / "movie.swf"));
+  EXPECT_FALSE(fs::exists(out_ / "movie.flv"));
   EXPECT_FALSE(pageWritten) << "no stage starts after the cancel";
   EXPECT_EQ(test::ReadFile(out_ / "movie.html"), "<html>");
   EXPECT_TRUE(fs::is_empty(TempFolder));
