@@ -266,6 +266,9 @@ std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& 
   }
   if (o.Publish.Html && o.Kind != kOutputSwf) return "--html needs --format swf";
   if (o.Kind == kOutputScreenSaver && o.ScreenSaverName.empty()) o.ScreenSaverName = "Reelcast";
+  // The name becomes a file name in the scratch and screen-saver folders.
+  if (o.ScreenSaverName.find('/') != std::string::npos || o.ScreenSaverName == "." || o.ScreenSaverName == "..")
+    return "the screen saver's name cannot be a path";
   return "";
 }
 

@@ -127,7 +127,8 @@ TEST(ConvertCommand, FailuresExitNonZeroAndSayWhy) {
   EXPECT_FALSE(fs::exists(out / "t.swf"));
   // Bad options.
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"--size", "10x10"}, {"--effect", "sparkle"}, {"--trim", "5-2"}, {"--bogus"}}) {
+       {std::vector<std::string>{"--size", "10x10"}, {"--effect", "sparkle"}, {"--trim", "5-2"}, {"--bogus"},
+        {"--format", "scr", "--screensaver-name", "../saver"}}) {
     auto bad = Convert(args);
     EXPECT_EQ(bad.ExitCode, 2) << args[0] << ": " << bad.Output;
   }
