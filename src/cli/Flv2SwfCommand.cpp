@@ -12,11 +12,13 @@
 #include "app/Paths.h"
 #include "cli/CliCommand.h"
 #include "cli/PublishOptions.h"
+#include "convert/EncoderThread.h"
 #include "convert/JobRecord.h"
 #include "media/FLVData.h"
 #include "publish/FlvToSwf.h"
 #include "publish/HtmlPage.h"
 #include "publish/Projector.h"
+#include "swf/Records.h"
 
 namespace reelcast::cli {
 namespace {
@@ -27,7 +29,11 @@ void PrintUsage(FILE* out) {
   std::fprintf(out,
                "Usage: reelcast-cli flv2swf IN.flv OUT.swf [options]\n"
                "  --size WxH            stage size in pixels (default: the FLV's picture size)\n"
-               "  --fps N               frame rate of a music wrapper (default 24)\n"
+               "  --fps N               frame rate of the music wrapper (default: the FLV's)\n"
+               "  --music FILE          background music (MP3 or WAV), mixed for the movie's\n"
+               "                        length and streamed by a wrapper around the movie\n"
+               "  --music-loop          repeat music shorter than the movie (default: silence\n"
+               "                        after it)\n"
                "  --no-audio            leave the FLV's sound out (default: the stored\n"
                "                        \"Disable Audio\" setting)\n");
   PrintPublishUsage(out);
@@ -47,6 +53,7 @@ bool ParseSize(const std::string& text, int32_t& w, int32_t& h) {
 struct TOptions {
   std::string In, Out;
   bool SizeGiven = false;
+  bool FpsGiven = false;
   TPublishOptions Publish;
 };
 
@@ -76,6 +83,13 @@ std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& 
       double fps = std::strtod(v.c_str(), &end);
       if (*end || !(fps > 0 && fps <= 120)) return "--fps needs a number from 0 to 120";
       p.FrameRate = fps;
+      o.FpsGiven = true;
+    } else if (a == "--music") {
+      if (!value(v)) return "--music needs a file";
+      p.HasMusic = true;
+      p.MusicFile = fs::absolute(v).string();
+    } else if (a == "--music-loop") {
+      p.LoopMusic = true;
     } else if (a == "--no-audio") {
       p.AudioEnabled = false;
     } else if (a.size() > 1 && a[0] == '-') {
@@ -126,11 +140,25 @@ int RunFlv2Swf(const std::vector<std::string>& args) {
     p.VideoWidth = flv.Width();
     p.VideoHeight = flv.Height();
   }
+  // The music wrapper runs at the video's own rate unless told otherwise, so
+  // that the picture keeps its speed.
+  const double flvFps = Fixed8ToSingle(flv.FrameRate());
+  if (!o.FpsGiven && flvFps > 0) p.FrameRate = flvFps;
+  p.TotalDuration = flvFps > 0 ? flv.FrameCount() / flvFps : 0;
   p.OutputKind = o.Publish.Projector ? kOutputProjector : kOutputSwf;
   p.PublishHtml = o.Publish.Html;
   p.OutputFile = o.Out;
   p.SourceFile = o.In;
+  struct TMusicFile {
+    ~TMusicFile() {
+      std::error_code ec;
+      fs::remove(BackgroundMusicPath(), ec);
+    }
+  } mixedMusic;
   try {
+    if (p.HasMusic && !MixBackgroundMusic([](int) { return -1; }))
+      std::fprintf(stderr, "reelcast-cli flv2swf: the music of %s could not be used; the movie has none "
+                           "(see the log file %s)\n", p.MusicFile.c_str(), LogFilePath().c_str());
     FlvToSwf(o.In, o.Out, p);
     if (!fs::is_regular_file(o.Out)) {
       std::fprintf(stderr, "reelcast-cli flv2swf: %s was not made; see the log file %s\n",

@@ -302,27 +302,37 @@ void TEncoderThread::RunStages() {
   }
 }
 
-void TEncoderThread::MakeBackgroundMusic() {
+bool MixBackgroundMusic(const std::function<int(int percent)>& progress) {
   const TSWFParam& p = SWFParam;
-  if (!p.HasMusic || p.Template.Kind == 2) return;
-  PostMessage(window_, kMsgStageNotice, snMakingMusic);
   const std::string out = TempFolder + kBackgroundMusicFile;
   const std::string script = TempFolder + kAudioScriptFile;
+  // The music of an earlier job must never stand in for this one's.
+  std::error_code ec;
+  fs::remove(out, ec);
   const int64_t target = MusicTargetLength();
   int64_t m = AudioFileLength(p.MusicFile, false);
   if (m > target) m = target;
   WriteAudioXml(script, p.MusicFile, false, m);
   if (m > 0 && AudioUtilLoadXmlFile(44100, script) == 0) {
-    const TWindowHandle window = window_;
-    AudioUtilSetProgressProc([this, window](int percent) {
-      if (percent >= 1 && percent <= 100) PostMessage(window, kMsgStageNotice, snMusicProgress, percent);
-      return (CancelRequested == 1 || terminated_) ? 0 : -1;
-    });
+    AudioUtilSetProgressProc(progress);
     AudioSetEncoderBitrate(128);
     AudioUtilWaitForComplete(AudioUtilOutputMp3(out));
   }
   AudioUtilFreeAll();
-  if (!fs::exists(out)) NVLog("InitBkMusic Faild.");
+  if (fs::exists(out)) return true;
+  NVLog("InitBkMusic Faild.");
+  return false;
+}
+
+void TEncoderThread::MakeBackgroundMusic() {
+  const TSWFParam& p = SWFParam;
+  if (!p.HasMusic || p.Template.Kind == 2) return;
+  PostMessage(window_, kMsgStageNotice, snMakingMusic);
+  const TWindowHandle window = window_;
+  MixBackgroundMusic([this, window](int percent) {
+    if (percent >= 1 && percent <= 100) PostMessage(window, kMsgStageNotice, snMusicProgress, percent);
+    return (CancelRequested == 1 || terminated_) ? 0 : -1;
+  });
 }
 
 }  // namespace reelcast

@@ -70,6 +70,14 @@ int64_t MusicTargetLength();
 // (rounded) when inSeconds; 0 when it cannot be read.
 int64_t AudioFileLength(const std::string& fileName, bool inSeconds);
 
+// Mixes SWFParam.MusicFile into TempFolder + "BackGroupMusic.mp3" for the
+// movie's length (MusicTargetLength; repeated when LoopMusic, else followed
+// by silence), as the job's music stage does. progress receives percentages
+// and returns -1 to go on, 0 to stop the encoder. An older mixed file is
+// removed first, so a failed mix never leaves earlier music behind. False
+// when no music was made, logged as "InitBkMusic Faild.".
+bool MixBackgroundMusic(const std::function<int(int percent)>& progress);
+
 class TEncoderThread {
  public:
   // Starts the finishing stages at once on a new thread; their messages go

@@ -11,8 +11,10 @@
 #include "movie/FlashExternalMovie.h"
 #include "movie/FlashMovie.h"
 #include "movie/FlashPlaceObject.h"
+#include "movie/FlashSound.h"
 #include "movie/FlashSprite.h"
 #include "movie/FlashVideo.h"
+#include "movie/SoundReader.h"
 #include "publish/ControlBar.h"
 #include "publish/FlashPreloader.h"
 #include "publish/LinkActions.h"
@@ -97,6 +99,50 @@ void FlvToSwf(const std::string& flvPath, const std::string& swfPath, const TSWF
     WriteMovie(*m, swfPath, "MakeStream1");
   }
   if (!musicPass) return;
+
+  // Second pass: the first movie becomes a sprite of a wrapper whose stream
+  // sound is the mixed music, looping for the length of the movie. The
+  // control bar and the "Replay" button live in the wrapper only.
+  const std::string music = BackgroundMusicPath();
+  if (!IsFile(music)) {
+    NVLog("function:FlvtoSwf;File Not Exists:" + music);
+    return;
+  }
+  std::unique_ptr<TFlashMovie> m2 = NewMovie(p);
+  PostMessage(ConverterWindow, kMsgStageNotice, snAddingMusic);
+  TFlashExternalMovie* first = m2->AddExternalMovie(swfPath, 3, true);
+  TFlashSprite* sprite = first->AsSprite;
+  const uint16_t spriteFrames = sprite->FrameCount();
+  TFlashPlaceObject* place = m2->PlaceObject(sprite, 0);
+  bool barAdded = false;
+  if (p.ShowControlBar && spriteFrames > 0) {
+    place->SetName("MainMovie");
+    m2->FrameLabel = "MainMovie";
+    NVLog("Add Control Bar");
+    barAdded = AddControlBar(*m2, static_cast<uint16_t>(spriteFrames - 1), "_root.MainMovie", "_root", p);
+    if (barAdded) m2->ShowFrame(1);
+  }
+  if (!barAdded) m2->ShowFrame(spriteFrames);
+  m2->RemoveObject(0, sprite);
+  NVLog("ThirdAudio");
+  try {
+    TFlashSound& sound = m2->StreamSound();
+    sound.LoadFromFile(music);
+    sound.Loop = true;
+  } catch (const ESoundError& e) {
+    // A music file that no movie can carry leaves the first movie as it is.
+    NVLog(std::string("function:FlvtoSwf;") + e.what());
+    return;
+  }
+  if (p.PlayMode == kPlayReplayButton) {
+    AddReplayButton(*m2);
+    m2->FrameActions().Stop();
+    m2->ShowFrame(1);
+  } else if (p.PlayMode == kPlayNoLoop) {
+    m2->FrameActions().Stop();
+    m2->ShowFrame(1);
+  }
+  WriteMovie(*m2, swfPath, "MakeStream2");
 }
 
 }  // namespace reelcast

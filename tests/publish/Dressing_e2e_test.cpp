@@ -71,6 +71,38 @@ TEST_F(DressedInRuffle, ControlBarOfEveryStyleHaltsPlaysPausesAndStops) {
   }
 }
 
+// With background music the movie plays inside the music wrapper; the
+// wrapper's bar drives the wrapped movie as the bar of a plain movie does.
+TEST_F(DressedInRuffle, ControlBarDrivesTheMovieWrappedWithMusic) {
+  InitFolders();
+  RunFFmpeg({"-f", "lavfi", "-i", "sine=frequency=660:sample_rate=44100", "-t", "0.7", "-c:a", "libmp3lame",
+             (dir_ / "tune.mp3").string()});
+  // A longer video, so that a slow browser never reaches its end while the
+  // clicks come in.
+  MakePublishFlv((dir_ / "long.flv").string(), 5);
+  auto made = Flv2Swf((dir_ / "long.flv").string(), (dir_ / "movie.swf").string(),
+                      {"--control-bar", ListControlBarStyles().at(0), "--no-audio", "--music",
+                       (dir_ / "tune.mp3").string(), "--music-loop"});
+  ASSERT_EQ(made.ExitCode, 0) << made.Output;
+  const RuffleClick playPause{0, 107, 107}, stop{0, 140, 107};
+  auto click = [](RuffleClick c, int at) { c.AtMs = at; return c; };
+  // A click takes effect at Ruffle's next frame: the shots after a click
+  // leave it room.
+  RuffleResult r = Play({500, 1000, 1800, 2300, 3300, 3800, 4800, 5300},
+                        {click(playPause, 1100), click(playPause, 2400), click(stop, 3900)}, 5500);
+  ASSERT_TRUE(r.Ok) << r.Describe();
+  EXPECT_EQ(r.Metadata.NumFrames, 51);
+  ASSERT_EQ(r.Shots.size(), 8u);
+  EXPECT_LT(r.Shots[0].Image.CoverFraction(r.Shots[0].Image.Pixel(80, 40), 0, 0, 160, 90, 16), 0.9)
+      << "the wrapped video is shown";
+  EXPECT_TRUE(SameVideo(r, 0, 1)) << "halted before play";
+  EXPECT_FALSE(SameVideo(r, 2, 3)) << "playing after play";
+  EXPECT_TRUE(SameVideo(r, 4, 5)) << "halted after pause" << r.Describe();
+  EXPECT_FALSE(SameVideo(r, 0, 4)) << "paused later in the video";
+  EXPECT_TRUE(SameVideo(r, 6, 7)) << "halted after stop";
+  EXPECT_TRUE(SameVideo(r, 0, 6)) << "stop rewound to the first halt";
+}
+
 TEST_F(DressedInRuffle, ReplayButtonAppearsAtTheEndAndPlaysAgain) {
   Make({"--play-mode", "replay", "--no-audio"});
   RuffleResult r = Play({2500, 2900, 3400}, {{3000, 80, 60}}, 3600);

@@ -2,14 +2,21 @@
 // the files back: the movie, its sound, the projector.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "app/Config.h"
+#include "app/Paths.h"
 #include "convert/JobRecord.h"
 #include "convert/MakeSwf.h"
+#include "publish/ControlBarStyles.h"
 #include "publish/FlvToSwf.h"
 #include "publish/PublishedMovie.h"
 #include "support/FFprobe.h"
+#include "swf/DisplayList.h"
+#include "swf/SWFStream.h"
+#include "swf/SoundVideo.h"
 
 namespace reelcast::test {
 namespace {
@@ -103,6 +110,133 @@ TEST(Flv2Swf, CancelledJobGivesUpTheMovie) {
   CancelRequested = 0;
   EXPECT_EQ(ReadFile(dir / "out.swf"), "older");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2);
+}
+
+// The tags of a published movie: the main timeline's, and those inside its
+// sprites.
+struct MovieTags {
+  explicit MovieTags(const fs::path& swf) : reader(swf.string()) {
+    reader.ParseTags(true, false);
+    for (size_t i = 0; i < reader.TagCount(); ++i) {
+      const TSWFTagInfo& info = reader.TagInfo(i);
+      root.push_back(info.TagObject);
+      if (auto* sprite = dynamic_cast<TSWFDefineSprite*>(info.TagObject))
+        for (const auto& sub : info.SubTags) inSprite[sprite->SpriteId].push_back(sub->TagObject);
+    }
+  }
+  static int Count(const std::vector<TSWFObject*>& tags, uint16_t code) {
+    return static_cast<int>(std::count_if(tags.begin(), tags.end(), [&](TSWFObject* t) { return t->TagID == code; }));
+  }
+  TSWFStreamReader reader;
+  std::vector<TSWFObject*> root;
+  std::map<uint16_t, std::vector<TSWFObject*>> inSprite;  // by sprite id
+};
+
+// With music the first movie becomes a sprite of a wrapper whose stream
+// sound is the music, looping in every frame of the wrapper; the bar, the
+// "Replay" button and the final stop are built once, in the wrapper.
+TEST(Flv2Swf, MusicWrapsTheMovieAndLoopsForItsWholeLength) {
+  TempDir dir;
+  InitFolders();
+  MakePublishFlv((dir / "in.flv").string());  // 20 frames at 10 fps
+  RunFFmpeg({"-f", "lavfi", "-i", "sine=frequency=660:sample_rate=44100", "-t", "0.7", "-c:a", "libmp3lame",
+             (dir / "tune.mp3").string()});
+  const std::string style = ListControlBarStyles().at(0);
+  struct Case {
+    const char* name;
+    std::vector<std::string> dressing;
+    int rootFrames;  // the bar's 20 frames and its closing frame, or the video's 20; + the stop frame
+  };
+  const Case cases[] = {
+      {"bar and Replay", {"--control-bar", style, "--play-mode", "replay"}, 22},
+      {"No Loop", {"--play-mode", "noloop"}, 21},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto plain = Flv2Swf((dir / "in.flv").string(), (dir / "plain.swf").string(), c.dressing);
+    ASSERT_EQ(plain.ExitCode, 0) << plain.Output;
+    std::vector<std::string> options = c.dressing;
+    options.insert(options.end(), {"--music", (dir / "tune.mp3").string(), "--music-loop"});
+    auto made = Flv2Swf((dir / "in.flv").string(), (dir / "music.swf").string(), options);
+    ASSERT_EQ(made.ExitCode, 0) << made.Output;
+
+    MovieTags music(dir / "music.swf"), first(dir / "plain.swf");
+    EXPECT_EQ(music.reader.FrameCount, c.rootFrames);
+    EXPECT_EQ(MovieTags::Count(music.root, 1), c.rootFrames);
+    // The first movie, whole, in one sprite: its video placements and its
+    // own sound, but no frame scripts and no label of a bar.
+    std::vector<TSWFDefineSprite*> sprites;
+    for (TSWFObject* t : music.root)
+      if (auto* sprite = dynamic_cast<TSWFDefineSprite*>(t); sprite && sprite->SpriteId == 1) sprites.push_back(sprite);
+    ASSERT_EQ(sprites.size(), 1u);
+    EXPECT_EQ(sprites[0]->FrameCount, 20) << "the video's frames without a stop frame";
+    const std::vector<TSWFObject*>& firstMovie = music.inSprite[1];
+    EXPECT_EQ(MovieTags::Count(firstMovie, 18), 1) << "the video's sound stays in the sprite";
+    EXPECT_EQ(MovieTags::Count(firstMovie, 26), 19) << "the video frames 0 to 18 placed";
+    EXPECT_EQ(MovieTags::Count(music.root, 61), 19);
+    // The bar's buttons and scripts exist once, as in the movie without music.
+    EXPECT_EQ(MovieTags::Count(music.root, 34), MovieTags::Count(first.root, 34));
+    EXPECT_EQ(MovieTags::Count(music.root, 12), MovieTags::Count(first.root, 12));
+    EXPECT_EQ(MovieTags::Count(firstMovie, 12), 0);
+    EXPECT_EQ(MovieTags::Count(firstMovie, 43), 0);
+
+    // The music: one stream head on the main timeline and a block of MP3
+    // frames in each of its frames, as many samples as the frames last.
+    ASSERT_EQ(MovieTags::Count(music.root, 45), 1);
+    auto* head = dynamic_cast<TSWFSoundStreamHead*>(*std::find_if(music.root.begin(), music.root.end(), [](TSWFObject* t) { return t->TagID == 45; }));
+    EXPECT_EQ(head->StreamSoundCompression, 2);
+    EXPECT_EQ(head->StreamSoundRate, 3);
+    int frame = 0, blocks = 0;
+    uint64_t samples = 0;
+    for (TSWFObject* t : music.root) {
+      if (t->TagID == 1) ++frame;
+      if (t->TagID != 19) continue;
+      auto* block = static_cast<TSWFSoundStreamBlock*>(t);
+      ASSERT_GE(block->DataSize(), 4u);
+      uint16_t count = static_cast<uint16_t>(block->Data()[0] | block->Data()[1] << 8);
+      EXPECT_GT(count, 0) << "frame " << frame << " has music";
+      EXPECT_EQ(frame, blocks) << "one block per frame";
+      samples += count;
+      ++blocks;
+    }
+    EXPECT_EQ(blocks, c.rootFrames);
+    EXPECT_LE(samples, c.rootFrames * 4410u);
+    EXPECT_GT(samples + 1152, c.rootFrames * 4410u);
+  }
+}
+
+// Music that cannot be had leaves the first movie as it is: missing from
+// the temporary folder (the job's case) or not a file the mixer can read.
+TEST(Flv2Swf, MissingMusicKeepsTheFirstMovie) {
+  TempDir dir;
+  InitFolders();
+  MakePublishFlv((dir / "in.flv").string(), 1);
+  TSWFParam p;
+  p.VideoWidth = 160;
+  p.VideoHeight = 120;
+  p.FrameRate = 10;
+  p.HasMusic = true;
+  fs::remove(BackgroundMusicPath());
+  FlvToSwf((dir / "in.flv").string(), (dir / "out.swf").string(), p);
+  MovieTags job(dir / "out.swf");
+  EXPECT_EQ(MovieTags::Count(job.root, 61), 9) << "the video at the top: no wrapper";
+  EXPECT_EQ(MovieTags::Count(job.root, 45), 0);
+  EXPECT_NE(ReadFile(LogFilePath()).find("function:FlvtoSwf;File Not Exists:" + BackgroundMusicPath()),
+            std::string::npos);
+
+  WriteFile(dir / "noise.mp3", std::string(4000, 'x'));
+  for (const char* music : {"none.mp3", "noise.mp3"}) {
+    SCOPED_TRACE(music);
+    // The music mixed for an earlier movie never stands in for this one's.
+    RunFFmpeg({"-f", "lavfi", "-i", "sine=sample_rate=44100", "-t", "0.5", "-c:a", "libmp3lame",
+               BackgroundMusicPath()});
+    auto r = Flv2Swf((dir / "in.flv").string(), (dir / "cli.swf").string(), {"--music", (dir / music).string()});
+    EXPECT_EQ(r.ExitCode, 0) << r.Output;
+    EXPECT_NE(r.Output.find("the movie has none"), std::string::npos) << r.Output;
+    MovieTags cli(dir / "cli.swf");
+    EXPECT_EQ(MovieTags::Count(cli.root, 61), 9);
+    EXPECT_EQ(MovieTags::Count(cli.root, 45), 0);
+  }
 }
 
 }  // namespace
