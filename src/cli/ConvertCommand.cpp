@@ -47,7 +47,8 @@ void PrintUsage() {
       "  --format flv|swf|exe|scr  the output kind (default flv)\n"
       "  --screensaver-name NAME the screen saver's name (scr)\n"
       "  --template NAME|none    the template; --player-template NAME for a player\n"
-      "  --music FILE [--loop]   background music for published movies\n"
+      "  --music FILE [--loop]   background music for published movies (--loop, also\n"
+      "                          --music-loop: repeat music shorter than the movie)\n"
       "  -y, --yes               replace existing files without asking\n"
       "Sources:\n"
       "  --titles N,...          convert these titles (1-based, in list order)\n"
@@ -167,7 +168,7 @@ std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& 
       o.PlayerTemplate = v;
     } else if (a == "--music") {
       if (!value(&o.Music)) return "missing value of " + a;
-    } else if (a == "--loop") {
+    } else if (a == "--loop" || a == "--music-loop") {
       o.Loop = true;
     } else if (a == "-y" || a == "--yes") {
       o.Yes = true;

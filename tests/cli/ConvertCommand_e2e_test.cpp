@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <functional>
 
+#include "support/MediaProbe.h"
 #include "support/RufflePlayer.h"
 #include "support/TestEnv.h"
 
@@ -42,6 +43,9 @@ TEST(ConvertPublishes, EveryKindOfMoviePlaysInRuffle) {
   ASSERT_TRUE(missing.empty()) << missing;
   const std::string player = ReadFile(DataDir() / "SAFlashPlayer.exe");
   const std::string saver = "Fête d'été";
+  TempDir sounds;
+  const std::string music = (sounds / "m.mp3").string();
+  RunFfmpeg({"-f", "lavfi", "-i", "sine=f=440:r=44100:d=1", "-c:a", "libmp3lame", music});
   const std::vector<TKind> kinds = {
       {"swf", {"--format", "swf", "--control-bar", "Ocean"},
        [](const fs::path& out) {
@@ -50,6 +54,8 @@ TEST(ConvertPublishes, EveryKindOfMoviePlaysInRuffle) {
        },
        // The bar holds the video until its play button is clicked.
        {{200, 107, 107}}},
+      {"swf with music", {"--format", "swf", "--music", music, "--music-loop"},
+       [](const fs::path&) { return std::string("movie.swf"); }},
       {"html page", {"--format", "swf", "--background", "FF0000", std::string("--ruffle-loader=") + RuffleScriptPath},
        [](const fs::path& out) {
          EXPECT_NE(ReadFile(out / "movie.html").find("FF0000"), std::string::npos);
