@@ -46,7 +46,7 @@ void PrintUsage() {
       "                          first title's name)\n"
       "  --format flv|swf|exe|scr  the output kind (default flv)\n"
       "  --screensaver-name NAME the screen saver's name (scr)\n"
-      "  --template NAME|none    the template; --player-template NAME for a player\n"
+      "  --player-template NAME  a player template (--template is below)\n"
       "  --music FILE [--loop]   background music for published movies (--loop, also\n"
       "                          --music-loop: repeat music shorter than the movie)\n"
       "  -y, --yes               replace existing files without asking\n"
@@ -80,7 +80,6 @@ struct TOptions {
   std::string Output;
   int32_t Kind = kOutputFlv;
   std::string ScreenSaverName;
-  std::optional<std::string> Template;
   std::optional<std::string> PlayerTemplate;
   std::string Music;
   bool Loop = false;
@@ -160,9 +159,6 @@ std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& 
       else return "unknown format '" + v + "'";
     } else if (a == "--screensaver-name") {
       if (!value(&o.ScreenSaverName)) return "missing value of " + a;
-    } else if (a == "--template") {
-      if (!value(&v)) return "missing value of " + a;
-      o.Template = v;
     } else if (a == "--player-template") {
       if (!value(&v)) return "missing value of " + a;
       o.PlayerTemplate = v;
@@ -441,7 +437,6 @@ int RunConvert(const std::vector<std::string>& args) {
   // encoder's (a chosen template would decide it).
   choices.Template = o.Kind == kOutputFlv ? TTemplate{0, "None"} : SWFParam.Template;
   if (o.PlayerTemplate) choices.Template = {2, *o.PlayerTemplate};
-  if (o.Template) choices.Template = *o.Template == "none" ? TTemplate{0, "None"} : TTemplate{1, *o.Template};
   choices.GeneralTemplateSelection = choices.Template.Kind == 1 ? choices.Template.Name
                                      : choices.Template.Kind == 0 ? "None" : "";
   choices.DisableAudio = encoder.DisableAudio;
@@ -458,6 +453,7 @@ int RunConvert(const std::vector<std::string>& args) {
   TConvertHost host;
   host.ShowMessage = message;
   host.AskYesNo = ask;
+  WireGeneralTemplate(host, o.Publish.General);
   host.StoreEditSettings = [&](TTask& task) {
     if (trimIndex < o.Trims.size()) {
       auto [from, to] = o.Trims[trimIndex];

@@ -18,6 +18,7 @@
 #include "publish/FlvToSwf.h"
 #include "publish/HtmlPage.h"
 #include "publish/Projector.h"
+#include "publish/TemplateMovie.h"
 #include "swf/Records.h"
 
 namespace reelcast::cli {
@@ -29,7 +30,8 @@ void PrintUsage(FILE* out) {
   std::fprintf(out,
                "Usage: reelcast-cli flv2swf IN.flv OUT.swf [options]\n"
                "  --size WxH            stage size in pixels (default: the FLV's picture size)\n"
-               "  --fps N               frame rate of the music wrapper (default: the FLV's)\n"
+               "  --fps N               frame rate of the music wrapper or of a general\n"
+               "                        template's movie (default: the FLV's)\n"
                "  --music FILE          background music (MP3 or WAV), mixed for the movie's\n"
                "                        length and streamed by a wrapper around the movie\n"
                "  --music-loop          repeat music shorter than the movie (default: silence\n"
@@ -149,6 +151,18 @@ int RunFlv2Swf(const std::vector<std::string>& args) {
   p.PublishHtml = o.Publish.Html;
   p.OutputFile = o.Out;
   p.SourceFile = o.In;
+  const bool general = p.Template.Kind == 1;
+  if (general) {
+    // A template without a usable window, or without its title movies, is
+    // refused before anything is written.
+    try {
+      LoadStoredTitles(o.Publish.General);
+      p.ImageArea = PrepareGeneralTemplate(p.Template.Name, o.Publish.General.Titles);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "reelcast-cli flv2swf: %s\n", e.what());
+      return 1;
+    }
+  }
   struct TMusicFile {
     ~TMusicFile() {
       std::error_code ec;
@@ -159,7 +173,29 @@ int RunFlv2Swf(const std::vector<std::string>& args) {
     if (p.HasMusic && !MixBackgroundMusic([](int) { return -1; }))
       std::fprintf(stderr, "reelcast-cli flv2swf: the music of %s could not be used; the movie has none "
                            "(see the log file %s)\n", p.MusicFile.c_str(), LogFilePath().c_str());
-    FlvToSwf(o.In, o.Out, p);
+    if (general) {
+      // The video movie and its composition are made beside the output;
+      // only the finished movie takes the output's name.
+      const std::string work = o.Out + ".video.swf";
+      struct TRemoveWork {
+        std::string Path;
+        ~TRemoveWork() {
+          std::error_code ec;
+          fs::remove(Path, ec);
+        }
+      } removeWork{work};
+      p.OutputFile = work;
+      FlvToSwf(o.In, work, p);
+      if (!fs::is_regular_file(work) || !CreatFlashMovie(p.Template.Name, work, p.ImageArea, p)) {
+        std::fprintf(stderr, "reelcast-cli flv2swf: the template movie was not made; see the log file %s\n",
+                     LogFilePath().c_str());
+        return 1;
+      }
+      fs::rename(work, o.Out);
+      p.OutputFile = o.Out;
+    } else {
+      FlvToSwf(o.In, o.Out, p);
+    }
     if (!fs::is_regular_file(o.Out)) {
       std::fprintf(stderr, "reelcast-cli flv2swf: %s was not made; see the log file %s\n",
                    o.Out.c_str(), LogFilePath().c_str());

@@ -47,7 +47,23 @@ TOptionResult ParsePublishOption(const std::vector<std::string>& args, size_t& i
     return TOptionResult::Error;
   };
   std::string v;
-  if (a == "--background") {
+  if (a == "--template") {
+    // "general:NAME" and "player:NAME" name the kind; a bare NAME is a
+    // general template.
+    if (!value(v) || v.empty()) return fail("--template needs none, general:NAME or player:NAME");
+    if (v == "none" || v == "None") {
+      p.Template = TTemplate{0, "None"};
+    } else if (v.rfind("player:", 0) == 0) {
+      return fail("player templates are not available in this version");
+    } else {
+      const std::string name = v.rfind("general:", 0) == 0 ? v.substr(8) : v;
+      if (name.empty() || name == "None") return fail("--template needs a template name after general:");
+      p.Template = TTemplate{1, name};
+    }
+    o.TemplateGiven = true;
+  } else if (ParseTitleOption(args, next, o.General, error)) {
+    if (!error.empty()) return TOptionResult::Error;
+  } else if (a == "--background") {
     if (!value(v) || !ParseColor(v, p.BackColor)) return fail("--background needs RRGGBB");
     o.BackgroundGiven = true;
   } else if (a == "--play-mode") {
@@ -135,6 +151,12 @@ TOptionResult ParsePublishOption(const std::vector<std::string>& args, size_t& i
 }
 
 void PrintPublishUsage(FILE* out) {
+  std::fprintf(out,
+               "  --template none|general:NAME\n"
+               "                        set the video into a general template (see\n"
+               "                        'reelcast-cli templates general-template'), between its\n"
+               "                        opening and ending title movies; their texts:\n");
+  PrintTitleOptionsUsage(out);
   std::fprintf(out,
                "  --background RRGGBB   background colour (default 000000)\n"
                "  --play-mode MODE      loop (default), replay (a \"Replay\" button), noloop\n"

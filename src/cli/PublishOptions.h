@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/TitleOptions.h"
 #include "convert/JobRecord.h"
 #include "publish/HtmlPage.h"
 
@@ -22,7 +23,9 @@ struct TPublishOptions {
   bool Projector = false;   // deliver a projector instead of the movie
   bool ListStyles = false;  // list the styles and stop
   bool BackgroundGiven = false;
+  bool TemplateGiven = false;  // --template (param.Template holds the choice)
   THtmlPageOptions Page;
+  TGeneralTemplateChoice General;  // the title movies of a general template
 };
 
 // The defaults of the publish fields of param before the options change

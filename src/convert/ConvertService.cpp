@@ -139,6 +139,17 @@ std::optional<TTaskArray> PrepareConvert(const std::vector<TTaskRow*>& rows,
         host.ShowMessage("Sorry,load the current template unsuccessfully.Please select another one to continue.", "");
       return std::nullopt;
     }
+    // The composition divides by the area's width and height: an area
+    // without either is refused here, before anything is converted.
+    if (area.Right <= area.Left || area.Bottom <= area.Top) {
+      if (host.ShowMessage)
+        host.ShowMessage("The template \"" + p.Template.Name + "\" has an image area without width or height: (" +
+                             std::to_string(area.Left) + ", " + std::to_string(area.Top) + ")-(" +
+                             std::to_string(area.Right) + ", " + std::to_string(area.Bottom) +
+                             "). Please select another one to continue.",
+                         "");
+      return std::nullopt;
+    }
   }
   // 18.
   p.VideoWidth = last.Encoder.Width;

@@ -1,10 +1,12 @@
 #include "publish/TitleMovies.h"
 
+#include <array>
 #include <filesystem>
 #include <utility>
 #include <vector>
 
 #include "app/Config.h"
+#include "app/SettingsKeys.h"
 #include "app/TextConvert.h"
 #include "movie/FlashExternalMovie.h"
 #include "movie/FlashMovie.h"
@@ -73,7 +75,7 @@ bool IsKnownEffect(const std::u16string& name) {
 
 // Adds the effect sprite of one text of a kind, placed with its centre at
 // (x, y) of the part's frame, and returns it.
-TFlashSprite* PlaceEffect(TFlashMovie& movie, const TTitleKind& kind, const std::u16string& text,
+TFlashSprite* PlaceEffect(TFlashMovie& movie, const TTitleStyle& style, const std::u16string& text,
                           int32_t frameWidth, int32_t frameHeight, uint16_t depth, int32_t x,
                           int32_t y) {
   DTextEffectParam p;
@@ -81,15 +83,14 @@ TFlashSprite* PlaceEffect(TFlashMovie& movie, const TTitleKind& kind, const std:
   p.FrameWidth = frameWidth;
   p.FrameHeight = frameHeight;
   p.Text = text;
-  p.FontName = ConfigText(Key(kind.KeyWord, "FontName"), kDefaultFontName);
-  p.FontColor = static_cast<uint32_t>(ConfigInt(Key(kind.KeyWord, "FontColor"), 0));
-  p.FontSize = ConfigInt(Key(kind.KeyWord, "FontSize"), kind.FontSize);
-  p.Bold = ConfigInt(Key(kind.KeyWord, "FontBold"), 0) > 0;
-  p.Italic = ConfigInt(Key(kind.KeyWord, "FontItalic"), 0) > 0;
-  std::u16string effect = ConfigText(Key(kind.KeyWord, "Effect"), u"Fade");
-  // A stored name this library does not know would leave the title empty;
-  // it gets the effect of a missing key instead.
-  if (!IsKnownEffect(effect)) effect = u"Fade";
+  p.FontName = style.FontName.empty() ? std::u16string(kDefaultFontName) : style.FontName;
+  p.FontColor = style.FontColor;
+  p.FontSize = style.FontSize;
+  p.Bold = style.Bold;
+  p.Italic = style.Italic;
+  // A name this library does not know would leave the title empty; it gets
+  // the effect of a missing key instead.
+  const std::u16string effect = IsKnownEffect(style.Effect) ? style.Effect : u"Fade";
   TFlashSprite* sprite = DoDTextEffect(effect, p);
   // The effect animates around the frame's centre; the placement moves that
   // centre to the text's place.
@@ -99,6 +100,27 @@ TFlashSprite* PlaceEffect(TFlashMovie& movie, const TTitleKind& kind, const std:
 }
 
 }  // namespace
+
+const char* TitleKeyWord(int kind) { return kKinds[kind & 3].KeyWord; }
+
+TTitleStyle LoadTitleStyle(int kind) {
+  const TTitleKind& k = kKinds[kind & 3];
+  TTitleStyle s;
+  s.Effect = ConfigText(Key(k.KeyWord, "Effect"), u"Fade");
+  s.FontName = ConfigText(Key(k.KeyWord, "FontName"), kDefaultFontName);
+  s.FontSize = ConfigInt(Key(k.KeyWord, "FontSize"), k.FontSize);
+  s.FontColor = static_cast<uint32_t>(ConfigInt(Key(k.KeyWord, "FontColor"), 0));
+  s.Bold = ConfigInt(Key(k.KeyWord, "FontBold"), 0) > 0;
+  s.Italic = ConfigInt(Key(k.KeyWord, "FontItalic"), 0) > 0;
+  return s;
+}
+
+TTitleSettings LoadTitleSettings() {
+  TTitleSettings t;
+  t.Texts = TitleTextsOrSamples();
+  for (int i = 0; i < 4; ++i) t.Styles[i] = LoadTitleStyle(i);
+  return t;
+}
 
 void InitTitleEffectDefaults() {
   for (const TTitleKind& k : kKinds) {
@@ -110,25 +132,24 @@ void InitTitleEffectDefaults() {
   }
 }
 
-TTitleTexts LoadTitleTexts() {
-  std::u16string values[4];
-  bool any = false;
-  for (int i = 0; i < 4; ++i) {
-    std::string key = std::string("System.FlashText.") + kKinds[i].KeyWord;
-    const char16_t* v = NVGetConfigStrPtr(key);
-    if (!v) {
-      NVSetConfigStr(key, u"");
-    } else {
-      values[i] = v;
-      any = any || !values[i].empty();
-    }
-  }
-  if (!any) return {u"New Flash", u"Kestrine", u"Reelmint", u"Kestrine!"};
-  return {values[0], values[1], values[2], values[3]};
+TTitleTexts TitleTextsOrSamples() {
+  const std::array<std::u16string, 4> v = LoadTitleTexts();
+  if (v[0].empty() && v[1].empty() && v[2].empty() && v[3].empty())
+    return {u"New Flash", u"Kestrine", u"Reelmint", u"Kestrine!"};
+  return {v[0], v[1], v[2], v[3]};
 }
 
 bool BuildTitleMovie(const std::string& partPath, bool ending, const TTitleTexts& texts,
                      const std::string& outputPath) {
+  TTitleSettings titles;
+  titles.Texts = texts;
+  for (int i = 0; i < 4; ++i) titles.Styles[i] = LoadTitleStyle(i);
+  return BuildTitleMovie(partPath, ending, titles, outputPath);
+}
+
+bool BuildTitleMovie(const std::string& partPath, bool ending, const TTitleSettings& titles,
+                     const std::string& outputPath) {
+  const TTitleTexts& texts = titles.Texts;
   std::error_code ec;
   if (!std::filesystem::is_regular_file(partPath, ec)) return false;
   TSWFStreamReader header;
@@ -147,18 +168,18 @@ bool BuildTitleMovie(const std::string& partPath, bool ending, const TTitleTexts
   movie.PlaceObject(part->AsSprite, 1);
   movie.ShowFrame(1);
   if (!ending) {
-    TFlashSprite* s = PlaceEffect(movie, kKinds[0], texts.Title, w, h, 4, 300, 100);
+    TFlashSprite* s = PlaceEffect(movie, titles.Styles[0], texts.Title, w, h, 4, 300, 100);
     movie.ShowFrame(s->FrameCount());
-    s = PlaceEffect(movie, kKinds[1], texts.Director, w, h, 5, 300, 160);
+    s = PlaceEffect(movie, titles.Styles[1], texts.Director, w, h, 5, 300, 160);
     movie.ShowFrame(s->FrameCount());
     TFlashSprite* last = nullptr;
     for (const auto& [k, line] : NonEmptyLines(texts.Motive))
-      last = PlaceEffect(movie, kKinds[2], line, w, h, static_cast<uint16_t>(7 + k), 300,
+      last = PlaceEffect(movie, titles.Styles[2], line, w, h, static_cast<uint16_t>(7 + k), 300,
                          static_cast<int32_t>(220 + 60 * k));
     if (last) movie.ShowFrame(last->FrameCount());
   } else {
     for (const auto& [k, line] : NonEmptyLines(texts.CastView)) {
-      TFlashSprite* s = PlaceEffect(movie, kKinds[3], line, w, h, static_cast<uint16_t>(8 + k),
+      TFlashSprite* s = PlaceEffect(movie, titles.Styles[3], line, w, h, static_cast<uint16_t>(8 + k),
                                     300, static_cast<int32_t>(130 + 60 * k));
       movie.ShowFrame(s->FrameCount());
     }

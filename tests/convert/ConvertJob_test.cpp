@@ -153,6 +153,7 @@ class ConvertServiceTest : public ::testing::Test {
     choices_.GeneralTemplateSelection = "None";
     answer_ = true;
     messages_.clear();
+    host_.ReadImageArea = nullptr;
     host_.ShowMessage = [this](const std::string& text, const std::string&) { messages_.push_back(text); };
     host_.AskYesNo = [this](const std::string& text, const std::string&) {
       messages_.push_back(text);
@@ -289,6 +290,15 @@ TEST_F(ConvertServiceTest, ChecksStopTheCommandWithTheirMessage) {
          t.choices_.Template = {1, "Wedding"};
        },
        "Sorry,load the current template unsuccessfully.Please select another one to continue."},
+      {"a general template whose image area has no width",
+       [](ConvertServiceTest& t) {
+         t.choices_.OutputKind = kOutputSwf;
+         t.choices_.OutputBox = (t.out_ / "movie.swf").string();
+         t.choices_.Template = {1, "Wedding"};
+         t.host_.ReadImageArea = [](const std::string&) { return TImageArea{50, 40, 50, 190}; };
+       },
+       "The template \"Wedding\" has an image area without width or height: (50, 40)-(50, 190). "
+       "Please select another one to continue."},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);

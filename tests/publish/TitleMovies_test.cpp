@@ -71,12 +71,12 @@ TEST_F(TitleMovies, DefaultsFillOnlyMissingKeysAndNewTextsGetSamples) {
   EXPECT_EQ(size, 40);
   EXPECT_FALSE(NVGetConfigInt("System.TitleFontColor", &size));
 
-  TTitleTexts fresh = LoadTitleTexts();
+  TTitleTexts fresh = TitleTextsOrSamples();
   EXPECT_EQ(fresh.Title, u"New Flash");
   EXPECT_EQ(fresh.CastView, u"Kestrine!");
   ASSERT_NE(NVGetConfigStrPtr("System.FlashText.Motive"), nullptr);  // created empty
   NVSetConfigStr("System.FlashText.Director", u"Me");
-  TTitleTexts stored = LoadTitleTexts();
+  TTitleTexts stored = TitleTextsOrSamples();
   EXPECT_EQ(stored.Title, u"");
   EXPECT_EQ(stored.Director, u"Me");
 }
@@ -101,6 +101,22 @@ TEST_F(TitleMovies, TitlesFollowEachOtherOverTheBackground) {
   TRead e = Read(endTitle);
   EXPECT_EQ(e.Frames, 1 + 2 * effect);
   EXPECT_EQ(e.DepthCount, (std::map<int, int>{{1, 1}, {8, 1}, {10, 1}}));
+}
+
+// A character no font has (an unassigned code point) is drawn as the
+// font's missing-glyph box and logged; the movie is still made whole.
+TEST_F(TitleMovies, CharactersTheFontLacksGetTheMissingGlyphBox) {
+  InitTitleEffectDefaults();
+  TTitleSettings titles = LoadTitleSettings();
+  titles.Texts = {u"Snow \u0378", u"", u"", u"\u0378\u0379"};
+  titles.Styles[0].FontName = u"No Such Font Family";
+  std::string opening = (dir_ / "prelude.swf").string();
+  ASSERT_TRUE(BuildTitleMovie(Part(), false, titles, opening));
+  EXPECT_GT(Read(opening).Frames, 1);
+  std::string endTitle = (dir_ / "EndTitle.swf").string();
+  ASSERT_TRUE(BuildTitleMovie(Part(), true, titles, endTitle));
+  EXPECT_GT(Read(endTitle).Frames, 1);
+  EXPECT_NE(test::ReadFile(LogFilePath()).find("has no glyph for U+0378"), std::string::npos);
 }
 
 TEST_F(TitleMovies, MissingOrBrokenPartWritesNothing) {

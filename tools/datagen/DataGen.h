@@ -12,5 +12,8 @@ std::string ProgressBarsXml();
 // ".Pause.swf", ".Stop.swf" and ".ini") and the preloader sprites
 // ("res/Preloaders/*.swf") under dataFolder.
 void WriteDataMovies(const std::string& dataFolder);
+// The general templates ("templates/24/": name + ".template.swf" with its
+// image-area trailer, ".prelude.swf" and ".endtitle.swf") under dataFolder.
+void WriteGeneralTemplates(const std::string& dataFolder);
 
 }  // namespace reelcast::datagen

@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
     reelcast::WriteWholeFile((data / "res" / "Preloaders" / "ProgressBars.xml").string(),
                              reelcast::datagen::ProgressBarsXml());
     reelcast::datagen::WriteDataMovies(data.string());
+    reelcast::datagen::WriteGeneralTemplates(data.string());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "reelcast-datagen: %s\n", e.what());
     return 1;
