@@ -98,6 +98,11 @@ TEST_F(CliTest, PublishOptionsAreTheSameForFlv2SwfAndConvert) {
       {{"--preloader-show", "both"}, "--preloader-show needs bar, text or all"},
       {{"--preloader-color", "12345"}, "--preloader-color needs RRGGBB"},
       {{"--control-bar"}, "--control-bar needs a style"},
+      {{"--template", "general:"}, "--template needs a template name"},
+      {{"--title-effect", "Wobble"}, "unknown text effect 'Wobble'"},
+      {{"--cast-size", "2"}, "--cast-size needs a size from 4 to 200"},
+      {{"--motive-color", "blue"}, "--motive-color needs RRGGBB"},
+      {{"--director-text"}, "--director-text needs a value"},
   };
   for (const char* command : {"flv2swf", "convert"})
     for (const TCase& c : cases) {
@@ -117,6 +122,26 @@ TEST_F(CliTest, PublishOptionsAreTheSameForFlv2SwfAndConvert) {
   auto both = Cli({"convert", "dvd", "--format", "scr", "--html"});
   EXPECT_EQ(both.ExitCode, 2) << both.Output;
   EXPECT_NE(both.Output.find("--html needs --format swf"), std::string::npos) << both.Output;
+}
+
+// The lists come from the build's data folder: the shipped templates and
+// styles, and every text effect.
+TEST_F(CliTest, TemplatesListsWhatTheDataFolderOffers) {
+  auto all = Cli({"templates"});
+  ASSERT_EQ(all.ExitCode, 0) << all.Output;
+  for (const char* line : {"general-template\tGallery\n", "general-template\tFilm Strip\n",
+                           "general-template\tSpring Meadow\n", "control-bar\tClassic\n",
+                           "preloader-sprite\tSpinner\n", "text-effect\tMoveDown\n",
+                           "text-effect\tRotate\n", "text-effect\tFade\n"})
+    EXPECT_NE(all.Output.find(line), std::string::npos) << line << all.Output;
+  EXPECT_NE(all.Output.find("preloader-bar\t"), std::string::npos) << all.Output;
+  auto effects = Cli({"templates", "text-effect"});
+  ASSERT_EQ(effects.ExitCode, 0) << effects.Output;
+  EXPECT_EQ(effects.Output.find("general-template"), std::string::npos) << effects.Output;
+  EXPECT_NE(effects.Output.find("text-effect\tRotate\n"), std::string::npos) << effects.Output;
+  auto wrong = Cli({"templates", "fonts"});
+  EXPECT_EQ(wrong.ExitCode, 2);
+  EXPECT_NE(wrong.Output.find("unknown kind 'fonts'"), std::string::npos) << wrong.Output;
 }
 
 }  // namespace
