@@ -15,6 +15,8 @@
 #include "movie/FlashMovie.h"
 #include "movie/FlashPlaceObject.h"
 #include "movie/FlashShape.h"
+#include "movie/FlashSound.h"
+#include "movie/SoundReader.h"
 #include "movie/FlashSprite.h"
 #include "publish/ControlBar.h"
 #include "publish/FlashPreloader.h"
@@ -192,8 +194,6 @@ bool CreatFlashMovie(const std::string& /*templateName*/, const std::string& swf
   // height is refused before anything is written.
   CheckImageArea(a, t);
   const bool withMusic = p.HasMusic && p.Template.Kind != 0;
-  if (withMusic)
-    throw ETemplateError("Background music with a general template is not available in this version");
 
   int32_t tw = 0, th = 0, pw = 0, ph = 0, ew = 0, eh = 0;
   InputPixelSize(t, tw, th);
@@ -262,7 +262,52 @@ bool CreatFlashMovie(const std::string& /*templateName*/, const std::string& swf
   WriteMovie(*m, swfPath);
   m.reset();
 
+  if (withMusic) {
+    NVLog("Begin Add Thrid Audio");
+    PostMessage(ConverterWindow, kMsgStageNotice, snAddingMusic);
+    TSWFParam wrapped = p;
+    wrapped.OutputFile = swfPath;
+    ThirdAudio(wrapped);
+    NVLog("End Add Thrid Audio");
+  }
+
   return true;
+}
+
+void ThirdAudio(const TSWFParam& p) {
+  const std::string o = p.OutputFile;
+  int32_t w = 0, h = 0;
+  InputPixelSize(o, w, h);
+  std::unique_ptr<TFlashMovie> m = NewMovie(w, h, FrameRateFor(p, o), p);
+  // The composed movie as the sprite "ThirdAudio": the control bar inside
+  // it addresses the video as _root.ThirdAudio.MainMovie.
+  TFlashExternalMovie* x = m->AddExternalMovie(o, 3, true);
+  m->PlaceObject(x->AsSprite, 0)->SetName("ThirdAudio");
+  m->ShowFrame(x->AsSprite->FrameCount());
+  m->RemoveObject(0, x->AsSprite);
+  const std::string music = BackgroundMusicPath();
+  if (IsFile(music)) {
+    try {
+      TFlashSound& sound = m->StreamSound();
+      sound.LoadFromFile(music);
+      sound.Loop = true;
+    } catch (const ESoundError& e) {
+      // A music file no movie can carry: the wrapper goes without sound.
+      m->DropStreamSound();
+      NVLog(std::string("function:ThirdAudio;") + e.what());
+    }
+  } else {
+    NVLog("Not Found File:" + music);
+  }
+  if (p.PlayMode == kPlayReplayButton) {
+    AddReplayButton(*m);
+    m->FrameActions().Stop();
+    m->ShowFrame(1);
+  } else if (p.PlayMode == kPlayNoLoop) {
+    m->FrameActions().Stop();
+    m->ShowFrame(1);
+  }
+  WriteMovie(*m, o);
 }
 
 }  // namespace reelcast

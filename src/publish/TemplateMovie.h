@@ -1,7 +1,8 @@
 // The general-template movie: the opening title, the template with the
 // video movie set into its image area, and the ending title, one after the
 // other in one movie scaled so that the image area has exactly the video's
-// pixel size.
+// pixel size; with background music, a wrapper around it whose stream
+// sound is the music.
 #pragma once
 
 #include <string>
@@ -47,9 +48,17 @@ TImageArea PrepareGeneralTemplate(const std::string& name, const TTitleSettings&
 // file, so it is whole or unchanged). A missing input file is logged and
 // nothing is written (false). An image area without width or height, or a
 // template or title copy that is not a movie, throws ETemplateError before
-// anything is written. Background music is refused the same way for now.
+// anything is written. With music (param.HasMusic) ThirdAudio wraps the
+// composed movie.
 // templateName is not used: the scratch copies are.
 bool CreatFlashMovie(const std::string& templateName, const std::string& swfPath,
                      const TImageArea& imageArea, const TSWFParam& param = SWFParam);
+
+// Wraps param.OutputFile in a movie of its size that holds it as the
+// sprite named "ThirdAudio" and has the mixed background music
+// (BackgroundMusicPath) as its looping stream sound; a missing or unusable
+// music file is logged and the wrapper is written without sound. The
+// "Replay" button and the "No Loop" stop are the wrapper's.
+void ThirdAudio(const TSWFParam& param = SWFParam);
 
 }  // namespace reelcast

@@ -108,6 +108,44 @@ TEST_F(GeneralTemplateInRuffle, OpeningThenVideoInTheWindowThenEnding) {
   EXPECT_GT(RegionDifference(opening, ending, 0, 0, 640, 480), 0.01) << "opening and ending differ";
 }
 
+// With music the composed movie plays inside the "ThirdAudio" wrapper; the
+// control bar inside it still reaches the video as
+// _root.ThirdAudio.MainMovie: it halts at the video's second frame, play
+// runs it, pause halts it again.
+TEST_F(GeneralTemplateInRuffle, ControlBarDrivesTheVideoInsideTheMusicWrapper) {
+  const std::string flv = (dir_ / "clock.flv").string();
+  MakeTestFlv(flv, {"-c:v", "flv1", "-q:v", "3", "-an"}, 8, "320x240", 25);
+  RunFFmpeg({"-f", "lavfi", "-i", "sine=frequency=660:sample_rate=44100", "-t", "0.7", "-c:a", "libmp3lame",
+             (dir_ / "tune.mp3").string()});
+  auto made = Flv2Swf(flv, (dir_ / "movie.swf").string(),
+                      {"--template", "general:Gallery", "--control-bar", "Classic", "--music",
+                       (dir_ / "tune.mp3").string(), "--music-loop", "--title-text", "T", "--director-text",
+                       "D", "--motive-text", ""});
+  ASSERT_EQ(made.ExitCode, 0) << made.Output;
+  // The opening takes 4.9 s; then the bar halts the video. Its play/pause
+  // button is 53 and 13 pixels from the right and bottom of the stage.
+  const RuffleClick playPause{0, 587, 467};
+  auto click = [](RuffleClick c, int at) { c.AtMs = at; return c; };
+  RuffleOptions o;
+  o.Root = dir_.Path();
+  o.Swf = "movie.swf";
+  o.ShotsAt = {6800, 7600, 8600, 9300, 10300, 11000};
+  o.Clicks = {click(playPause, 7800), click(playPause, 9500)};
+  o.RunMs = 11200;
+  RuffleResult r = RufflePlayer::Play(o);
+  ASSERT_TRUE(r.Ok) << r.Describe();
+  EXPECT_EQ(r.Metadata.Width, 640);
+  ASSERT_EQ(r.Shots.size(), 6u);
+  // The window's picture.
+  auto same = [&](size_t a, size_t b) { return RegionDifference(r.Shots[a].Image, r.Shots[b].Image, 82, 66, 316, 236) < 0.002; };
+  EXPECT_LT(Cover(r.Shots[0].Image, r.Shots[0].Image.Pixel(240, 184), 82, 66, 316, 236, 16), 0.9)
+      << "the video is in the window";
+  EXPECT_TRUE(same(0, 1)) << "halted before play";
+  EXPECT_FALSE(same(2, 3)) << "playing after play";
+  EXPECT_TRUE(same(4, 5)) << "halted after pause";
+  EXPECT_FALSE(same(0, 4)) << "paused later in the video";
+}
+
 // Every effect of the library in one movie: a 3 x 3 grid of 200 x 100
 // cells, each with one effect's sprite. Early in the animation every text
 // is elsewhere or otherwise drawn than at rest; at rest it is visible in

@@ -216,6 +216,55 @@ TEST_F(TemplateMovie, BadInputsLeaveTheVideoMovieAsItWas) {
             std::string::npos);
 }
 
+// MP3 frames (MPEG-1 Layer III, 128 kbit/s, 44100 Hz) with filler data.
+std::string Mp3Bytes(int frames) {
+  std::string s;
+  for (int i = 0; i < frames; ++i) s += std::string("\xFF\xFB\x90\x00", 4) + std::string(413, '\x55');
+  return s;
+}
+
+// With music the composed movie becomes the sprite "ThirdAudio" of a
+// wrapper of its size whose stream sound is the music; the "Replay" button
+// is the wrapper's only. Without the music file the wrapper is still made.
+TEST_F(TemplateMovie, MusicWrapsTheComposedMovieAsThirdAudio) {
+  for (bool musicThere : {true, false}) {
+    SCOPED_TRACE(musicThere ? "music" : "no music file");
+    ScratchInputs();
+    if (musicThere) test::WriteFile(TempFolder + "BackGroupMusic.mp3", Mp3Bytes(200));
+    else fs::remove(TempFolder + "BackGroupMusic.mp3");
+    TSWFParam p = Param();
+    p.HasMusic = true;
+    p.PlayMode = kPlayReplayButton;
+    p.OutputFile = video_;
+    ASSERT_TRUE(CreatFlashMovie("Test", video_, {50, 40, 250, 190}, p));
+
+    TSWFStreamReader reader(video_);
+    reader.ParseTags(true, true);
+    ASSERT_TRUE(reader.IsSWF());
+    EXPECT_EQ(reader.FrameRect.Right - reader.FrameRect.Left, 640 * 20);
+    int heads = 0, blocks = 0, buttons = 0, wrappers = 0, rootPlacements = 0;
+    for (size_t i = 0; i < reader.TagCount(); ++i) {
+      TSWFTagInfo& info = reader.TagInfo(i);
+      heads += info.TagCode == 18 || info.TagCode == 45;
+      blocks += info.TagCode == 19;
+      buttons += info.TagCode == 7 || info.TagCode == 34;
+      if (auto* place = dynamic_cast<TSWFPlaceObject2*>(info.TagObject); place && place->HasCharacter) {
+        ++rootPlacements;
+        wrappers += place->Name() == "ThirdAudio" && place->Depth == 0;
+      }
+    }
+    // The wrapper shows the composition (2 + 5 + 3 frames) and its Replay frame.
+    EXPECT_EQ(reader.FrameCount, 2 + 5 + 3 + 1);
+    EXPECT_EQ(wrappers, 1);
+    EXPECT_EQ(rootPlacements, 2);  // the wrapped movie and the Replay button
+    EXPECT_EQ(buttons, 1);         // no Replay button inside the composition
+    EXPECT_EQ(heads, musicThere ? 1 : 0);
+    EXPECT_EQ(blocks > 0, musicThere);
+  }
+  EXPECT_NE(test::ReadFile(LogFilePath()).find("Not Found File:" + TempFolder + "BackGroupMusic.mp3"),
+            std::string::npos);
+}
+
 // The front end's preparation refuses a template before anything is
 // written: no trailer, a "KRWT" trailer, broken XML, no ImageArea, an area
 // without width, a missing part.
