@@ -1,6 +1,9 @@
 #include "cli/TitleOptions.h"
 
 #include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <system_error>
 
 #include "app/Config.h"
 #include "app/TextConvert.h"
@@ -56,12 +59,20 @@ void WireGeneralTemplate(TConvertHost& host, TGeneralTemplateChoice& choice) {
   host.RenderTitlePreviews = [&choice] {
     LoadStoredTitles(choice);
     const TGeneralTemplateFiles files = GeneralTemplateFiles(SWFParam.Template.Name);
-    // A missing part leaves its movie unmade; the composition then reports
-    // the template as not applied.
-    if (!BuildTitleMovie(files.Prelude, false, choice.Titles, PreludeMoviePath()))
-      NVLog("The opening movie " + files.Prelude + " was not made");
-    if (!BuildTitleMovie(files.EndTitle, true, choice.Titles, EndTitleMoviePath()))
-      NVLog("The ending movie " + files.EndTitle + " was not made");
+    // A missing part, or one that cannot be built, leaves its movie unmade;
+    // the job then reports the template as not applied.
+    auto build = [&](const std::string& part, bool ending, const std::string& out) {
+      try {
+        if (BuildTitleMovie(part, ending, choice.Titles, out)) return;
+        NVLog("The title movie of " + part + " was not made: the part is missing or not a movie");
+      } catch (const std::exception& e) {
+        NVLog("The title movie of " + part + " was not made: " + e.what());
+      }
+      std::error_code ec;
+      std::filesystem::remove(out, ec);
+    };
+    build(files.Prelude, false, PreludeMoviePath());
+    build(files.EndTitle, true, EndTitleMoviePath());
   };
   host.ReadImageArea = [](const std::string& file) { return ReadImageArea(file); };
   host.PrepareTemplate = [](const std::string& file) {

@@ -1,5 +1,6 @@
 #include "publish/TemplateMovie.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>

@@ -88,5 +88,43 @@ TEST(GeneralTemplateCli, BadTemplatesAreRefusedBeforeAnythingIsWritten) {
   }
 }
 
+// A conversion job with a general template: the titles are rendered, the
+// image area read and the template copied before the job, and the movie is
+// composed at its end. A template whose window has no height is refused
+// before anything is converted.
+TEST(GeneralTemplateCli, ConvertComposesTheTemplateMovieAndRefusesAFlatWindow) {
+  TempDir dir;
+  auto convert = [&](const std::string& name, const std::string& out) {
+    return RunProcess({(BinDir() / "reelcast-cli").string(), "convert", DvdFixture().string(), "-o", out,
+                       "--format", "swf", "--titles", "1", "--trim", "0-2", "--size", "320x240", "--template",
+                       "general:" + name, "--cast-text", "Everyone", "-y"},
+                      300);
+  };
+  const std::string good = (dir / "framed.swf").string();
+  auto made = convert("Gallery", good);
+  ASSERT_EQ(made.ExitCode, 0) << made.Output;
+  int32_t w = 0, h = 0;
+  ASSERT_TRUE(SwfPixelSize(good, w, h));
+  EXPECT_EQ(w, 640);
+  EXPECT_EQ(h, 480);
+  auto dump = RunProcess({(BinDir() / "reelcast-cli").string(), "swf", "dump", good});
+  EXPECT_NE(dump.Output.find("MainMovie"), std::string::npos);
+
+  const fs::path data = dir / "data";
+  fs::create_directories(data / "templates" / "24");
+  fs::copy(DataDir(), data, fs::copy_options::recursive | fs::copy_options::skip_existing);
+  WriteFile(data / "templates" / "24" / "Flat.template.swf",
+            MovieBytes(dir / "plain.swf", 400, 300) +
+                Trailer("<T><ImageArea left=\"40\" top=\"30\" right=\"360\" bottom=\"30\"/></T>", "KRWP"));
+  MovieBytes(data / "templates" / "24" / "Flat.prelude.swf", 600, 450);
+  MovieBytes(data / "templates" / "24" / "Flat.endtitle.swf", 600, 450);
+  ScopedEnv dataEnv("REELCAST_DATA_DIR", data.string());
+  const std::string flat = (dir / "flat.swf").string();
+  auto refused = convert("Flat", flat);
+  EXPECT_EQ(refused.ExitCode, 1) << refused.Output;
+  EXPECT_NE(refused.Output.find("image area without width or height"), std::string::npos) << refused.Output;
+  EXPECT_FALSE(fs::exists(flat));
+}
+
 }  // namespace
 }  // namespace reelcast::test
