@@ -229,6 +229,9 @@ void TConverterModel::EndOfJob(bool failed) {
   }
   EmptyScratchFolder(TempFolder, false);
   if (failed) {
+    // What the failed stages left (a movie without its template, the
+    // movie of a projector that was not made) is not the output asked for.
+    if (thread_) thread_->RemoveOutputsMade();
     std::string stage = thread_ ? thread_->FailedStage() : std::string();
     FinishFailure("The conversion failed while " + stage + ".");
     return;

@@ -95,9 +95,9 @@ class TEncoderThread {
   void Terminate() { terminated_ = true; }
   // Waits until the stages have ended.
   void Wait();
-  // After a cancel (and Wait): removes the output files this job wrote (the
-  // movie, its HTML page, the FLV it links, the projector), so a cancelled
-  // job leaves none.
+  // After a cancel or a failure (once the stages have ended): removes the
+  // output files this job wrote (the movie, its HTML page, the FLV it links,
+  // the projector), so a cancelled or failed job leaves none.
   // Files that were there before the finishing stages began stay.
   void RemoveOutputsMade();
   bool Running() const { return running_; }

@@ -36,6 +36,7 @@ struct TKind {
   // Ruffle is to show (a movie, or a page when it ends in ".html").
   std::function<std::string(const fs::path& out)> Shown;
   std::vector<RuffleClick> Clicks;
+  bool Framed = false;  // a general template: a larger stage at the template's rate
 };
 
 TEST(ConvertPublishes, EveryKindOfMoviePlaysInRuffle) {
@@ -56,6 +57,10 @@ TEST(ConvertPublishes, EveryKindOfMoviePlaysInRuffle) {
        {{200, 107, 107}}},
       {"swf with music", {"--format", "swf", "--music", music, "--music-loop"},
        [](const fs::path&) { return std::string("movie.swf"); }},
+      {"general template", {"--format", "swf", "--template", "general:Film Strip", "--title-text", "Fixture"},
+       [](const fs::path&) { return std::string("movie.swf"); },
+       {},
+       true},
       {"html page", {"--format", "swf", "--background", "FF0000", std::string("--ruffle-loader=") + RuffleScriptPath},
        [](const fs::path& out) {
          EXPECT_NE(ReadFile(out / "movie.html").find("FF0000"), std::string::npos);
@@ -104,14 +109,22 @@ TEST(ConvertPublishes, EveryKindOfMoviePlaysInRuffle) {
     RuffleResult played = RufflePlayer::Play(o);
     ASSERT_TRUE(played.Ok) << played.Describe();
     EXPECT_EQ(played.Metadata.SwfVersion, 8);
-    EXPECT_EQ(played.Metadata.Width, 160);
-    EXPECT_EQ(played.Metadata.Height, 120);
-    EXPECT_EQ(played.Metadata.FrameRate, 10);
+    if (kind.Framed) {
+      // The template's frame is around the 160 x 120 video; its file decides the rate.
+      EXPECT_GT(played.Metadata.Width, 160);
+      EXPECT_GT(played.Metadata.Height, 120);
+    } else {
+      EXPECT_EQ(played.Metadata.Width, 160);
+      EXPECT_EQ(played.Metadata.Height, 120);
+      EXPECT_EQ(played.Metadata.FrameRate, 10);
+    }
     ASSERT_EQ(played.Shots.size(), 2u);
     const PngImage& early = played.Shots[0].Image;
     // The top band carries the frame number: it changes as the video plays.
     EXPECT_GT(early.DifferenceFraction(played.Shots[1].Image, 24), 0.005) << "the video played";
-    EXPECT_LT(early.CoverFraction(early.Pixel(80, 80), 0, 0, 160, 120, 16), 0.95) << "a picture";
+    EXPECT_LT(early.CoverFraction(early.Pixel(80, 80), 0, 0, played.Metadata.Width, played.Metadata.Height, 16),
+              0.95)
+        << "a picture";
   }
 }
 

@@ -263,6 +263,7 @@ TEST_F(ConverterModelTest, FinishingStagesReportInOrderAndTheOutputIsChecked) {
     EXPECT_NE(model.Failure().find("integrating the template \"Frame\""), std::string::npos) << model.Failure();
     EXPECT_EQ(std::count(shown_.begin(), shown_.end(), "All conversion tasks have been finished."), 0);
   }
+  EXPECT_FALSE(fs::exists(out_ / "framed.swf")) << "the movie without its template is not left behind";
 
   // Output kinds whose composition is not built in say so.
   FinishingSteps() = TFinishingSteps();
