@@ -3,6 +3,7 @@
 #include "convert/EncoderThread.h"
 #include "publish/FlvToSwf.h"
 #include "publish/HtmlPage.h"
+#include "publish/PlayerMovie.h"
 #include "publish/Projector.h"
 #include "publish/TemplateMovie.h"
 
@@ -15,6 +16,11 @@ void RegisterPublishSteps(const THtmlPageOptions& page) {
   // replaced and fails the stage.
   steps.CreatFlashMovie = [](const std::string& name, const std::string& swf, const TImageArea& area) {
     CreatFlashMovie(name, swf, area);
+  };
+  // A missing player or FLV is logged inside; the job then finds no output.
+  steps.MakePlayerMovie = [](const std::string& flv, const std::string& templateName,
+                             const std::string& swf, bool preview) {
+    MakePlayerMovie(flv, templateName, swf, preview);
   };
   steps.WriteHtmlPage = [page](const std::string& movie) { WriteHtmlPage(movie, SWFParam, page); };
   steps.MakeProjector = [](const std::string& player, const std::string& swf) {

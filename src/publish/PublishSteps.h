@@ -6,7 +6,8 @@
 namespace reelcast {
 
 // Fills FinishingSteps() with the routines this build provides (HTML page,
-// projector, screen saver and, where present, the movie compositions).
+// projector, screen saver, player-template movies and, where present, the
+// other movie compositions).
 // Front ends call it once before running a job; page says how the job's HTML
 // page is written.
 void RegisterPublishSteps(const THtmlPageOptions& page = {});
