@@ -2,6 +2,7 @@
 // movie with the video inside, dressed as the options say, plus its HTML
 // page or projector. Settings not given on the command line come from the
 // stored settings, as a conversion job would take them.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,7 +18,9 @@
 #include "media/FLVData.h"
 #include "publish/FlvToSwf.h"
 #include "publish/HtmlPage.h"
+#include "publish/PlayerMovie.h"
 #include "publish/Projector.h"
+#include "publish/TemplateLists.h"
 #include "publish/TemplateMovie.h"
 #include "swf/Records.h"
 
@@ -30,8 +33,8 @@ void PrintUsage(FILE* out) {
   std::fprintf(out,
                "Usage: reelcast-cli flv2swf IN.flv OUT.swf [options]\n"
                "  --size WxH            stage size in pixels (default: the FLV's picture size)\n"
-               "  --fps N               frame rate of the music wrapper or of a general\n"
-               "                        template's movie (default: the FLV's)\n"
+               "  --fps N               frame rate of the music wrapper or of a template's\n"
+               "                        movie (default: the FLV's)\n"
                "  --music FILE          background music (MP3 or WAV), mixed for the movie's\n"
                "                        length and streamed by a wrapper around the movie\n"
                "  --music-loop          repeat music shorter than the movie (default: silence\n"
@@ -58,6 +61,23 @@ struct TOptions {
   bool FpsGiven = false;
   TPublishOptions Publish;
 };
+
+// The movie of a player template. The FLV's copy beside the movie (OUT.flv)
+// is what a linking player plays; an embedding movie carries the video and
+// the copy is removed, as the job does. False, with the reason on stderr,
+// when nothing was made.
+bool MakePlayer(const TOptions& o, const TSWFParam& p) {
+  if (!MakePlayerMovie(o.In, p.Template.Name, o.Out, false, p)) {
+    std::fprintf(stderr, "reelcast-cli flv2swf: %s was not made; see the log file %s\n",
+                 o.Out.c_str(), LogFilePath().c_str());
+    return false;
+  }
+  const std::string copy = fs::path(o.Out).replace_extension(".flv").string();
+  const bool embedded = p.ExportSetting->EmbedType == etEmbedFLV || p.OutputKind == kOutputProjector;
+  std::error_code ec;
+  if (embedded && !fs::equivalent(copy, o.In, ec)) fs::remove(copy, ec);
+  return true;
+}
 
 // Fills param from the options; an error text when they are wrong.
 std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& p) {
@@ -147,6 +167,14 @@ int RunFlv2Swf(const std::vector<std::string>& args) {
   const double flvFps = Fixed8ToSingle(flv.FrameRate());
   if (!o.FpsGiven && flvFps > 0) p.FrameRate = flvFps;
   p.TotalDuration = flvFps > 0 ? flv.FrameCount() / flvFps : 0;
+  if (p.Template.Kind == 2) {
+    const std::vector<std::string> players = ListPlayerTemplates();
+    if (std::find(players.begin(), players.end(), p.Template.Name) == players.end()) {
+      std::fprintf(stderr, "reelcast-cli flv2swf: no player template '%s' (see --list-styles)\n",
+                   p.Template.Name.c_str());
+      return 1;
+    }
+  }
   p.OutputKind = o.Publish.Projector ? kOutputProjector : kOutputSwf;
   p.PublishHtml = o.Publish.Html;
   p.OutputFile = o.Out;
@@ -170,7 +198,8 @@ int RunFlv2Swf(const std::vector<std::string>& args) {
     }
   } mixedMusic;
   try {
-    if (p.HasMusic && !MixBackgroundMusic([](int) { return -1; }))
+    // A player template plays the FLV's own sound; music is for the others.
+    if (p.HasMusic && p.Template.Kind != 2 && !MixBackgroundMusic([](int) { return -1; }))
       std::fprintf(stderr, "reelcast-cli flv2swf: the music of %s could not be used; the movie has none "
                            "(see the log file %s)\n", p.MusicFile.c_str(), LogFilePath().c_str());
     if (general) {
@@ -193,6 +222,8 @@ int RunFlv2Swf(const std::vector<std::string>& args) {
       }
       fs::rename(work, o.Out);
       p.OutputFile = o.Out;
+    } else if (p.Template.Kind == 2) {
+      if (!MakePlayer(o, p)) return 1;
     } else {
       FlvToSwf(o.In, o.Out, p);
     }
@@ -202,6 +233,8 @@ int RunFlv2Swf(const std::vector<std::string>& args) {
       return 1;
     }
     std::printf("%s\n", o.Out.c_str());
+    if (p.Template.Kind == 2 && p.ExportSetting->EmbedType != etEmbedFLV && !o.Publish.Projector)
+      std::printf("%s\n", fs::path(o.Out).replace_extension(".flv").string().c_str());
     if (o.Publish.Html) {
       WriteHtmlPage(o.Out, p, o.Publish.Page);
       std::printf("%s\n", HtmlPagePath(o.Out).c_str());

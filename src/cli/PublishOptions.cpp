@@ -6,6 +6,7 @@
 #include "app/SettingsKeys.h"
 #include "app/TextConvert.h"
 #include "publish/ControlBarStyles.h"
+#include "publish/TemplateLists.h"
 #include "publish/PreloaderLayout.h"
 
 namespace reelcast::cli {
@@ -54,7 +55,8 @@ TOptionResult ParsePublishOption(const std::vector<std::string>& args, size_t& i
     if (v == "none" || v == "None") {
       p.Template = TTemplate{0, "None"};
     } else if (v.rfind("player:", 0) == 0) {
-      return fail("player templates are not available in this version");
+      if (v.size() == 7) return fail("--template needs a template name after player:");
+      p.Template = TTemplate{2, v.substr(7)};
     } else {
       const std::string name = v.rfind("general:", 0) == 0 ? v.substr(8) : v;
       if (name.empty() || name == "None") return fail("--template needs a template name after general:");
@@ -132,6 +134,30 @@ TOptionResult ParsePublishOption(const std::vector<std::string>& args, size_t& i
     else return fail("--preloader-show needs bar, text or all");
   } else if (a == "--preloader-color") {
     if (!value(v) || !ParseColor(v, p.PreLoader->BKColor)) return fail("--preloader-color needs RRGGBB");
+  } else if (a == "--embed-mode") {
+    if (!value(v)) return fail("--embed-mode needs embed or link");
+    if (v == "embed") p.ExportSetting->EmbedType = etEmbedFLV;
+    else if (v == "link") p.ExportSetting->EmbedType = etSeperaterFLV;
+    else return fail("--embed-mode needs embed or link");
+  } else if (a == "--auto-play") {
+    p.ExportSetting->AutoPlay = true;
+  } else if (a == "--no-auto-play") {
+    p.ExportSetting->AutoPlay = false;
+  } else if (a == "--auto-rewind") {
+    p.ExportSetting->AutoRewind = true;
+  } else if (a == "--repeat") {
+    p.ExportSetting->RepeatPlay = true;
+  } else if (a == "--click-url" || a == "--end-url") {
+    TURLInfo& url = a == "--click-url" ? p.ExportSetting->ClickingUrl : p.ExportSetting->PlayEndUrl;
+    if (!value(v) || v.find_first_not_of(" \t") == std::string::npos)
+      return fail(a + " needs an address");
+    url.Enabled = 1;
+    url.URL = v;
+    if (a == "--click-url" && url.Target.empty()) url.Target = "_blank";
+  } else if (a == "--click-target" || a == "--end-target") {
+    if (!value(v) || (v != "_self" && v != "_blank" && v != "_parent" && v != "_top"))
+      return fail(a + " needs _self, _blank, _parent or _top");
+    (a == "--click-target" ? p.ExportSetting->ClickingUrl : p.ExportSetting->PlayEndUrl).Target = v;
   } else if (a == "--html") {
     o.Html = true;
   } else if (a == "--ruffle-loader") {
@@ -152,10 +178,11 @@ TOptionResult ParsePublishOption(const std::vector<std::string>& args, size_t& i
 
 void PrintPublishUsage(FILE* out) {
   std::fprintf(out,
-               "  --template none|general:NAME\n"
-               "                        set the video into a general template (see\n"
-               "                        'reelcast-cli templates general-template'), between its\n"
-               "                        opening and ending title movies; their texts:\n");
+               "  --template none|player:NAME|general:NAME\n"
+               "                        a player template plays the video (see 'reelcast-cli\n"
+               "                        templates player-template'); a general template (or a\n"
+               "                        bare NAME) sets it between its opening and ending title\n"
+               "                        movies; their texts:\n");
   PrintTitleOptionsUsage(out);
   std::fprintf(out,
                "  --background RRGGBB   background colour (default 000000)\n"
@@ -170,12 +197,21 @@ void PrintPublishUsage(FILE* out) {
                "                        --preloader-logo FILE, --preloader-bar STYLE,\n"
                "                        --preloader-show bar|text|all, --preloader-color RRGGBB\n"
                "                        (default: the stored preloader settings)\n"
+               "  --embed-mode MODE     player templates: link (default; the FLV travels\n"
+               "                        beside the movie as OUT.flv) or embed\n"
+               "  --auto-play, --no-auto-play  start playing at once (default) or wait\n"
+               "  --auto-rewind         go back to the start at the end\n"
+               "  --repeat              play again from the start at the end\n"
+               "  --click-url URL       open URL on a click on the picture; --click-target T\n"
+               "                        (_blank by default, _self, _parent, _top)\n"
+               "  --end-url URL         open URL when playback ends; --end-target T\n"
                "  --html                also write the HTML page (OUT.html)\n"
                "  --ruffle-loader[=URL] add the player loader script to the page\n"
                "  --projector           deliver OUT.exe (the player with the movie)\n");
 }
 
 bool ListPublishStyles(const char* command) {
+  for (const std::string& s : ListPlayerTemplates()) std::printf("player\t%s\n", s.c_str());
   for (const std::string& s : ListControlBarStyles()) std::printf("control-bar\t%s\n", s.c_str());
   for (const std::string& s : ListPreloaderSprites()) std::printf("preloader-sprite\t%s\n", s.c_str());
   try {

@@ -1,6 +1,7 @@
 // The publish options of the commands that make published movies (flv2swf,
-// convert): how the movie is dressed (background, play mode, control bar,
-// links, preloader) and what is delivered beside it (HTML page, projector).
+// convert): how the movie is dressed (template, player settings, background,
+// play mode, control bar, links, preloader) and what is delivered beside it
+// (HTML page, projector).
 // One parser serves every such command, so each gets the same options with
 // the same meaning; a command passes every word it does not know itself to
 // ParsePublishOption first.
@@ -48,9 +49,9 @@ TOptionResult ParsePublishOption(const std::vector<std::string>& args, size_t& i
 // The options' lines of the commands' --help.
 void PrintPublishUsage(FILE* out);
 
-// Prints the control-bar styles, preloader sprites and progress-bar styles,
-// one "kind<TAB>name" line each; false (with the reason on stderr, after
-// command) when the progress-bar styles cannot be read.
+// Prints the player templates, control-bar styles, preloader sprites and
+// progress-bar styles, one "kind<TAB>name" line each; false (with the reason
+// on stderr, after command) when the progress-bar styles cannot be read.
 bool ListPublishStyles(const char* command);
 
 // "RRGGBB" as a colour value (0x00BBGGRR); false when text is not six

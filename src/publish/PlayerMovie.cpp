@@ -166,24 +166,6 @@ std::string PlayerFolder() {
   return folder;
 }
 
-std::vector<std::string> ListPlayerTemplates() {
-  std::vector<std::string> names;
-  const std::string folder = PlayerFolder();
-  if (!IsFile(folder + "as.swf")) return names;
-  std::error_code ec;
-  for (const auto& entry : fs::directory_iterator(folder, ec)) {
-    if (!entry.is_regular_file(ec)) continue;
-    const std::string file = entry.path().filename().string();
-    if (file.size() < 4 || file.compare(file.size() - 4, 4, kSwfExt) != 0) continue;
-    if (file == "as.swf" || file == "SampleFlv.swf") continue;
-    std::string name = file.substr(0, file.find('.'));
-    if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end())
-      names.push_back(name);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 TPlayerFrame ReadPlayerFrame(const std::string& templateName) {
   TPlayerFrame frame;
   if (!IsPlainName(templateName)) return frame;

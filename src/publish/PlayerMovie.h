@@ -6,7 +6,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "convert/JobRecord.h"
 
@@ -14,11 +13,6 @@ namespace reelcast {
 
 // AppFolder + "templates/Players/".
 std::string PlayerFolder();
-
-// The player templates the data folder offers, in name order: every "*.swf"
-// but "as.swf" and "SampleFlv.swf" (compared case-sensitively), and only
-// when the folder holds "as.swf". A name is the file name up to its first ".".
-std::vector<std::string> ListPlayerTemplates();
 
 // The pixels a player adds below the video ("Height", 42 when missing) and
 // beside it ("Width", 1), from the template's ".ini" section "PlayerInfo".

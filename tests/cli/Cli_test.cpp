@@ -103,6 +103,10 @@ TEST_F(CliTest, PublishOptionsAreTheSameForFlv2SwfAndConvert) {
       {{"--cast-size", "2"}, "--cast-size needs a size from 4 to 200"},
       {{"--motive-color", "blue"}, "--motive-color needs RRGGBB"},
       {{"--director-text"}, "--director-text needs a value"},
+      {{"--template", "player:"}, "--template needs a template name after player:"},
+      {{"--embed-mode", "inline"}, "--embed-mode needs embed or link"},
+      {{"--click-target", "_new"}, "--click-target needs _self, _blank, _parent or _top"},
+      {{"--end-url", " "}, "--end-url needs an address"},
   };
   for (const char* command : {"flv2swf", "convert"})
     for (const TCase& c : cases) {
@@ -117,6 +121,7 @@ TEST_F(CliTest, PublishOptionsAreTheSameForFlv2SwfAndConvert) {
   EXPECT_EQ(flv2swf.ExitCode, 0) << flv2swf.Output;
   EXPECT_EQ(convert.ExitCode, 0) << convert.Output;
   EXPECT_NE(flv2swf.Output.find("control-bar\t"), std::string::npos) << flv2swf.Output;
+  EXPECT_NE(flv2swf.Output.find("player\tClassic Gray\n"), std::string::npos) << flv2swf.Output;
   EXPECT_EQ(flv2swf.Output, convert.Output);
   // Options of the page and the projector contradict other choices.
   auto both = Cli({"convert", "dvd", "--format", "scr", "--html"});

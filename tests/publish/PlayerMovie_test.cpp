@@ -1,7 +1,7 @@
 // Player-template movies: what the player receives (the display list and the
 // first frame's script), the size from the player's ".ini", the settings
-// that are left out of previews, the template list, and the inputs that must
-// leave nothing behind.
+// that are left out of previews, and the inputs that must leave nothing
+// behind.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -191,16 +191,6 @@ TEST_F(PlayerMovieTest, BadInputWritesNothing) {
   EXPECT_FALSE(fs::exists(out_.Path() / "bad.swf"));
   EXPECT_FALSE(fs::exists(out_.Path() / "bad.flv"));
   EXPECT_NE(ReadFile(LogFilePath()).find("not a movie: "), std::string::npos);
-}
-
-// The list the template page and the command line show.
-TEST_F(PlayerMovieTest, TemplateListSkipsSharedFilesAndNeedsTheScripts) {
-  WriteTinyMovie(players_ / "SampleFlv.swf");
-  WriteTinyMovie(players_ / "Alpha.v2.swf");
-  WriteFile(players_ / "notes.txt", "");
-  EXPECT_EQ(ListPlayerTemplates(), (std::vector<std::string>{"Alpha", "Tiny"}));
-  fs::remove(players_ / "as.swf");
-  EXPECT_TRUE(ListPlayerTemplates().empty());
 }
 
 }  // namespace

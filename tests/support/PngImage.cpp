@@ -60,6 +60,27 @@ double PngImage::DifferenceFraction(const PngImage& other, int tolerance) const 
   return static_cast<double>(differ) / (rgba_.size() / 4);
 }
 
+double PngImage::DifferenceFraction(const PngImage& other, int tolerance, int x, int y, int w,
+                                    int h) const {
+  if (width_ != other.width_ || height_ != other.height_ || rgba_.empty()) return 1.0;
+  const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+  const int x1 = std::min(x + w, width_), y1 = std::min(y + h, height_);
+  if (x0 >= x1 || y0 >= y1) return 1.0;
+  size_t differ = 0;
+  for (int row = y0; row < y1; ++row) {
+    for (int col = x0; col < x1; ++col) {
+      const size_t i = (static_cast<size_t>(row) * width_ + col) * 4;
+      for (size_t c = 0; c < 4; ++c) {
+        if (std::abs(rgba_[i + c] - other.rgba_[i + c]) > tolerance) {
+          ++differ;
+          break;
+        }
+      }
+    }
+  }
+  return static_cast<double>(differ) / (static_cast<size_t>(x1 - x0) * (y1 - y0));
+}
+
 double PngImage::CoverFraction(const Rgba& colour, int x, int y, int w, int h,
                                int tolerance) const {
   size_t total = 0, near = 0;

@@ -28,6 +28,9 @@ class PngImage {
   // The share of pixels (0..1) whose colour differs from the same pixel of
   // other by more than tolerance in some channel; 1 when the sizes differ.
   double DifferenceFraction(const PngImage& other, int tolerance = 8) const;
+  // The same within the rectangle (clipped to the picture); 1 when the sizes
+  // differ or nothing of it lies inside.
+  double DifferenceFraction(const PngImage& other, int tolerance, int x, int y, int w, int h) const;
 
   // The share of pixels (0..1) in the rectangle near the given colour.
   double CoverFraction(const Rgba& colour, int x, int y, int w, int h, int tolerance = 8) const;

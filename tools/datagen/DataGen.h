@@ -15,5 +15,9 @@ void WriteDataMovies(const std::string& dataFolder);
 // The general templates ("templates/24/": name + ".template.swf" with its
 // image-area trailer, ".prelude.swf" and ".endtitle.swf") under dataFolder.
 void WriteGeneralTemplates(const std::string& dataFolder);
+// The player templates ("templates/Players/": "as.swf" and each player's
+// ".swf" and ".ini") under dataFolder. The sample video "SampleFlv.flv" is
+// made by the build beside them.
+void WritePlayerTemplates(const std::string& dataFolder);
 
 }  // namespace reelcast::datagen

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
                              reelcast::datagen::ProgressBarsXml());
     reelcast::datagen::WriteDataMovies(data.string());
     reelcast::datagen::WriteGeneralTemplates(data.string());
+    reelcast::datagen::WritePlayerTemplates(data.string());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "reelcast-datagen: %s\n", e.what());
     return 1;

@@ -1,0 +1,159 @@
+// Every shipped player plays in Ruffle: an FLV beside the movie and an
+// embedded one; pause, play and seeking by clicks on its controls; auto play
+// off waits for play; repeat starts again; the end URL opens when playback
+// ends and the click URL on a click above the controls.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/Paths.h"
+#include "movie/EmbeddedVideo.h"
+#include "publish/PlayerMovie.h"
+#include "support/RufflePlayer.h"
+#include "support/TestEnv.h"
+
+namespace reelcast::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Where a player's controls are for a 320 x 240 video: the play button's
+// centre and the seek track's row and ends (stage pixels).
+struct TPlayerControls {
+  const char* Name;
+  double PlayX, PlayY;
+  double SeekY, SeekX0, SeekX1;
+};
+
+const TPlayerControls kPlayers[] = {
+    {"Classic Gray", 22, 262, 262, 50, 176},
+    {"Midnight Blue", 25, 265, 265, 134, 258},
+    {"Sunset", 24, 280, 258, 12, 308},
+};
+
+class PlayersInRuffle : public testing::TestWithParam<TPlayerControls> {
+ protected:
+  void SetUp() override {
+    std::string missing = RufflePlayer::MissingPieces();
+    ASSERT_TRUE(missing.empty()) << missing;
+    InitFolders();
+    MakeTestFlv((dir_ / "clip.flv").string(),
+                {"-c:v", "flv1", "-g", "10", "-c:a", "libmp3lame", "-ar", "22050", "-ac", "1"},
+                seconds_, "320x240", 10);
+    param_.VideoWidth = 320;
+    param_.VideoHeight = 240;
+    param_.FrameRate = 10;
+    param_.OutputKind = kOutputSwf;
+    param_.ExportSetting = &es_;
+    es_.AutoPlay = true;
+  }
+
+  // Builds movie.swf (and movie.flv beside it) with the player.
+  void Make(bool embedded) {
+    es_.EmbedType = embedded ? etEmbedFLV : etSeperaterFLV;
+    ASSERT_TRUE(MakePlayerMovie((dir_ / "clip.flv").string(), GetParam().Name,
+                                (dir_ / "movie.swf").string(), false, param_));
+  }
+
+  RuffleResult Play(int runMs, std::vector<int> shots, std::vector<RuffleClick> clicks) {
+    RuffleOptions o;
+    o.Root = dir_.Path();
+    o.Swf = "movie.swf";
+    o.RunMs = runMs;
+    o.ShotsAt = std::move(shots);
+    o.Clicks = std::move(clicks);
+    return RufflePlayer::Play(o);
+  }
+
+  // Ran without errors. A stream request the player cancels itself (a seek
+  // or a restart reads the file anew) is no error.
+  static void ExpectClean(const RuffleResult& r) {
+    ASSERT_TRUE(r.Loaded && r.Failure.empty()) << r.Describe();
+    for (const std::string& e : r.Errors)
+      if (e.find("request failed:") != 0 || e.find("/movie.flv (net::ERR_ABORTED)") == std::string::npos)
+        ADD_FAILURE() << r.Describe();
+  }
+
+  // The share of the video area that changed between two shots.
+  static double VideoChange(const RuffleShot& a, const RuffleShot& b) {
+    return a.Image.DifferenceFraction(b.Image, 24, 0, 0, 320, 240);
+  }
+  // The seek track's pixel at fraction f of its length.
+  static Rgba SeekPixel(const RuffleShot& s, double f) {
+    const TPlayerControls& c = GetParam();
+    return s.Image.Pixel(static_cast<int>(c.SeekX0 + f * (c.SeekX1 - c.SeekX0)),
+                         static_cast<int>(c.SeekY));
+  }
+
+  TempDir dir_{"reelcast-players-e2e"};
+  double seconds_ = 10;
+  TExportSetting es_;
+  TSWFParam param_;
+};
+
+// Plays from the start, stops on a click of the pause button, plays on
+// again, and jumps ahead on a click near the end of the seek track. The
+// harness takes shots and clicks in order but may fall behind on a busy
+// machine: each state is judged on shots after the first one that follows
+// a click, which only gives the player a frame to react.
+TEST_P(PlayersInRuffle, PlaysPausesAndSeeksByClicks) {
+  const TPlayerControls& c = GetParam();
+  for (bool embedded : {false, true}) {
+    SCOPED_TRACE(embedded ? "embedded" : "external");
+    Make(embedded);
+    RuffleResult r = Play(8000, {400, 1200, 2200, 3000, 3800, 4800, 5600, 6400, 7200},
+                          {{1300, c.PlayX, c.PlayY}, {3900, c.PlayX, c.PlayY},
+                           {5700, c.SeekX0 + 0.9 * (c.SeekX1 - c.SeekX0), c.SeekY}});
+    ExpectClean(r);
+    ASSERT_EQ(r.Shots.size(), 9u);
+    EXPECT_GT(VideoChange(r.Shots[0], r.Shots[1]), 0.005) << "the video plays";
+    EXPECT_LT(VideoChange(r.Shots[3], r.Shots[4]), 0.002) << "paused by the button";
+    EXPECT_GT(VideoChange(r.Shots[4], r.Shots[6]), 0.005) << "plays again";
+    EXPECT_FALSE(SeekPixel(r.Shots[6], 0.8).Near(SeekPixel(r.Shots[8], 0.8), 24))
+        << "the seek bar follows the jump to 90%";
+  }
+}
+
+// Without auto play the movie waits for the play button; with repeat it
+// starts again after the end, where it also opens the end URL. A click on
+// the picture opens the click URL.
+TEST_P(PlayersInRuffle, WaitsForPlayRepeatsAndOpensItsUrls) {
+  const TPlayerControls& c = GetParam();
+  seconds_ = 2;
+  SetUp();
+  es_.AutoPlay = false;
+  es_.RepeatPlay = true;
+  es_.PlayEndUrl = TURLInfo{1, "example.com/end", "_blank"};
+  es_.ClickingUrl = TURLInfo{1, "example.com/click", "_blank"};
+  for (bool embedded : {false, true}) {
+    SCOPED_TRACE(embedded ? "embedded" : "external");
+    Make(embedded);
+    // The last shot gives the window of the click URL time to open.
+    RuffleResult r = Play(10000, {500, 1400, 2400, 6000, 6800, 8800},
+                          {{1500, c.PlayX, c.PlayY}, {7000, 160, 100}});
+    ExpectClean(r);
+    ASSERT_EQ(r.Shots.size(), 6u);
+    EXPECT_LT(VideoChange(r.Shots[0], r.Shots[1]), 0.002) << "waits for play";
+    EXPECT_GT(VideoChange(r.Shots[1], r.Shots[2]), 0.005) << "plays after the click";
+    EXPECT_GT(VideoChange(r.Shots[3], r.Shots[4]), 0.005) << "plays again after the end";
+    bool endOpened = false, clickOpened = false;
+    for (const RuffleEvent& e : r.Popups) {
+      endOpened = endOpened || e.Url == "http://example.com/end";
+      clickOpened = clickOpened || e.Url == "http://example.com/click";
+    }
+    EXPECT_TRUE(endOpened) << r.Describe();
+    EXPECT_TRUE(clickOpened) << r.Describe();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, PlayersInRuffle, testing::ValuesIn(kPlayers),
+                         [](const testing::TestParamInfo<TPlayerControls>& info) {
+                           std::string name = info.param.Name;
+                           for (char& ch : name)
+                             if (ch == ' ') ch = '_';
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace reelcast::test
