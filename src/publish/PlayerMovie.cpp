@@ -120,7 +120,9 @@ void BuildPlayerMovie(const std::string& pt, const std::string& as, const std::s
     SetGlobal(actions, std::string("_global"), 0, std::string("g_flvURL"), 0, std::monostate{},
               kPushUndefined);
   } else {
+    // The default system font as a device font ("_sans"): no outlines.
     TFontDescription desc;
+    desc.Name = "_sans";
     TFlashFont* font = m.AddFont(desc, true);
     TFlashText* name = m.AddDynamicText("FlvFileName", fs::path(f).filename().string(),
                                         TRect{0, 0, 0, 0}, font, 0xFF0000FFu);
@@ -196,6 +198,11 @@ bool MakePlayerMovie(const std::string& flvPath, const std::string& templateName
       (swfPath.size() >= 4 ? swfPath.substr(0, swfPath.size() - 4) : swfPath) + kFlvExt;
   if (!IsFile(flvPath)) {
     NVLog("Not found File:" + flvPath);
+    return false;
+  }
+  // A movie named "*.flv" would be written over its own FLV.
+  if (f == swfPath) {
+    NVLog("MakePlayerMovie: the movie would replace its FLV: " + swfPath);
     return false;
   }
   // The same file (a preview made beside its sample) cannot be copied onto

@@ -161,6 +161,22 @@ TEST_F(PlayerMovieTest, PreviewLeavesUrlsAndLinksOut) {
   }
 }
 
+// The template page's preview: the player's sample at 320 x 240 in the user
+// folder's temp/, whatever size the job has.
+TEST_F(PlayerMovieTest, PreviewPlaysTheSampleAt320x240) {
+  WriteFile(players_ / "SampleFlv.flv", "sample stand-in");
+  p_.VideoWidth = 640;
+  p_.VideoHeight = 480;
+  const std::string swf = MakePlayerPreview("Tiny", true, p_);
+  ASSERT_EQ(swf, TempFolder + "SampleFlv.swf");
+  EXPECT_EQ(ReadFile(TempFolder + "SampleFlv.flv"), "sample stand-in");
+  TReadPlayerMovie movie(swf);
+  EXPECT_EQ(movie.Reader->FrameRect.Right, 320 * 20);
+  EXPECT_EQ(movie.Reader->FrameRect.Bottom, 280 * 20);
+  EXPECT_EQ(p_.VideoWidth, 640) << "the job's size is left alone";
+  EXPECT_EQ(MakePlayerPreview("Nobody", true, p_), "");
+}
+
 // Inputs that cannot make a movie: each is logged and leaves neither the
 // movie nor the FLV's copy behind.
 TEST_F(PlayerMovieTest, BadInputWritesNothing) {
@@ -186,6 +202,9 @@ TEST_F(PlayerMovieTest, BadInputWritesNothing) {
     EXPECT_NE(ReadFile(LogFilePath()).find(c.log, logged), std::string::npos);
     if (c.removeAs) WriteTinyMovie(players_ / "as.swf");
   }
+  // A movie named like its FLV would overwrite the FLV's copy.
+  EXPECT_FALSE(MakePlayerMovie(Out("in.flv"), "Tiny", Out("clip.flv"), false, p_));
+  EXPECT_FALSE(fs::exists(out_.Path() / "clip.flv"));
   // A player file that is no movie would import as nothing at all.
   WriteFile(players_ / "Broken.swf", "not a movie");
   EXPECT_FALSE(MakePlayerMovie(Out("in.flv"), "Broken", Out("bad.swf"), false, p_));

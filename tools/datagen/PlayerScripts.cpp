@@ -326,7 +326,7 @@ _global.rcCreateEngine = function(host) {
     this.lastTime = t;
     // A repeating stream is wound back on its last frames, while it still
     // plays: a stream that has stopped is not restarted by a seek everywhere.
-    if (_global.g_repeat && this.total > 0 && t >= this.total - Math.max(0.15, 1.5 / this.fps)) {
+    if (_global.g_repeat && this.total > 0 && t >= this.total - Math.max(0.2, 2.5 / this.fps)) {
       this.reachEnd();
       return;
     }
