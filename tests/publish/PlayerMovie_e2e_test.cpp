@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "app/Paths.h"
@@ -67,13 +68,29 @@ class PlayersInRuffle : public testing::TestWithParam<TPlayerControls> {
     return RufflePlayer::Play(o);
   }
 
-  // Ran without errors. A stream request the player cancels itself (a seek
-  // or a restart reads the file anew) is no error.
-  static void ExpectClean(const RuffleResult& r) {
-    ASSERT_TRUE(r.Loaded && r.Failure.empty()) << r.Describe();
+  // What went wrong in a run: errors (a stream request the player cancels
+  // itself, when a seek or a restart reads the file anew, is none) and the
+  // checks that failed.
+  struct TProblems {
+    std::vector<std::string> List;
+    void Check(bool ok, const std::string& what) {
+      if (!ok) List.push_back(what);
+    }
+  };
+  static void CheckClean(const RuffleResult& r, TProblems& p) {
+    p.Check(r.Loaded && r.Failure.empty(), "the movie ran");
     for (const std::string& e : r.Errors)
-      if (e.find("request failed:") != 0 || e.find("/movie.flv (net::ERR_ABORTED)") == std::string::npos)
-        ADD_FAILURE() << r.Describe();
+      p.Check(e.rfind("request failed:", 0) == 0 &&
+                  e.find("/movie.flv (net::ERR_ABORTED)") != std::string::npos,
+              "error: " + e);
+  }
+  // Runs a scenario; a busy machine can delay the harness's clicks and shots
+  // past what a check allows, so a failed run is tried once more before its
+  // problems are reported.
+  static void Expect(const std::function<TProblems()>& scenario) {
+    TProblems p = scenario();
+    if (!p.List.empty()) p = scenario();
+    for (const std::string& what : p.List) ADD_FAILURE() << what;
   }
 
   // The share of the video area that changed between two shots.
@@ -103,22 +120,30 @@ TEST_P(PlayersInRuffle, PlaysPausesAndSeeksByClicks) {
   for (bool embedded : {false, true}) {
     SCOPED_TRACE(embedded ? "embedded" : "external");
     Make(embedded);
-    RuffleResult r = Play(8000, {400, 1200, 2200, 3000, 3800, 4800, 5600, 6400, 7200},
-                          {{1300, c.PlayX, c.PlayY}, {3900, c.PlayX, c.PlayY},
-                           {5700, c.SeekX0 + 0.9 * (c.SeekX1 - c.SeekX0), c.SeekY}});
-    ExpectClean(r);
-    ASSERT_EQ(r.Shots.size(), 9u);
-    EXPECT_GT(VideoChange(r.Shots[0], r.Shots[1]), 0.005) << "the video plays";
-    EXPECT_LT(VideoChange(r.Shots[3], r.Shots[4]), 0.002) << "paused by the button";
-    EXPECT_GT(VideoChange(r.Shots[4], r.Shots[6]), 0.005) << "plays again";
-    EXPECT_FALSE(SeekPixel(r.Shots[6], 0.8).Near(SeekPixel(r.Shots[8], 0.8), 24))
-        << "the seek bar follows the jump to 90%";
+    Expect([&] {
+      RuffleResult r = Play(8000, {400, 1200, 2200, 3000, 3800, 4800, 5600, 6400, 7200},
+                            {{1300, c.PlayX, c.PlayY}, {3900, c.PlayX, c.PlayY},
+                             {5700, c.SeekX0 + 0.9 * (c.SeekX1 - c.SeekX0), c.SeekY}});
+      TProblems p;
+      CheckClean(r, p);
+      if (r.Shots.size() != 9) {
+        p.Check(false, "9 shots\n" + r.Describe());
+        return p;
+      }
+      const auto& s = r.Shots;
+      p.Check(VideoChange(s[0], s[1]) > 0.005, "the video plays");
+      p.Check(VideoChange(s[3], s[4]) < 0.002, "paused by the button");
+      p.Check(VideoChange(s[4], s[6]) > 0.005, "plays again");
+      p.Check(!SeekPixel(s[6], 0.8).Near(SeekPixel(s[8], 0.8), 24),
+              "the seek bar follows the jump to 90%");
+      return p;
+    });
   }
 }
 
 // Without auto play the movie waits for the play button; with repeat it
 // starts again after the end, where it also opens the end URL. A click on
-// the picture opens the click URL.
+// the picture opens the click URL. One mode per player keeps the run short.
 TEST_P(PlayersInRuffle, WaitsForPlayRepeatsAndOpensItsUrls) {
   const TPlayerControls& c = GetParam();
   seconds_ = 2;
@@ -127,29 +152,35 @@ TEST_P(PlayersInRuffle, WaitsForPlayRepeatsAndOpensItsUrls) {
   es_.RepeatPlay = true;
   es_.PlayEndUrl = TURLInfo{1, "example.com/end", "_blank"};
   es_.ClickingUrl = TURLInfo{1, "example.com/click", "_blank"};
-  for (bool embedded : {false, true}) {
-    SCOPED_TRACE(embedded ? "embedded" : "external");
-    Make(embedded);
+  const bool embedded = std::string(c.Name) == "Midnight Blue";
+  SCOPED_TRACE(embedded ? "embedded" : "external");
+  Make(embedded);
+  Expect([&] {
     // The last shot gives the window of the click URL time to open.
     RuffleResult r = Play(11000, {500, 1400, 2400, 6000, 6800, 7600, 9800},
                           {{1500, c.PlayX, c.PlayY}, {7800, 160, 100}});
-    ExpectClean(r);
-    ASSERT_EQ(r.Shots.size(), 7u);
-    EXPECT_LT(VideoChange(r.Shots[0], r.Shots[1]), 0.002) << "waits for play";
-    EXPECT_GT(VideoChange(r.Shots[1], r.Shots[2]), 0.005) << "plays after the click";
+    TProblems p;
+    CheckClean(r, p);
+    if (r.Shots.size() != 7) {
+      p.Check(false, "7 shots\n" + r.Describe());
+      return p;
+    }
+    const auto& s = r.Shots;
+    p.Check(VideoChange(s[0], s[1]) < 0.002, "waits for play");
+    p.Check(VideoChange(s[1], s[2]) > 0.005, "plays after the click");
     // Long after the end of the two seconds: still moving (a restart may
     // take a moment to show, so any of the late shots may be the one).
-    EXPECT_GT(std::max(VideoChange(r.Shots[3], r.Shots[4]), VideoChange(r.Shots[4], r.Shots[5])),
-              0.005)
-        << "plays again after the end";
+    p.Check(std::max(VideoChange(s[3], s[4]), VideoChange(s[4], s[5])) > 0.005,
+            "plays again after the end");
     bool endOpened = false, clickOpened = false;
     for (const RuffleEvent& e : r.Popups) {
       endOpened = endOpened || e.Url == "http://example.com/end";
       clickOpened = clickOpened || e.Url == "http://example.com/click";
     }
-    EXPECT_TRUE(endOpened) << r.Describe();
-    EXPECT_TRUE(clickOpened) << r.Describe();
-  }
+    p.Check(endOpened, "the end URL opened\n" + r.Describe());
+    p.Check(clickOpened, "the click URL opened\n" + r.Describe());
+    return p;
+  });
 }
 
 INSTANTIATE_TEST_SUITE_P(Shipped, PlayersInRuffle, testing::ValuesIn(kPlayers),
