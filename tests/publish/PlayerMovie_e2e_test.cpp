@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "app/Paths.h"
@@ -27,6 +28,9 @@ struct TPlayerControls {
   double PlayX, PlayY;
   double SeekY, SeekX0, SeekX1;
 };
+
+// The player's name in test listings.
+void PrintTo(const TPlayerControls& c, std::ostream* os) { *os << c.Name; }
 
 const TPlayerControls kPlayers[] = {
     {"Classic Gray", 22, 262, 262, 50, 176},
