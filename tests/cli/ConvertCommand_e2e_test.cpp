@@ -36,7 +36,7 @@ struct TKind {
   // Ruffle is to show (a movie, or a page when it ends in ".html").
   std::function<std::string(const fs::path& out)> Shown;
   std::vector<RuffleClick> Clicks;
-  bool Framed = false;  // a general template: a larger stage at the template's rate
+  bool Framed = false;  // a template around the video: a larger stage at the template's rate
 };
 
 TEST(ConvertPublishes, EveryKindOfMoviePlaysInRuffle) {
@@ -111,8 +111,8 @@ TEST(ConvertPublishes, EveryKindOfMoviePlaysInRuffle) {
     ASSERT_TRUE(played.Ok) << played.Describe();
     EXPECT_EQ(played.Metadata.SwfVersion, 8);
     if (kind.Framed) {
-      // The template's frame is around the 160 x 120 video; its file decides the rate.
-      EXPECT_GT(played.Metadata.Width, 160);
+      // The template's frame is around the 160 x 120 video.
+      EXPECT_GE(played.Metadata.Width, 160);
       EXPECT_GT(played.Metadata.Height, 120);
     } else {
       EXPECT_EQ(played.Metadata.Width, 160);
@@ -123,8 +123,9 @@ TEST(ConvertPublishes, EveryKindOfMoviePlaysInRuffle) {
     const PngImage& early = played.Shots[0].Image;
     // The top band carries the frame number: it changes as the video plays.
     EXPECT_GT(early.DifferenceFraction(played.Shots[1].Image, 24), 0.005) << "the video played";
-    EXPECT_LT(early.CoverFraction(early.Pixel(80, 80), 0, 0, played.Metadata.Width, played.Metadata.Height, 16),
-              0.95)
+    // (The first shot may come before a wrapped movie shows its first picture.)
+    const PngImage& late = played.Shots[1].Image;
+    EXPECT_LT(late.CoverFraction(late.Pixel(80, 80), 0, 0, played.Metadata.Width, played.Metadata.Height, 16), 0.95)
         << "a picture";
   }
 }
