@@ -44,9 +44,11 @@ function(reelcast_tests dir)
       add_executable(${target} ${${label}})
       target_link_libraries(${target} PRIVATE reelcast_testsupport ${ARGN})
       # e2e tests need the browser harness's packages (tests/e2e/setup.sh).
+      # They time screenshots and clicks against a playing movie, so only one
+      # browser runs at a time: two on a small machine starve each other.
       set(fixture "")
       if(label STREQUAL "e2e")
-        set(fixture FIXTURES_REQUIRED e2e_harness)
+        set(fixture FIXTURES_REQUIRED e2e_harness RESOURCE_LOCK browser)
       endif()
       gtest_discover_tests(${target}
         DISCOVERY_MODE PRE_TEST

@@ -12,7 +12,7 @@
 //   --click MS:X,Y    mouse click at stage pixel X,Y at MS after the start (repeatable)
 //   --scale N         stage pixels per CSS pixel for --swf (default 1)
 //   --flashvars Q     query string of FlashVars for --swf
-//   --timeout MS      how long to wait for the movie to load (default 20000)
+//   --timeout MS      how long to wait for the movie to load (default 60000)
 //
 // Times count from the moment Ruffle reports the movie loaded and the browser
 // has painted the player. Ruffle runs and shows frame 1 one frame interval
@@ -38,7 +38,7 @@ const harnessPath = '/__reelcast__/player.html';
 const rufflePrefix = '/__reelcast__/ruffle/';
 
 function parseArgs(argv) {
-  const opts = { run: 2000, shots: [], clicks: [], scale: 1, flashvars: '', timeout: 20000 };
+  const opts = { run: 2000, shots: [], clicks: [], scale: 1, flashvars: '', timeout: 60000 };
   for (let i = 0; i < argv.length; i++) {
     const key = argv[i];
     const value = () => {
@@ -288,14 +288,28 @@ async function main() {
       return route.fulfill({ status: 200, contentType: 'text/html', body: '<html><body></body></html>' });
     });
     const page = await context.newPage();
+    const popupPages = [];
     context.on('page', (popup) => {
       if (popup === page) return;
       const record = { url: popup.url(), at: elapsed() };
       result.popups.push(record);
+      popupPages.push({ popup, record });
       popup.on('framenavigated', (frame) => {
         if (frame === popup.mainFrame() && frame.url() !== 'about:blank') record.url = frame.url();
       });
     });
+    // A new window opens blank and navigates a moment later; on a busy
+    // machine that moment may come after the run, so wait for it here.
+    const settlePopups = async () => {
+      const deadline = Date.now() + 15000;
+      for (const { popup, record } of popupPages) {
+        while ((record.url === '' || record.url === 'about:blank') && Date.now() < deadline) {
+          const now = popup.url();
+          if (now && now !== 'about:blank') { record.url = now; break; }
+          await new Promise((r) => setTimeout(r, 50));
+        }
+      }
+    };
     page.on('console', (msg) => {
       const record = { type: msg.type(), text: msg.text(), at: elapsed() };
       result.console.push(record);
@@ -424,6 +438,7 @@ async function main() {
       }
       const left = opts.run - (Date.now() - start);
       if (left > 0) await page.waitForTimeout(left);
+      await settlePopups();
       // Ruffle shows its crash panel inside the player's shadow tree.
       const panic = await page.evaluate(() => {
         const p = document.querySelector('#player, ruffle-object, ruffle-embed, ruffle-player');

@@ -179,7 +179,6 @@ TEST_F(HarnessTest, BrokenMoviesAreReported) {
     o.Root = dir_.Path();
     o.Swf = "broken.swf";
     o.RunMs = 500;
-    o.LoadTimeoutMs = 8000;
     RuffleResult r = RufflePlayer::Play(o);
     EXPECT_TRUE(r.Failure.empty()) << r.Describe();
     EXPECT_FALSE(r.Ok) << r.Describe();

@@ -28,7 +28,7 @@ TEST_F(PublishedInRuffle, NoLoopStopsOnTheLastFrameAutoLoopStartsAgain) {
     RuffleOptions o;
     o.Root = dir_.Path();
     o.Swf = "movie.swf";
-    o.ShotsAt = {700, 2400, 3100};
+    o.ShotsAt = {200, 2400, 3100};
     o.RunMs = 3300;
     RuffleResult r = RufflePlayer::Play(o);
     ASSERT_TRUE(r.Ok) << r.Describe();

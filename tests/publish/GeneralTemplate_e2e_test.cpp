@@ -73,7 +73,6 @@ TEST_F(GeneralTemplateInRuffle, OpeningThenVideoInTheWindowThenEnding) {
   RuffleOptions o;
   o.Root = dir_.Path();
   o.Swf = "movie.swf";
-  o.LoadTimeoutMs = 60000;  // a loaded machine may take long to start the player
   for (int at = 400; at <= 10400; at += 400) o.ShotsAt.push_back(at);
   o.ShotsAt.push_back(12500);  // after the end
   o.RunMs = 12600;
@@ -130,7 +129,6 @@ TEST_F(GeneralTemplateInRuffle, ControlBarDrivesTheVideoInsideTheMusicWrapper) {
   RuffleOptions o;
   o.Root = dir_.Path();
   o.Swf = "movie.swf";
-  o.LoadTimeoutMs = 60000;  // a loaded machine may take long to start the player
   o.ShotsAt = {6800, 7600, 8600, 9300, 10300, 11000};
   o.Clicks = {click(playPause, 7800), click(playPause, 9500)};
   o.RunMs = 11200;
@@ -187,7 +185,6 @@ TEST_F(GeneralTemplateInRuffle, EveryTextEffectShowsItsTextAndMovesIt) {
   RuffleOptions o;
   o.Root = dir_.Path();
   o.Swf = "effects.swf";
-  o.LoadTimeoutMs = 60000;  // a loaded machine may take long to start the player
   o.ShotsAt = {200, 7500};
   o.RunMs = 7700;
   RuffleResult r = RufflePlayer::Play(o);

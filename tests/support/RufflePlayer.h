@@ -38,7 +38,7 @@ struct RuffleOptions {
   std::vector<RuffleClick> Clicks;
   double Scale = 1;            // page pixels per stage pixel (Swf only)
   std::string FlashVars;       // query string handed to the movie (Swf only)
-  int LoadTimeoutMs = 20000;
+  int LoadTimeoutMs = 60000;
 };
 
 struct RuffleShot {
