@@ -84,6 +84,39 @@ TEST(ConvertCommand, PictureAndSoundOptionsReachEverySource) {
   }
 }
 
+// A player template: the movie carries the player and its settings; the video
+// is either embedded in it or linked as the FLV beside it.
+TEST(ConvertCommand, PlayerTemplateEmbedsOrLinksTheVideo) {
+  for (const bool embed : {true, false}) {
+    SCOPED_TRACE(embed ? "embed" : "link");
+    test::TempDir out;
+    auto r = Convert({"-o", (out / "movie.swf").string(), "--titles", "2", "--format", "swf", "--template",
+                      "player:Classic Gray", "--embed-mode", embed ? "embed" : "link", "--size", "160x120",
+                      "--yes"});
+    ASSERT_EQ(r.ExitCode, 0) << r.Output;
+    EXPECT_NE(r.Output.find("All conversion tasks have been finished."), std::string::npos) << r.Output;
+    ASSERT_TRUE(fs::exists(out / "movie.swf"));
+    EXPECT_EQ(fs::exists(out / "movie.flv"), !embed) << "the FLV stays beside the movie only when linked";
+    auto dump = test::RunProcess({(test::BinDir() / "reelcast-cli").string(), "swf", "dump",
+                                  (out / "movie.swf").string(), "--actions"},
+                                 60);
+    ASSERT_EQ(dump.ExitCode, 0) << dump.Output;
+    EXPECT_NE(dump.Output.find("initPlayer"), std::string::npos);
+    size_t frames = 0;
+    for (size_t at = dump.Output.find("code 61 VideoFrame"); at != std::string::npos;
+         at = dump.Output.find("code 61 VideoFrame", at + 1))
+      ++frames;
+    if (embed) {
+      EXPECT_GT(frames, 20u) << "the video's frames are in the movie";
+      EXPECT_NE(dump.Output.find("Push \"g_flvURL\", undefined"), std::string::npos);
+    } else {
+      EXPECT_LE(frames, 1u) << "only the player's own empty video object";
+      EXPECT_NE(dump.Output.find("Push \"g_flvURL\", \"FlvFileName\""), std::string::npos);
+    }
+    EXPECT_TRUE(fs::is_empty(Scratch()));
+  }
+}
+
 TEST(ConvertCommand, CtrlCCancelsAndLeavesNothing) {
   test::TempDir out;
   bool sent = false;
