@@ -1,5 +1,7 @@
 #include "cli/TitleOptions.h"
 
+#include "cli/PublishOptions.h"
+
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
@@ -17,13 +19,6 @@ namespace {
 // The option word of each title kind, in kind order.
 const char* const kKindWords[] = {"title", "director", "motive", "cast"};
 
-bool ParseColor(const std::string& text, uint32_t& color) {
-  if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-    return false;
-  unsigned long rgb = std::strtoul(text.c_str(), nullptr, 16);
-  color = ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);  // to 0x00BBGGRR
-  return true;
-}
 
 bool KnownEffect(const std::u16string& name) {
   TFTxtEffectForUI record;

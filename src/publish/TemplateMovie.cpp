@@ -72,6 +72,19 @@ double FrameRateFor(const TSWFParam& p, const std::string& innerMovie) {
 
 // Posts the writing progress (3031), the saving notice (3032, 0) and saves
 // through a scratch file.
+// The movie's last frame by play mode: a stop, with the "Replay" button when
+// asked for and allowed here; "Auto Loop" adds nothing.
+void EndByPlayMode(TFlashMovie& m, int32_t playMode, bool replayAllowed) {
+  if (playMode == kPlayReplayButton && replayAllowed) {
+    AddReplayButton(m);
+    m.FrameActions().Stop();
+    m.ShowFrame(1);
+  } else if (playMode == kPlayNoLoop) {
+    m.FrameActions().Stop();
+    m.ShowFrame(1);
+  }
+}
+
 void WriteMovie(TFlashMovie& movie, const std::string& path) {
   TMakeSwf receiver;
   movie.OnProgress = receiver.Handler();
@@ -252,14 +265,7 @@ bool CreatFlashMovie(const std::string& /*templateName*/, const std::string& swf
   m->ShowFrame(x4->AsSprite->FrameCount());
   m->RemoveObject(0, x4->AsSprite);
 
-  if (p.PlayMode == kPlayReplayButton && !withMusic) {
-    AddReplayButton(*m);
-    m->FrameActions().Stop();
-    m->ShowFrame(1);
-  } else if (p.PlayMode == kPlayNoLoop) {
-    m->FrameActions().Stop();
-    m->ShowFrame(1);
-  }
+  EndByPlayMode(*m, p.PlayMode, !withMusic);
   WriteMovie(*m, swfPath);
   m.reset();
 
@@ -300,14 +306,7 @@ void ThirdAudio(const TSWFParam& p) {
   } else {
     NVLog("Not Found File:" + music);
   }
-  if (p.PlayMode == kPlayReplayButton) {
-    AddReplayButton(*m);
-    m->FrameActions().Stop();
-    m->ShowFrame(1);
-  } else if (p.PlayMode == kPlayNoLoop) {
-    m->FrameActions().Stop();
-    m->ShowFrame(1);
-  }
+  EndByPlayMode(*m, p.PlayMode, true);
   WriteMovie(*m, o);
 }
 
