@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   # toolchain
-  build-essential cmake ninja-build pkg-config git clang libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config git ccache clang libclang-rt-14-dev
   # libraries the program links
   libavformat-dev libavcodec-dev libavfilter-dev libavutil-dev libswscale-dev libswresample-dev
   libdvdread-dev zlib1g-dev libjpeg62-turbo-dev libpng-dev libfreetype-dev libfontconfig-dev
