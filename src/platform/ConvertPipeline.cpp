@@ -24,6 +24,7 @@ extern "C" {
 #include <utility>
 
 #include "platform/BoundedQueue.h"
+#include "platform/FilterGraph.h"
 #include "platform/MediaSource.h"
 
 namespace reelcast {
@@ -31,83 +32,11 @@ namespace {
 
 constexpr AVRational kTicks{1, 90000};
 
-std::string AvError(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof text);
-  return text;
-}
-
 void Check(int rc, const std::string& what) {
-  if (rc < 0) throw EConvert(what + ": " + AvError(rc));
+  if (rc < 0) throw EConvert(what + ": " + AvErrorText(rc));
 }
 
-struct FrameDeleter {
-  void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-using TFramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
-TFramePtr NewFrame() {
-  TFramePtr f(av_frame_alloc());
-  if (!f) throw EConvert("out of memory");
-  return f;
-}
-
-struct PacketDeleter {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-using TPacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
-
-struct CodecDeleter {
-  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-using TCodecPtr = std::unique_ptr<AVCodecContext, CodecDeleter>;
-
-struct GraphDeleter {
-  void operator()(AVFilterGraph* g) const { avfilter_graph_free(&g); }
-};
-using TGraphPtr = std::unique_ptr<AVFilterGraph, GraphDeleter>;
-
-// A filter graph with one or two buffer sources and one sink, built from a
-// description whose labels are [in] (and [sub]) and [out].
-struct TGraph {
-  TGraphPtr Graph;
-  AVFilterContext* In = nullptr;
-  AVFilterContext* Sub = nullptr;
-  AVFilterContext* Out = nullptr;
-
-  void Build(const char* sourceFilter, const std::string& inArgs, const std::string& subArgs,
-             const char* sinkFilter, const std::string& description) {
-    Graph.reset(avfilter_graph_alloc());
-    if (!Graph) throw EConvert("out of memory");
-    Graph->nb_threads = 1;
-    Check(avfilter_graph_create_filter(&In, avfilter_get_by_name(sourceFilter), "in",
-                                       inArgs.c_str(), nullptr, Graph.get()),
-          "cannot create the filter input");
-    if (!subArgs.empty())
-      Check(avfilter_graph_create_filter(&Sub, avfilter_get_by_name("buffer"), "sub",
-                                         subArgs.c_str(), nullptr, Graph.get()),
-            "cannot create the subtitle input");
-    Check(avfilter_graph_create_filter(&Out, avfilter_get_by_name(sinkFilter), "out", nullptr,
-                                       nullptr, Graph.get()),
-          "cannot create the filter output");
-    AVFilterInOut* outputs = avfilter_inout_alloc();
-    outputs->name = av_strdup("in");
-    outputs->filter_ctx = In;
-    if (Sub) {
-      AVFilterInOut* sub = avfilter_inout_alloc();
-      sub->name = av_strdup("sub");
-      sub->filter_ctx = Sub;
-      outputs->next = sub;
-    }
-    AVFilterInOut* inputs = avfilter_inout_alloc();
-    inputs->name = av_strdup("out");
-    inputs->filter_ctx = Out;
-    int rc = avfilter_graph_parse_ptr(Graph.get(), description.c_str(), &inputs, &outputs, nullptr);
-    avfilter_inout_free(&inputs);
-    avfilter_inout_free(&outputs);
-    Check(rc, "cannot build the filters '" + description + "'");
-    Check(avfilter_graph_config(Graph.get(), nullptr), "cannot configure the filters");
-  }
-};
+using TGraph = TFilterGraph;
 
 // What the decoding side hands to the encoding thread, in output order.
 struct TEncodeItem {
@@ -122,12 +51,6 @@ constexpr size_t kEncodeQueueLength = 24;
 // Threads for decoding a picture stream: the MPEG-2 decoder decodes several
 // pictures at once (frame threads) and slices of one picture (slice threads).
 int DecoderThreads() { return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u)); }
-
-// A subtitle picture with the time it is shown (source seconds).
-struct TShownSubtitle {
-  double From = 0, Until = 0;
-  AVSubtitle Subtitle{};
-};
 
 }  // namespace
 
@@ -161,16 +84,13 @@ struct TConvertPipeline::TImpl {
   // Per entry.
   const TConvertEntry* Entry = nullptr;
   std::unique_ptr<TMediaSource> Source;
-  TCodecPtr VideoDec, AudioDec, SubDec;
+  TCodecPtr VideoDec, AudioDec;
   TGraph VideoGraph, AudioGraph;
   int GraphW = 0, GraphH = 0, GraphFmt = -1;
   int AudioRate = 0, AudioFmt = -1, AudioChannels = 0;
   TFramePtr Held;         // the last filtered picture
   double HeldTime = 0;
-  TFramePtr Canvas;       // the subtitle layer
-  bool CanvasDirty = true;
-  std::deque<TShownSubtitle> Subtitles;
-  std::vector<std::pair<double, double>> ShownKeys;
+  TSubtitleLayer Subtitles;
   double SourceFps = 25;
 
   TImpl(const TEncodeSettings& s, const TTickFunction& t) : Settings(s), Tick(t) {}
@@ -410,35 +330,20 @@ struct TConvertPipeline::TImpl {
   // ---- one entry ----
 
   void ClearEntry() {
-    for (auto& s : Subtitles) avsubtitle_free(&s.Subtitle);
-    Subtitles.clear();
-    ShownKeys.clear();
     VideoGraph = TGraph();
     AudioGraph = TGraph();
     VideoDec.reset();
     AudioDec.reset();
-    SubDec.reset();
+    Subtitles.Reset();
     Source.reset();
     Held.reset();
-    Canvas.reset();
     GraphFmt = AudioFmt = -1;
     GraphW = GraphH = AudioRate = AudioChannels = 0;
   }
 
   TCodecPtr OpenDecoder(const AVCodecParameters* par, AVDictionary** options) {
-    const AVCodec* codec = avcodec_find_decoder(par->codec_id);
-    if (!codec) throw EConvert("no decoder for a stream of " + Entry->Path);
-    TCodecPtr ctx(avcodec_alloc_context3(codec));
-    avcodec_parameters_to_context(ctx.get(), par);
-    ctx->pkt_timebase = kTicks;
-    if (ctx->codec_type == AVMEDIA_TYPE_VIDEO) {
-      ctx->thread_count = DecoderThreads();
-      ctx->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-    } else {
-      ctx->thread_count = 1;
-    }
-    Check(avcodec_open2(ctx.get(), codec, options), "cannot open a decoder for " + Entry->Path);
-    return ctx;
+    const bool video = par->codec_type == AVMEDIA_TYPE_VIDEO;
+    return OpenStreamDecoder(par, options, Entry->Path, video ? DecoderThreads() : 1);
   }
 
   double OutputTime(int64_t ticks) const {
@@ -452,105 +357,22 @@ struct TConvertPipeline::TImpl {
     GraphFmt = frame->format;
     AVRational sar = frame->sample_aspect_ratio;
     if (sar.num <= 0 || sar.den <= 0) sar = AVRational{1, 1};
-    char args[256];
-    std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=1/90000:pixel_aspect=%d/%d",
-                  frame->width, frame->height, frame->format, sar.num, sar.den);
-    std::string subArgs;
-    if (SubDec || (Source->Parameters(TSourceStream::Subtitle) && Entry->SubtitleIndex >= 0)) {
-      char s[256];
-      std::snprintf(s, sizeof s, "video_size=%dx%d:pix_fmt=%d:time_base=1/90000:pixel_aspect=%d/%d",
-                    frame->width, frame->height, AV_PIX_FMT_RGBA, sar.num, sar.den);
-      subArgs = s;
-    }
+    const bool withSubtitle = Subtitles.Started() ||
+                              (Source->Parameters(TSourceStream::Subtitle) && Entry->SubtitleIndex >= 0);
     int cx = 0, cy = 0, cw = frame->width, ch = frame->height;
     EffectiveCrop(Entry->Picture, frame->width, frame->height, &cx, &cy, &cw, &ch);
     double aspect = static_cast<double>(cw) * sar.num / (static_cast<double>(ch) * sar.den);
-    std::string chain = PictureFilterChain(Entry->Picture, frame->width, frame->height) + "," +
-                        ResizeFilterChain(Settings.ResizeMode, aspect, Width, Height) +
-                        ",format=yuv420p";
-    std::string description = subArgs.empty()
-                                  ? "[in]" + chain + "[out]"
-                                  : "[in][sub]overlay=eof_action=pass:format=auto," + chain + "[out]";
-    VideoGraph.Build("buffer", args, subArgs, "buffersink", description);
-    CanvasDirty = true;
-  }
-
-  void UpdateCanvas(double t, int width, int height) {
-    // Drop what has ended; see whether the shown set changed.
-    bool changed = false;
-    while (!Subtitles.empty() && Subtitles.front().Until <= t) {
-      avsubtitle_free(&Subtitles.front().Subtitle);
-      Subtitles.pop_front();
-      changed = true;
-    }
-    std::vector<const TShownSubtitle*> now;
-    std::vector<std::pair<double, double>> keys;
-    for (const auto& s : Subtitles)
-      if (t >= s.From && t < s.Until) {
-        now.push_back(&s);
-        keys.emplace_back(s.From, s.Until);
-      }
-    if (keys != ShownKeys) changed = true;
-    ShownKeys = keys;
-    if (!changed && !CanvasDirty && Canvas) return;
-    CanvasDirty = false;
-    Canvas = NewFrame();
-    Canvas->format = AV_PIX_FMT_RGBA;
-    Canvas->width = width;
-    Canvas->height = height;
-    Check(av_frame_get_buffer(Canvas.get(), 0), "out of memory");
-    for (int y = 0; y < height; ++y) std::memset(Canvas->data[0] + y * Canvas->linesize[0], 0, width * 4);
-    for (const TShownSubtitle* s : now) {
-      for (unsigned r = 0; r < s->Subtitle.num_rects; ++r) {
-        const AVSubtitleRect* rect = s->Subtitle.rects[r];
-        if (rect->type != SUBTITLE_BITMAP || !rect->data[0] || !rect->data[1]) continue;
-        const auto* colours = reinterpret_cast<const uint32_t*>(rect->data[1]);
-        for (int y = 0; y < rect->h; ++y) {
-          int py = rect->y + y;
-          if (py < 0 || py >= height) continue;
-          for (int x = 0; x < rect->w; ++x) {
-            int px = rect->x + x;
-            if (px < 0 || px >= width) continue;
-            uint32_t argb = colours[rect->data[0][y * rect->linesize[0] + x]];
-            uint8_t* p = Canvas->data[0] + py * Canvas->linesize[0] + px * 4;
-            p[0] = (argb >> 16) & 0xff;
-            p[1] = (argb >> 8) & 0xff;
-            p[2] = argb & 0xff;
-            p[3] = argb >> 24;
-          }
-        }
-      }
-    }
+    std::string description = PictureGraphDescription(
+        Entry->Picture, frame->width, frame->height, withSubtitle,
+        ResizeFilterChain(Settings.ResizeMode, aspect, Width, Height) + ",format=yuv420p");
+    VideoGraph.Build("buffer", PictureSourceArgs(frame),
+                     withSubtitle ? PictureSourceArgs(frame, AV_PIX_FMT_RGBA) : std::string(),
+                     "buffersink", description);
   }
 
   void TakeSubtitle(AVPacket* packet) {
-    if (!SubDec) {
-      const AVCodecParameters* par = Source->Parameters(TSourceStream::Subtitle);
-      if (!par) return;
-      AVDictionary* options = nullptr;
-      if (const auto* palette = Source->SubtitlePalette()) {
-        std::string text;
-        for (uint32_t rgb : *palette) {
-          char item[16];
-          std::snprintf(item, sizeof item, "%s%06x", text.empty() ? "" : ",", rgb & 0xffffff);
-          text += item;
-        }
-        av_dict_set(&options, "palette", text.c_str(), 0);
-      }
-      SubDec = OpenDecoder(par, &options);
-      av_dict_free(&options);
-    }
-    TShownSubtitle shown;
-    int got = 0;
-    if (avcodec_decode_subtitle2(SubDec.get(), &shown.Subtitle, &got, packet) < 0 || !got) return;
-    double at = packet->pts != AV_NOPTS_VALUE ? packet->pts / 90000.0 : 0;
-    shown.From = at + shown.Subtitle.start_display_time / 1000.0;
-    uint32_t end = shown.Subtitle.end_display_time;
-    shown.Until = (end == 0 || end == UINT32_MAX) ? 1e12 : at + end / 1000.0;
-    // A new subpicture replaces the one shown before it.
-    for (auto& s : Subtitles) s.Until = std::min(s.Until, shown.From);
-    Subtitles.push_back(shown);
-    CanvasDirty = true;
+    Subtitles.Take(packet, Source->Parameters(TSourceStream::Subtitle), Source->SubtitlePalette(),
+                   Entry->Path);
   }
 
   bool FeedVideo(AVFrame* frame) {
@@ -562,15 +384,14 @@ struct TConvertPipeline::TImpl {
     // A subtitle stream that shows up after the first picture needs its
     // layer input: the graph is built again.
     if (!VideoGraph.Graph || frame->width != GraphW || frame->height != GraphH ||
-        frame->format != GraphFmt || (SubDec && !VideoGraph.Sub)) {
+        frame->format != GraphFmt || (Subtitles.Started() && !VideoGraph.Sub)) {
       if (VideoGraph.Graph && !DrainVideoGraph(true)) return false;
       BuildVideoGraph(frame);
     }
     frame->pts = ts;
     if (VideoGraph.Sub) {
-      UpdateCanvas(t, frame->width, frame->height);
       TFramePtr layer = NewFrame();
-      av_frame_ref(layer.get(), Canvas.get());
+      av_frame_ref(layer.get(), Subtitles.At(t, frame->width, frame->height));
       layer->pts = ts;
       Check(av_buffersrc_add_frame_flags(VideoGraph.Sub, layer.get(), 0), "subtitle filtering failed");
     }
@@ -784,6 +605,10 @@ bool TConvertPipeline::Run(const TTickFunction& tick) {
       impl.JoinEncoder();
     }
   } catch (const EMediaSource& e) {
+    std::error_code ec;
+    fs::remove(scratch, ec);
+    throw EConvert(e.what());
+  } catch (const EFilterGraph& e) {
     std::error_code ec;
     fs::remove(scratch, ec);
     throw EConvert(e.what());
