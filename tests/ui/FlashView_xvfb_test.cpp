@@ -14,7 +14,7 @@
 #include "support/TestEnv.h"
 #include "ui/FlashServer.h"
 #include "ui/FlashView.h"
-#include "ui/GuiTest.h"
+#include "ui/XvfbTest.h"
 
 namespace reelcast::test {
 namespace {

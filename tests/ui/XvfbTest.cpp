@@ -1,4 +1,4 @@
-#include "ui/GuiTest.h"
+#include "ui/XvfbTest.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
