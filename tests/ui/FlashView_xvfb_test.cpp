@@ -9,7 +9,10 @@
 #include <QTest>
 #include <QUrl>
 #include <QWebEngineView>
+#include <algorithm>
+#include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "support/TestEnv.h"
 #include "ui/FlashServer.h"
@@ -201,6 +204,35 @@ TEST(FlashView, RightButtonNeverReachesTheMovieAndLockedClicksStillFire) {
   EXPECT_TRUE(WaitUntil([&] { return menu.isVisible(); }));
   menu.close();
   EXPECT_EQ(v.Eval("reelcast.rightPresses").toInt(), 0);
+}
+
+}  // namespace
+}  // namespace reelcast::test
+
+namespace reelcast::test {
+namespace {
+
+// Every animated data movie plays in the view: the conversion window's side
+// animation and each general template's frame, opening and ending movie.
+TEST(FlashView, PlaysTheDataMovies) {
+  std::vector<fs::path> movies = {DataDir() / "res" / "ConverterShow.swf"};
+  for (const auto& entry : fs::directory_iterator(DataDir() / "templates" / "24"))
+    if (entry.path().extension() == ".swf") movies.push_back(entry.path());
+  std::sort(movies.begin(), movies.end());
+  ASSERT_GE(movies.size(), 4u);
+  ShownView v;
+  for (const fs::path& movie : movies) {
+    SCOPED_TRACE(movie.string());
+    ASSERT_TRUE(v.Load(QString::fromStdString(movie.string()))) << "never showed";
+    const QImage first = ScreenShot(*v.view);
+    QImage later;
+    EXPECT_TRUE(WaitUntil([&] { return (later = ScreenShot(*v.view)) != first; }, 30))
+        << "the picture never changed";
+    std::string name = "flashview-data-" + movie.filename().string();
+    for (char& c : name) if (c == ' ') c = '_';
+    SaveScreenShot(first, name + "-1");
+    SaveScreenShot(later, name + "-2");
+  }
 }
 
 }  // namespace
