@@ -22,7 +22,9 @@
 #include "app/SettingsKeys.h"
 #include "cli/CliCommand.h"
 #include "cli/PublishOptions.h"
+#include "cli/ReplaceQuestion.h"
 #include "convert/ConvertService.h"
+#include "convert/JobChecks.h"
 #include "convert/ConverterModel.h"
 #include "platform/EncoderManager.h"
 #include "publish/Projector.h"
@@ -42,9 +44,12 @@ void PrintUsage() {
       "holding VIDEO_TS, or VIDEO_TS itself) into one Flash output. The stored\n"
       "settings are the defaults ('reelcast-cli settings').\n\n"
       "Output:\n"
-      "  -o, --output FILE       the output file (default: the output folder + the\n"
-      "                          first title's name)\n"
-      "  --format flv|swf|exe|scr  the output kind (default flv)\n"
+      "  -o, --output FILE|DIR/  the output file; a folder takes the default name\n"
+      "                          inside it (default: the output folder + the name of\n"
+      "                          the first title or chapter converted)\n"
+      "  --format flv|swf|exe|scr  the output kind (default: from the extension of -o,\n"
+      "                          .flv, .swf, .exe or .scr; else flv); a --format that\n"
+      "                          contradicts -o is refused\n"
       "  --screensaver-name NAME the screen saver's name (scr)\n"
       "  --player-template NAME  a player template (--template is below)\n"
       "  --music FILE [--loop]   background music for published movies (--loop, also\n"
@@ -79,6 +84,8 @@ struct TOptions {
   std::string Folder;
   std::string Output;
   int32_t Kind = kOutputFlv;
+  bool FormatGiven = false;
+  std::string FirstPublishOption;  // the first option that dresses a published movie
   std::string ScreenSaverName;
   std::optional<std::string> PlayerTemplate;
   std::string Music;
@@ -132,11 +139,63 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   return parts;
 }
 
+// The output kind a file name's extension gives; -1 for any other name.
+int32_t KindOfName(const std::string& name) {
+  std::string ext = fs::path(name).extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext == ".flv") return kOutputFlv;
+  if (ext == ".swf") return kOutputSwf;
+  if (ext == ".exe") return kOutputProjector;
+  if (ext == ".scr") return kOutputScreenSaver;
+  return -1;
+}
+
+const char* FormatName(int32_t kind) {
+  switch (kind) {
+    case kOutputSwf: return "swf";
+    case kOutputProjector: return "exe";
+    case kOutputScreenSaver: return "scr";
+    default: return "flv";
+  }
+}
+
+bool NamesFolder(const std::string& output) {
+  std::error_code ec;
+  return !output.empty() && (output.back() == '/' || fs::is_directory(output, ec));
+}
+
+// The kind from -o's extension when --format is not given; a --format that
+// contradicts it is refused. A projector's movie may be named .swf (the
+// ".exe" is made beside it).
+std::string ResolveKind(TOptions& o) {
+  if (o.Output.empty()) return "";
+  const int32_t named = NamesFolder(o.Output) ? -1 : KindOfName(o.Output);
+  if (o.FormatGiven && o.Kind == kOutputScreenSaver)
+    return "--format scr installs the screen saver in the user folder's ScreenSavers/ and takes no -o; "
+           "name it with --screensaver-name";
+  if (!o.FormatGiven) {
+    if (named >= 0) o.Kind = named;
+  } else if (named >= 0 && named != o.Kind && !(o.Kind == kOutputProjector && named == kOutputSwf)) {
+    return std::string("--format ") + FormatName(o.Kind) + " contradicts -o " + o.Output + " (a ." +
+           FormatName(named) + " name); leave --format out or name the output ." +
+           FormatName(o.Kind);
+  }
+  if (o.Kind == kOutputScreenSaver) {
+    // -o NAME.scr names the screen saver; it is installed where savers go.
+    if (o.ScreenSaverName.empty()) o.ScreenSaverName = fs::path(o.Output).stem().string();
+    o.Output.clear();
+  }
+  return "";
+}
+
 std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& p) {
   for (size_t i = 0; i < args.size(); ++i) {
     std::string error;
+    const std::string word = args[i];
     switch (ParsePublishOption(args, i, o.Publish, p, error)) {
-      case TOptionResult::Taken: continue;
+      case TOptionResult::Taken:
+        if (o.FirstPublishOption.empty() && word != "--list-styles") o.FirstPublishOption = word;
+        continue;
       case TOptionResult::Error: return error;
       case TOptionResult::NotMine: break;
     }
@@ -152,6 +211,7 @@ std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& 
       if (!value(&o.Output)) return "missing value of " + a;
     } else if (a == "--format") {
       if (!value(&v)) return "missing value of --format";
+      o.FormatGiven = true;
       if (v == "flv") o.Kind = kOutputFlv;
       else if (v == "swf") o.Kind = kOutputSwf;
       else if (v == "exe") o.Kind = kOutputProjector;
@@ -162,8 +222,10 @@ std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& 
     } else if (a == "--player-template") {
       if (!value(&v)) return "missing value of " + a;
       o.PlayerTemplate = v;
+      if (o.FirstPublishOption.empty()) o.FirstPublishOption = a;
     } else if (a == "--music") {
       if (!value(&o.Music)) return "missing value of " + a;
+      if (o.FirstPublishOption.empty()) o.FirstPublishOption = a;
     } else if (a == "--loop" || a == "--music-loop") {
       o.Loop = true;
     } else if (a == "-y" || a == "--yes") {
@@ -260,8 +322,12 @@ std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& 
   if (o.Publish.Projector) {
     if (o.Kind != kOutputFlv && o.Kind != kOutputProjector) return "--projector needs --format exe";
     o.Kind = kOutputProjector;
+    o.FormatGiven = true;
   }
+  if (std::string error = ResolveKind(o); !error.empty()) return error;
   if (o.Publish.Html && o.Kind != kOutputSwf) return "--html needs --format swf";
+  if (o.Kind == kOutputFlv && !o.FirstPublishOption.empty())
+    return o.FirstPublishOption + " dresses a published movie (--format swf, exe or scr, or -o NAME.swf); an FLV carries none";
   if (o.Kind == kOutputScreenSaver && o.ScreenSaverName.empty()) o.ScreenSaverName = "Reelcast";
   // The name becomes a file name in the scratch and screen-saver folders.
   if (o.ScreenSaverName.find('/') != std::string::npos || o.ScreenSaverName == "." || o.ScreenSaverName == "..")
@@ -271,18 +337,6 @@ std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& 
 
 std::atomic<bool> interrupted{false};
 void OnInterrupt(int) { interrupted = true; }
-
-bool AskOnTerminal(const std::string& question) {
-  if (!isatty(STDIN_FILENO)) {
-    std::printf("%s (no terminal to answer: No)\n", question.c_str());
-    return false;
-  }
-  std::printf("%s [y/N] ", question.c_str());
-  std::fflush(stdout);
-  std::string answer;
-  if (!std::getline(std::cin, answer)) return false;
-  return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
-}
 
 // Checks the chosen rows: only the listed titles and chapters when any are
 // listed, else the list's own initial marks.
@@ -310,6 +364,42 @@ std::string ChooseRows(TTaskList& list, const TOptions& o) {
   return "";
 }
 
+const char* OptionOf(TJobChoice choice) {
+  switch (choice) {
+    case TJobChoice::Template: return "--template";
+    case TJobChoice::ControlBar: return "--control-bar";
+    case TJobChoice::ImageLink: return "--image-link";
+    case TJobChoice::Music: return "--music";
+    case TJobChoice::PreloaderSprite: return "--preloader-sprite";
+    case TJobChoice::PreloaderLogo: return "--preloader-logo";
+    case TJobChoice::PreloaderBar: return "--preloader-bar";
+    case TJobChoice::AudioTrack: return "--audio-track";
+    case TJobChoice::Subtitle: return "--subtitle";
+    case TJobChoice::Crop: return "--crop";
+    case TJobChoice::OutputFolder: return "-o";
+  }
+  return "";
+}
+
+// One line naming the option, what was given and what it takes; exit code 2.
+int Refuse(const TJobProblem& problem) {
+  std::fprintf(stderr, "reelcast-cli convert: %s %s: takes %s\n", OptionOf(problem.Choice), problem.Given.c_str(),
+               problem.Takes.c_str());
+  return 2;
+}
+
+// The rows a conversion takes: checked titles, and checked chapters of
+// titles with at least two chapters.
+std::vector<TTaskRow*> TakenRows(TTaskList& list) {
+  std::vector<TTaskRow*> taken;
+  for (TTaskRow* row : list.Rows()) {
+    if (row->Level() == 0 || !row->Task.Checked) continue;
+    if (row->Level() == 1 || (row->Parent && std::atoi(row->Parent->Task.Base.ChapterCount.c_str()) >= 2))
+      taken.push_back(row);
+  }
+  return taken;
+}
+
 class TTerminalDisplay {
  public:
   explicit TTerminalDisplay(const TConverterModel& model) : model_(model), terminal_(isatty(STDOUT_FILENO)) {}
@@ -319,7 +409,9 @@ class TTerminalDisplay {
     for (; shownLog_ < log.size(); ++shownLog_) Line(log[shownLog_]);
     if (model_.StatusText() != status_) {
       status_ = model_.StatusText();
-      if (status_ != "Wait ..." && (!terminal_ || !model_.TimeLabelVisible())) Line(status_);
+      // A failure's text comes once, as the job's message.
+      if (status_ != "Wait ..." && status_ != model_.Failure() && (!terminal_ || !model_.TimeLabelVisible()))
+        Line(status_);
     }
     if (!terminal_) {
       // Plain output: a line every tenth of the way.
@@ -383,6 +475,12 @@ int RunConvert(const std::vector<std::string>& args) {
   if (o.Publish.ListStyles) return ListPublishStyles("convert") ? 0 : 1;
   RegisterPublishSteps(o.Publish.Page);
 
+  // Refusals and failures go to standard error, everything else to standard output.
+  auto errorMessage = [](const std::string& text, const std::string& caption) {
+    if (isatty(STDOUT_FILENO)) std::printf("\r\033[K");
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s%s%s\n", caption.c_str(), caption.empty() ? "" : ": ", text.c_str());
+  };
   auto message = [](const std::string& text, const std::string& caption) {
     // On a terminal the progress bar's line is cleared first.
     std::printf("%s%s%s%s\n", isatty(STDOUT_FILENO) ? "\r\033[K" : "", caption.c_str(),
@@ -392,7 +490,7 @@ int RunConvert(const std::vector<std::string>& args) {
   auto ask = [&](const std::string& text, const std::string&) { return o.Yes || AskOnTerminal(text); };
 
   TTaskList::THost listHost;
-  listHost.ShowMessage = message;
+  listHost.ShowMessage = errorMessage;
   TTaskList list(listHost);
   std::string folder = fs::absolute(o.Folder).lexically_normal().string();
   if (folder.back() != '/') folder += '/';
@@ -420,11 +518,19 @@ int RunConvert(const std::vector<std::string>& args) {
   choices.SourceFolder = list.OpenFileText();
   choices.OutputKind = o.Kind;
   choices.ScreenSaverName = o.ScreenSaverName;
-  if (o.Output.empty()) {
-    auto titles = list.Titles();
-    std::string name = titles.empty() ? "Output" : titles.front()->Task.Base.DestinationName;
+  if (o.Output.empty() || NamesFolder(o.Output)) {
+    // The first title or chapter converted names the output, as the list's
+    // destination names do; a folder given as -o holds it.
+    std::string name = "Output";
+    for (TTaskRow* row : list.Rows())
+      if (row->Level() > 0 && row->Task.Checked) {
+        name = row->Task.Base.DestinationName;
+        break;
+      }
     const char* ext = o.Kind == kOutputFlv ? ".flv" : ".swf";
-    o.Output = LoadOutputFolder() + name + ext;
+    std::string folder = o.Output.empty() ? LoadOutputFolder() : o.Output;
+    if (folder.back() != '/') folder += '/';
+    o.Output = folder + name + ext;
   }
   choices.OutputBox = fs::absolute(o.Output).lexically_normal().string();
   {
@@ -451,7 +557,7 @@ int RunConvert(const std::vector<std::string>& args) {
   size_t trimIndex = 0;
   const int pictureW = list.PictureWidth(), pictureH = list.PictureHeight();
   TConvertHost host;
-  host.ShowMessage = message;
+  host.ShowMessage = errorMessage;
   host.AskYesNo = ask;
   WireGeneralTemplate(host, o.Publish.General);
   host.StoreEditSettings = [&](TTask& task) {
@@ -476,6 +582,60 @@ int RunConvert(const std::vector<std::string>& args) {
   };
   host.StoreEncoderSettings = [&](TTask& task) { task.Encoder = block; };
 
+  {
+    // The files delivered beside the job's own output file are asked
+    // about as that one is.
+    const fs::path box(choices.OutputBox);
+    const std::string beside = (box.parent_path() / box.stem()).string();
+    std::vector<std::string> others;
+    if (o.Kind == kOutputScreenSaver) others.push_back(ScreenSaverFolder() + o.ScreenSaverName + ".scr");
+    if (o.Kind == kOutputProjector) others.push_back(beside + ".exe");
+    if (o.Publish.Html) others.push_back(beside + ".html");
+    if (o.Kind == kOutputSwf && choices.Template.Kind == 2 && SWFParam.ExportSetting->EmbedType != etEmbedFLV)
+      others.push_back(beside + ".flv");
+    if (NamesFolder(choices.OutputBox)) others.push_back(choices.OutputBox);
+    for (const std::string& path : others)
+      if (!MayReplace("convert", path, o.Yes)) return 1;
+  }
+  // Everything that can be known before the first frame is checked now.
+  {
+    TSWFParam probe = SWFParam;
+    probe.OutputKind = o.Kind;
+    probe.Template = choices.Template;
+    probe.HasMusic = !choices.MusicFile.empty();
+    probe.MusicFile = choices.MusicFile;
+    probe.ShowControlBar = choices.ShowControlBar;
+    probe.BarStyle = choices.BarStyle;
+    if (auto problem = CheckPublishChoices(probe)) {
+      // A general template keeps the desktop's text, with the reason after it.
+      if (problem->Choice == TJobChoice::Template && choices.Template.Kind == 1)
+        std::fprintf(stderr, "Sorry,load the current template unsuccessfully.Please select another one to continue.\n");
+      return Refuse(*problem);
+    }
+    const std::vector<TTaskRow*> taken = TakenRows(list);
+    if (o.Trims.size() > taken.size()) {
+      std::fprintf(stderr, "reelcast-cli convert: --trim given %zu times: takes one range per source, in order, "
+                   "and %zu source%s converted\n", o.Trims.size(), taken.size(),
+                   taken.size() == 1 ? " is" : "s are");
+      return 2;
+    }
+    for (TTaskRow* row : taken) {
+      const TTaskRow* title = row->Level() == 2 ? row->Parent : row;
+      TTask task = row->Task;
+      host.StoreEditSettings(task);
+      const int subtitles = title->Task.Base.Subtitles ? static_cast<int>(title->Task.Base.Subtitles->size()) : 0;
+      // --subtitle counts only the streams; the index past them is the
+      // list's "no subtitle" item, which the option cannot name.
+      if (o.Subtitle && *o.Subtitle >= subtitles) task.SubtitleIndex = subtitles + 1;
+      if (auto problem = CheckSourceChoices(task, title->Task.Base, pictureW, pictureH)) {
+        if (problem->Choice == TJobChoice::Subtitle && o.Subtitle) problem->Given = std::to_string(*o.Subtitle);
+        return Refuse(*problem);
+      }
+    }
+    trimIndex = 0;
+    if (o.Kind != kOutputScreenSaver)
+      if (auto problem = CheckOutputFolder(fs::path(choices.OutputBox).parent_path().string())) return Refuse(*problem);
+  }
   auto tasks = PrepareConvert(list.Rows(), choices, host);
   if (!tasks) return 1;
   for (const TTask& t : *tasks)
@@ -485,7 +645,10 @@ int RunConvert(const std::vector<std::string>& args) {
     }
 
   TConverterModel::THost modelHost;
-  modelHost.ShowMessage = message;
+  const TConverterModel* running = nullptr;
+  modelHost.ShowMessage = [&](const std::string& text, const std::string& caption) {
+    (running && !running->Failure().empty() ? errorMessage : message)(text, caption);
+  };
   bool cancelling = false;
   modelHost.AskYesNo = [&](const std::string& text, const std::string& caption) {
     if (cancelling) return true;  // Ctrl+C is the answer
@@ -499,6 +662,7 @@ int RunConvert(const std::vector<std::string>& args) {
     (void)dir;
   };
   TConverterModel model(*tasks, true, modelHost);
+  running = &model;
   TTerminalDisplay display(model);
 
   struct sigaction action {};

@@ -9,6 +9,7 @@
 #include "app/Config.h"
 #include "app/Paths.h"
 #include "cli/CliCommand.h"
+#include "cli/ReplaceQuestion.h"
 #include "platform/EncoderManager.h"
 #include "platform/TitleFrameReader.h"
 #include "sources/Snapshot.h"
@@ -22,10 +23,11 @@ namespace fs = std::filesystem;
 const char* kUsage =
     "Usage: reelcast-cli dvd info FOLDER [--json]\n"
     "       reelcast-cli dvd frame FOLDER --title N [--chapter M] --at SECONDS -o FILE|FOLDER/\n"
-    "                              [--subtitle K|none] [--format bmp|jpg]\n"
+    "                              [--subtitle K|none] [--format bmp|jpg] [-y]\n"
     "  info   the titles and chapters as the source list shows them\n"
     "  frame  the picture of title N (chapter M) at SECONDS of its own time, as a\n"
-    "         BMP or JPEG file; a folder gets the next free snapshot name\n";
+    "         BMP or JPEG file; a folder gets the next free snapshot name; an existing\n"
+    "         FILE is replaced after a Yes on the terminal, or with -y\n";
 
 std::string Clock(double seconds) {
   long s = std::lround(seconds);
@@ -175,6 +177,7 @@ int Frame(const std::string& folder, const std::vector<std::string>& args) {
   int titleNumber = 0, chapterNumber = 0;
   double at = -1;
   std::string output, format, subtitle, atText;
+  bool yes = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     bool hasValue = i + 1 < args.size();
@@ -202,6 +205,8 @@ int Frame(const std::string& folder, const std::vector<std::string>& args) {
       format = args[++i];
     } else if (a == "--subtitle" && hasValue) {
       subtitle = args[++i];
+    } else if (a == "-y" || a == "--yes") {
+      yes = true;
     } else {
       std::fprintf(stderr, "reelcast-cli dvd frame: unexpected '%s'\n%s", a.c_str(), kUsage);
       return 2;
@@ -273,6 +278,7 @@ int Frame(const std::string& folder, const std::vector<std::string>& args) {
     std::fprintf(stderr, "reelcast-cli dvd frame: -o must end in .bmp, .jpg or '/'\n");
     return 2;
   }
+  if (!MayReplace("dvd frame", path, yes)) return 1;
   TRgbImage image = ReadFrameAt(task.Base.SourcePath, task.Base.BeginTime + at, task.SubtitleIndex);
   WriteSnapshot(image, path, jpeg);
   std::printf("%s\n", path.c_str());

@@ -13,6 +13,7 @@
 #include "app/Paths.h"
 #include "cli/CliCommand.h"
 #include "cli/PublishOptions.h"
+#include "cli/ReplaceQuestion.h"
 #include "convert/EncoderThread.h"
 #include "convert/JobRecord.h"
 #include "media/FLVData.h"
@@ -40,7 +41,9 @@ void PrintUsage(FILE* out) {
                "  --music-loop          repeat music shorter than the movie (default: silence\n"
                "                        after it)\n"
                "  --no-audio            leave the FLV's sound out (default: the stored\n"
-               "                        \"Disable Audio\" setting)\n");
+               "                        \"Disable Audio\" setting)\n"
+               "  -y, --yes             replace existing files without asking (otherwise asked\n"
+               "                        on a terminal, refused without one)\n");
   PrintPublishUsage(out);
 }
 
@@ -59,6 +62,7 @@ struct TOptions {
   std::string In, Out;
   bool SizeGiven = false;
   bool FpsGiven = false;
+  bool Yes = false;
   TPublishOptions Publish;
 };
 
@@ -114,6 +118,8 @@ std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& 
       p.LoopMusic = true;
     } else if (a == "--no-audio") {
       p.AudioEnabled = false;
+    } else if (a == "-y" || a == "--yes") {
+      o.Yes = true;
     } else if (a.size() > 1 && a[0] == '-') {
       return "unknown option " + a;
     } else {
@@ -174,6 +180,16 @@ int RunFlv2Swf(const std::vector<std::string>& args) {
                    p.Template.Name.c_str());
       return 1;
     }
+  }
+  {
+    // Every file this run writes is asked about before anything is made.
+    std::vector<std::string> outputs = {o.Out};
+    if (o.Publish.Html) outputs.push_back(HtmlPagePath(o.Out));
+    if (o.Publish.Projector) outputs.push_back(ProjectorPath(o.Out));
+    if (p.Template.Kind == 2 && p.ExportSetting->EmbedType != etEmbedFLV && !o.Publish.Projector)
+      outputs.push_back(fs::path(o.Out).replace_extension(".flv").string());
+    for (const std::string& path : outputs)
+      if (!MayReplace("flv2swf", path, o.Yes)) return 1;
   }
   p.OutputKind = o.Publish.Projector ? kOutputProjector : kOutputSwf;
   p.PublishHtml = o.Publish.Html;

@@ -1,6 +1,7 @@
 // reelcast-cli as a user runs it: each call is a new process.
 #include <gtest/gtest.h>
 
+#include "publish/PublishedMovie.h"
 #include "support/TestEnv.h"
 
 namespace reelcast {
@@ -94,6 +95,28 @@ TEST_F(CliTest, VersionHelpAndConvertOfAMissingFolder) {
   auto convert = Cli({"convert", "/nowhere/VIDEO_TS"});
   EXPECT_NE(convert.ExitCode, 0);
   EXPECT_NE(convert.Output.find("is not a valid DVD folder."), std::string::npos) << convert.Output;
+}
+
+// A command that would replace a file asks; without a terminal it refuses
+// unless -y is given. A folder is never replaced.
+TEST_F(CliTest, ReplacingAFileNeedsAYesOrAnAnswer) {
+  test::TempDir out;
+  const std::string sample = (out / "in.flv").string();
+  test::MakePublishFlv(sample, 1);
+  test::WriteFile(out / "m.swf", "old");
+  auto refused = Cli({"flv2swf", sample, (out / "m.swf").string()});
+  EXPECT_EQ(refused.ExitCode, 1) << refused.Output;
+  EXPECT_NE(refused.Stderr.find("m.swf exists already; -y replaces it"), std::string::npos) << refused.Output;
+  EXPECT_EQ(test::ReadFile(out / "m.swf"), "old");
+  auto replaced = Cli({"flv2swf", sample, (out / "m.swf").string(), "-y", "--template", "none"});
+  EXPECT_EQ(replaced.ExitCode, 0) << replaced.Output;
+  EXPECT_NE(test::ReadFile(out / "m.swf"), "old");
+  test::fs::create_directory(out / "folder.swf");
+  auto folder = Cli({"flv2swf", sample, (out / "folder.swf").string(), "-y"});
+  EXPECT_EQ(folder.ExitCode, 1) << folder.Output;
+  EXPECT_NE(folder.Stderr.find("folder.swf is a folder; a folder is not replaced by a file"), std::string::npos)
+      << folder.Output;
+  EXPECT_TRUE(test::fs::is_directory(out / "folder.swf"));
 }
 
 // flv2swf and convert share their publish options: the same words are

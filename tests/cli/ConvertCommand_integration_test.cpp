@@ -148,15 +148,23 @@ TEST(ConvertCommand, FailuresExitNonZeroAndSayWhy) {
                       "--size", "160x120"});
     EXPECT_EQ(r.ExitCode, 1) << r.Output;
     EXPECT_NE(r.Output.find("The conversion failed while making the projector"), std::string::npos) << r.Output;
+    // Said once, on standard error.
+    const std::string failed = "The conversion failed while making the projector";
+    EXPECT_EQ(r.Output.find(failed), r.Output.rfind(failed)) << r.Output;
+    EXPECT_NE(r.Stderr.find(failed), std::string::npos) << r.Output;
     EXPECT_NE(r.Output.find("See the log file"), std::string::npos) << r.Output;
     EXPECT_EQ(r.Output.find("All conversion tasks have been finished."), std::string::npos) << r.Output;
     EXPECT_TRUE(fs::is_empty(out.Path())) << "not even the movie meant for the projector";
     EXPECT_TRUE(fs::is_empty(Scratch()));
   }
-  // A general template whose files are missing is refused before the job.
+  // A general template whose files are missing is refused before the job,
+  // with the reason after the desktop's text.
   auto missing = Convert({"-o", (out / "t.swf").string(), "--format", "swf", "--template", "Nowhere", "--titles", "2"});
-  EXPECT_EQ(missing.ExitCode, 1) << missing.Output;
-  EXPECT_NE(missing.Output.find("load the current template unsuccessfully"), std::string::npos) << missing.Output;
+  EXPECT_EQ(missing.ExitCode, 2) << missing.Output;
+  EXPECT_NE(missing.Stderr.find("load the current template unsuccessfully.Please select another one to continue.\n"
+                                "reelcast-cli convert: --template general:Nowhere: takes a general template: one of "),
+            std::string::npos)
+      << missing.Output;
   EXPECT_FALSE(fs::exists(out / "t.swf"));
   // Bad options.
   for (const std::vector<std::string>& args :
@@ -170,6 +178,94 @@ TEST(ConvertCommand, FailuresExitNonZeroAndSayWhy) {
   auto kept = Convert({"-o", (out / "keep.flv").string(), "--titles", "2"});
   EXPECT_EQ(kept.ExitCode, 1);
   EXPECT_EQ(test::ReadFile(out / "keep.flv"), "old");
+}
+
+// Choices that cannot work are refused before the first frame is encoded:
+// exit 2 and one line on standard error naming the option and what it takes.
+TEST(ConvertCommand, RefusesWhatCannotWorkBeforeEncoding) {
+  test::TempDir out;
+  test::WriteFile(out / "pic.gif", "GIF89a");
+  fs::create_directory(out / "folder.swf");
+  const std::string o = (out / "m.swf").string();
+  struct TCase {
+    std::vector<std::string> Args;
+    std::string Says;
+  };
+  const std::vector<TCase> cases = {
+      {{"--titles", "3", "--audio-track", "1"}, "--audio-track 1: takes 0: Title_02_01 has one audio track"},
+      {{"--titles", "1", "--audio-track", "5"}, "--audio-track 5: takes 0 to 1: Title_01_01 has 2 audio tracks"},
+      {{"--titles", "3", "--subtitle", "0"}, "--subtitle 0: takes -1 (none): Title_02_01 has no subtitles"},
+      {{"--titles", "1", "--crop", "400,0,400,0"}, "--crop 400,0,400,0: takes margins that leave some of the"},
+      {{"-o", o, "--template", "none", "--image-link", (out / "pic.gif").string()},
+       "pic.gif: takes a JPEG, BMP or PNG file; \".gif\" is not supported"},
+      {{"-o", o, "--template", "none", "--image-link", (out / "none.png").string()},
+       "none.png: takes an existing JPEG, BMP or PNG file; there is no such file"},
+      {{"-o", o, "--template", "none", "--music", (out / "none.mp3").string()},
+       "none.mp3: takes an existing MP3 or WAV file"},
+      {{"-o", o, "--template", "none", "--control-bar", "Nope"}, "--control-bar Nope: takes a control-bar style: one of "},
+      {{"-o", o, "--template", "none", "--preloader", "--preloader-sprite", "Nope"},
+       "--preloader-sprite Nope: takes a preloader sprite: one of "},
+      {{"-o", o, "--template", "none", "--preloader", "--preloader-bar", "Nope"},
+       "--preloader-bar Nope: takes a preloader bar style: one of "},
+      {{"-o", o, "--template", "player:Nope"}, "--template player:Nope: takes a player template: one of "},
+      {{"-o", "/proc/m.flv"}, "-o /proc: takes a folder new files can be written into"},
+      {{"--titles", "2", "--trim", "0-1", "--trim", "0-1"}, "--trim given 2 times: takes one range per source"},
+      // The kind comes from -o; a --format or publish option against it is refused.
+      {{"-o", (out / "x.flv").string(), "--format", "swf"}, "--format swf contradicts -o "},
+      {{"-o", (out / "x.swf").string(), "--format", "flv"}, "--format flv contradicts -o "},
+      {{"-o", (out / "p.flv").string(), "--template", "player:Sunset"},
+       "--template dresses a published movie (--format swf, exe or scr, or -o NAME.swf); an FLV carries none"},
+      {{"--format", "flv", "--control-bar", "Ocean"}, "--control-bar dresses a published movie"},
+      {{"--format", "scr", "-o", o}, "--format scr installs the screen saver in the user folder's ScreenSavers/ and "
+                                    "takes no -o"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.Args));
+    auto r = Convert(c.Args);
+    EXPECT_EQ(r.ExitCode, 2) << r.Output;
+    EXPECT_NE(r.Stderr.find(c.Says), std::string::npos) << r.Output;
+    EXPECT_EQ(r.Output.find("In process of generating FLV file"), std::string::npos) << r.Output;
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(out.Path()), fs::directory_iterator()), 2);
+  EXPECT_TRUE(fs::is_empty(Scratch()));
+}
+
+// -o decides the kind and, as a folder, holds the default name: the first
+// title or chapter converted.
+TEST(ConvertCommand, OutputNameKindAndFolder) {
+  test::TempDir out;
+  fs::create_directory(out / "exdir");
+  fs::create_directory(out / "empty.flv");
+  struct TCase {
+    std::vector<std::string> Args;
+    fs::path Made;
+  };
+  const std::vector<TCase> cases = {
+      {{"-o", (out / "exdir").string(), "--titles", "3"}, out / "exdir" / "Title_0201.flv"},
+      {{"-o", (out / "exdir").string() + "/", "--chapters", "1.3"}, out / "exdir" / "Chapter_03-113.flv"},
+      {{"-o", (out / "empty.flv").string(), "--titles", "2"}, out / "empty.flv" / "Title_0102.flv"},
+      {{"-o", (out / "new").string() + "/", "--titles", "2"}, out / "new" / "Title_0102.flv"},
+      {{"-o", (out / "movie.swf").string(), "--titles", "2", "--template", "none"}, out / "movie.swf"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Made.string());
+    std::vector<std::string> args = c.Args;
+    for (const char* a : {"--trim", "0-1", "--size", "160x120"}) args.push_back(a);
+    auto r = Convert(args);
+    ASSERT_EQ(r.ExitCode, 0) << r.Output;
+    ASSERT_TRUE(fs::is_regular_file(c.Made)) << r.Output;
+    EXPECT_TRUE(r.Stderr.empty()) << r.Stderr;
+  }
+  // Without --format the extension decides: movie.swf is a movie.
+  EXPECT_EQ(test::ReadFile(out / "movie.swf").substr(1, 2), "WS");
+  // An existing output is kept when no terminal can answer the question.
+  test::WriteFile(out / "exdir" / "Title_0201.flv", "old");
+  auto kept = Convert({"-o", (out / "exdir").string(), "--titles", "3"});
+  EXPECT_EQ(kept.ExitCode, 1);
+  EXPECT_NE(kept.Stderr.find("Title_0201.flv exists already,do you want to replace it? (no terminal to answer: No)"),
+            std::string::npos)
+      << kept.Output;
+  EXPECT_EQ(test::ReadFile(out / "exdir" / "Title_0201.flv"), "old");
 }
 
 }  // namespace

@@ -101,6 +101,14 @@ TEST_F(DvdCommandTest, FrameWritesThePictureAtTheTimeUnderTheSnapshotName) {
   r = Cli({"dvd", "frame", dvd, "--title", "2", "--at", "0.5", "-o", (out / "t2.bmp").string()});
   ASSERT_EQ(r.ExitCode, 0) << r.Output;
   EXPECT_EQ(test::FixtureFrameNumber(test::DecodeFrame(out / "t2.bmp", 0).Pixels.data(), 720), 12);
+  // An existing file is replaced only with -y when no terminal can answer.
+  r = Cli({"dvd", "frame", dvd, "--title", "2", "--at", "1", "-o", (out / "t2.bmp").string()});
+  EXPECT_EQ(r.ExitCode, 1) << r.Output;
+  EXPECT_NE(r.Stderr.find("t2.bmp exists already; -y replaces it"), std::string::npos) << r.Output;
+  EXPECT_EQ(test::FixtureFrameNumber(test::DecodeFrame(out / "t2.bmp", 0).Pixels.data(), 720), 12);
+  r = Cli({"dvd", "frame", dvd, "--title", "2", "--at", "1", "-o", (out / "t2.bmp").string(), "-y"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Output;
+  EXPECT_EQ(test::FixtureFrameNumber(test::DecodeFrame(out / "t2.bmp", 0).Pixels.data(), 720), 25);
 }
 
 TEST_F(DvdCommandTest, BadFoldersAndRequestsAreClearErrors) {

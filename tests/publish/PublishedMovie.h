@@ -16,10 +16,11 @@ inline void MakePublishFlv(const std::string& path, double seconds = 2, int rate
               "160x120", rate);
 }
 
-// reelcast-cli flv2swf IN OUT options...
+// reelcast-cli flv2swf IN OUT options... -y (these tests make movies again
+// under the same names).
 inline ProcessResult Flv2Swf(const std::string& in, const std::string& out,
                              const std::vector<std::string>& options = {}) {
-  std::vector<std::string> argv = {(BinDir() / "reelcast-cli").string(), "flv2swf", in, out};
+  std::vector<std::string> argv = {(BinDir() / "reelcast-cli").string(), "flv2swf", in, out, "-y"};
   argv.insert(argv.end(), options.begin(), options.end());
   return RunProcess(argv, 300);
 }
