@@ -1,4 +1,4 @@
-// main() of the tests that show windows on an X screen (run under xvfb-run):
+// main() of the desktop tests (on an X screen under xvfb-run, or offscreen):
 // the web engine's flags, one QApplication, the program's folders in a
 // temporary REELCAST_HOME.
 #include <gtest/gtest.h>
