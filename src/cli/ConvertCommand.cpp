@@ -21,6 +21,7 @@
 #include "app/Paths.h"
 #include "app/SettingsKeys.h"
 #include "cli/CliCommand.h"
+#include "cli/JobUpload.h"
 #include "cli/PublishOptions.h"
 #include "cli/ReplaceQuestion.h"
 #include "convert/ConvertService.h"
@@ -55,6 +56,8 @@ void PrintUsage() {
       "  --music FILE [--loop]   background music for published movies (--loop, also\n"
       "                          --music-loop: repeat music shorter than the movie)\n"
       "  -y, --yes               replace existing files without asking\n"
+      "  --upload                send the output to the stored FTP server when the job\n"
+      "                          has made it (also done when \"System.bUseFTP\" is on)\n"
       "Sources:\n"
       "  --titles N,...          convert these titles (1-based, in list order)\n"
       "  --chapters T.C,...      convert these chapters (chapter C of title T)\n"
@@ -92,6 +95,7 @@ struct TOptions {
   bool Loop = false;
   TPublishOptions Publish;
   bool Yes = false;
+  bool Upload = false;
   std::vector<int> Titles;
   std::vector<std::pair<int, int>> Chapters;
   std::vector<std::pair<double, double>> Trims;
@@ -230,6 +234,8 @@ std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& 
       o.Loop = true;
     } else if (a == "-y" || a == "--yes") {
       o.Yes = true;
+    } else if (a == "--upload") {
+      o.Upload = true;
     } else if (a == "--titles") {
       if (!value(&v)) return "missing value of " + a;
       for (const auto& part : Split(v, ','))
@@ -329,6 +335,7 @@ std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& 
   if (o.Kind == kOutputFlv && !o.FirstPublishOption.empty())
     return o.FirstPublishOption + " dresses a published movie (--format swf, exe or scr, or -o NAME.swf); an FLV carries none";
   if (o.Kind == kOutputScreenSaver && o.ScreenSaverName.empty()) o.ScreenSaverName = "Reelcast";
+  if (o.Upload && o.Kind == kOutputScreenSaver) return "--upload: a screen saver is installed here, not uploaded";
   // The name becomes a file name in the scratch and screen-saver folders.
   if (o.ScreenSaverName.find('/') != std::string::npos || o.ScreenSaverName == "." || o.ScreenSaverName == "..")
     return "the screen saver's name cannot be a path";
@@ -656,11 +663,8 @@ int RunConvert(const std::vector<std::string>& args) {
   };
   std::string opened;
   modelHost.OpenPath = [&](const std::string& path) { opened = path; };
-  modelHost.Upload = [&](const std::string& dir) {
-    std::printf("FTP upload is on: run 'reelcast-cli upload --file %s' to upload the output.\n",
-                SWFParam.OutputFile.c_str());
-    (void)dir;
-  };
+  // "System.bUseFTP" asks for the upload after a finished job, as --upload does.
+  modelHost.Upload = [&](const std::string&) { o.Upload = true; };
   TConverterModel model(*tasks, true, modelHost);
   running = &model;
   TTerminalDisplay display(model);
@@ -696,6 +700,7 @@ int RunConvert(const std::vector<std::string>& args) {
     if (SWFParam.OutputKind == kOutputScreenSaver)
       output = ScreenSaverFolder() + fs::path(SWFParam.OutputFile).stem().string() + ".scr";
     std::printf("Output: %s\n", output.c_str());
+    if (o.Upload && SWFParam.OutputKind != kOutputScreenSaver) return UploadJobOutput(SWFParam);
     return 0;
   }
   if (model.Cancelled()) {

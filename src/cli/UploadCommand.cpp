@@ -17,8 +17,10 @@
 
 #include "app/Application.h"
 #include "cli/CliCommand.h"
+#include "cli/JobUpload.h"
 #include "convert/JobRecord.h"
 #include "publish/FtpUpload.h"
+#include "publish/PlayerMovie.h"
 
 namespace reelcast::cli {
 namespace {
@@ -32,9 +34,10 @@ void PrintUsage() {
       "Usage: reelcast-cli upload OUTPUTFILE [OPTIONS]   send a conversion's files\n"
       "       reelcast-cli upload --remove [OPTIONS]     delete the remote folder\n\n"
       "The files sent follow the output kind (from OUTPUTFILE's extension or --kind):\n"
-      "  flv  the FLV file;  swf  the movie, its page with --html, its FLV with\n"
-      "  --external-flv;  exe  the projector (base name + \".exe\"), its FLV with\n"
-      "  --external-flv. A screen saver is not uploaded.\n\n"
+      "  flv  the FLV file;  swf  the movie, its page with --html, and the FLV beside\n"
+      "  it when the movie is a player that plays it (or with --external-flv);\n"
+      "  exe  the projector (base name + \".exe\"), its FLV with --external-flv.\n"
+      "  A screen saver is not uploaded.\n\n"
       "Options (the stored settings are the defaults; given values are stored):\n"
       "  --host NAME        FTP server\n"
       "  --port NUMBER      port, 1 to 65535\n"
@@ -45,7 +48,8 @@ void PrintUsage() {
       "  --passive          passive data connections (behind NAT); active otherwise\n"
       "  --kind flv|swf|exe the output kind, when the extension does not tell\n"
       "  --html             an SWF's HTML page goes up with it\n"
-      "  --external-flv     the movie plays the FLV beside it (player template)\n"
+      "  --external-flv     the FLV beside the movie goes up too (found by itself for\n"
+      "                     an SWF player movie)\n"
       "  --remove           delete the remote folder with everything in it\n"
       "  --yes              answer Yes to the removal question\n\n"
       "Ctrl+C cancels: the running transfer is cut and no file is left half-written\n"
@@ -157,6 +161,74 @@ TFtpUploadResult RunCancellable(TFtpUpload& upload, bool remove) {
   return result;
 }
 
+// Runs the upload (or the removal) with its progress on the terminal and
+// its messages on standard error; Ctrl+C cancels. The exit code: 0 done, 1
+// failed or declined, 130 cancelled.
+int RunOnTerminal(TFtpUpload& upload, bool remove, bool yes) {
+  const TFtpSettings& s = upload.Settings;
+  bool terminal = isatty(STDOUT_FILENO);
+  int position = 0, maximum = 1;
+  upload.Events.Progress = [&](int p, int m) {
+    position = p;
+    maximum = m;
+  };
+  upload.Events.Status = [&](const std::string& text) {
+    std::printf("%s(%d/%d) %s\n", terminal ? "\r\033[K" : "", position, maximum, text.c_str());
+    std::fflush(stdout);
+  };
+  upload.Events.Transfer = [&](uint64_t sent, uint64_t total) {
+    if (!terminal || total == 0) return;
+    int width = 30;
+    int filled = static_cast<int>(sent * width / total);
+    std::printf("\r[%s%s] %3d%% %s / %s", std::string(filled, '#').c_str(),
+                std::string(width - filled, '-').c_str(), static_cast<int>(sent * 100 / total),
+                Megabytes(sent).c_str(), Megabytes(total).c_str());
+    std::fflush(stdout);
+  };
+  upload.Events.Message = [&](TFtpMessageKind kind, const std::string& text) {
+    std::fprintf(stderr, "%s%s: %s\n", terminal ? "\r\033[K" : "",
+                 kind == TFtpMessageKind::Information ? "Information" : "Error", text.c_str());
+  };
+  upload.Events.Ask = [&](const std::string& question) {
+    if (question != "Are you sure to remove the files from server?") return true;  // Ctrl+C
+    if (yes) return true;
+    std::printf("%s [y/N] ", question.c_str());
+    std::fflush(stdout);
+    std::string answer;
+    if (!std::getline(std::cin, answer)) {
+      std::printf("\n");
+      return false;
+    }
+    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
+  };
+
+  TFtpUploadResult result = RunCancellable(upload, remove);
+  if (terminal) std::printf("\r\033[K");
+  int rc = 1;
+  switch (result) {
+    case TFtpUploadResult::Done:
+      if (remove)
+        std::printf("Removed %s from %s\n", s.Dir.c_str(), s.Host.c_str());
+      else
+        std::printf("Uploaded %zu file(s) to %s%s%s\n", upload.Files().size(), s.Host.c_str(),
+                    s.Dir.rfind("/", 0) == 0 ? "" : ":", s.Dir.c_str());
+      rc = 0;
+      break;
+    case TFtpUploadResult::Failed:
+      rc = 1;
+      break;
+    case TFtpUploadResult::Cancelled:
+      std::fprintf(stderr, "Cancelled.\n");
+      rc = 130;
+      break;
+    case TFtpUploadResult::Declined:
+      std::fprintf(stderr, "Nothing removed (answer y, or pass --yes).\n");
+      rc = 1;
+      break;
+  }
+  return rc;
+}
+
 int RunUpload(const std::vector<std::string>& args) {
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
     PrintUsage();
@@ -183,7 +255,10 @@ int RunUpload(const std::vector<std::string>& args) {
     }
     param.OutputFile = fs::absolute(o.OutputFile).lexically_normal().string();
     param.PublishHtml = o.Html;
-    param.Template.Kind = o.ExternalFlv ? 2 : 0;
+    // A player movie that plays the FLV beside it needs that FLV on the
+    // server too; the movie itself says so.
+    const bool linksFlv = o.ExternalFlv || (param.OutputKind == kOutputSwf && MovieLinksFlv(param.OutputFile));
+    param.Template.Kind = linksFlv ? 2 : 0;
     exportSetting.EmbedType = etSeperaterFLV;
     param.ExportSetting = &exportSetting;
   }
@@ -223,71 +298,31 @@ int RunUpload(const std::vector<std::string>& args) {
       }
   }
 
-  bool terminal = isatty(STDOUT_FILENO);
-  int position = 0, maximum = 1;
-  upload.Events.Progress = [&](int p, int m) {
-    position = p;
-    maximum = m;
-  };
-  upload.Events.Status = [&](const std::string& text) {
-    std::printf("%s(%d/%d) %s\n", terminal ? "\r\033[K" : "", position, maximum, text.c_str());
-    std::fflush(stdout);
-  };
-  upload.Events.Transfer = [&](uint64_t sent, uint64_t total) {
-    if (!terminal || total == 0) return;
-    int width = 30;
-    int filled = static_cast<int>(sent * width / total);
-    std::printf("\r[%s%s] %3d%% %s / %s", std::string(filled, '#').c_str(),
-                std::string(width - filled, '-').c_str(), static_cast<int>(sent * 100 / total),
-                Megabytes(sent).c_str(), Megabytes(total).c_str());
-    std::fflush(stdout);
-  };
-  upload.Events.Message = [&](TFtpMessageKind kind, const std::string& text) {
-    std::fprintf(stderr, "%s%s: %s\n", terminal ? "\r\033[K" : "",
-                 kind == TFtpMessageKind::Information ? "Information" : "Error", text.c_str());
-  };
-  upload.Events.Ask = [&](const std::string& question) {
-    if (question != "Are you sure to remove the files from server?") return true;  // Ctrl+C
-    if (o.Yes) return true;
-    std::printf("%s [y/N] ", question.c_str());
-    std::fflush(stdout);
-    std::string answer;
-    if (!std::getline(std::cin, answer)) {
-      std::printf("\n");
-      return false;
-    }
-    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
-  };
-
-  TFtpUploadResult result = RunCancellable(upload, o.Remove);
-  if (terminal) std::printf("\r\033[K");
-  int rc = 1;
-  switch (result) {
-    case TFtpUploadResult::Done:
-      if (o.Remove)
-        std::printf("Removed %s from %s\n", s.Dir.c_str(), s.Host.c_str());
-      else
-        std::printf("Uploaded %zu file(s) to %s%s%s\n", upload.Files().size(), s.Host.c_str(),
-                    s.Dir.rfind("/", 0) == 0 ? "" : ":", s.Dir.c_str());
-      rc = 0;
-      break;
-    case TFtpUploadResult::Failed:
-      rc = 1;
-      break;
-    case TFtpUploadResult::Cancelled:
-      std::fprintf(stderr, "Cancelled.\n");
-      rc = 130;
-      break;
-    case TFtpUploadResult::Declined:
-      std::fprintf(stderr, "Nothing removed (answer y, or pass --yes).\n");
-      rc = 1;
-      break;
-  }
+  int rc = RunOnTerminal(upload, o.Remove, o.Yes);
   ShutdownApplication();
   return rc;
 }
 
 }  // namespace
+
+int UploadJobOutput(const TSWFParam& job) {
+  TSWFParam param = job;
+  if (param.OutputKind == kOutputSwf && MovieLinksFlv(param.OutputFile)) param.Template.Kind = 2;
+  TFtpUpload upload(fs::path(param.OutputFile).parent_path().string() + "/", param);
+  upload.LoadSettings();
+  TFtpSettings& s = upload.Settings;
+  if (const char* fromEnvironment = std::getenv(kPasswordVariable); fromEnvironment && s.Password.empty())
+    s.Password = fromEnvironment;
+  if (s.Port.empty()) s.Port = "21";
+  if (s.Dir.empty()) s.Dir = "/";
+  if (s.Host.empty()) {
+    std::fprintf(stderr, "reelcast-cli convert: --upload takes the stored FTP server, and none is stored "
+                 "('reelcast-cli upload FILE --host NAME' stores one)\n");
+    return 1;
+  }
+  return RunOnTerminal(upload, false, false);
+}
+
 }  // namespace reelcast::cli
 
 REELCAST_CLI_COMMAND("upload", "send a conversion's files to an FTP server, or --remove them",

@@ -20,6 +20,7 @@
 #include "movie/FlashVideo.h"
 #include "publish/LinkActions.h"
 #include "publish/OutputFile.h"
+#include "swf/SWFTools.h"
 
 namespace reelcast {
 
@@ -237,6 +238,22 @@ std::string MakePlayerPreview(const std::string& templateName, bool preview,
   const std::string swf = TempFolder + "SampleFlv.swf";
   if (!MakePlayerMovie(PlayerFolder() + "SampleFlv.flv", templateName, swf, preview, p)) return {};
   return swf;
+}
+
+bool MovieLinksFlv(const std::string& swfPath) {
+  TSWFDumpOptions options;
+  options.Actions = true;
+  try {
+    const TSWFDump dump = DumpSWFFile(swfPath, options);
+    if (!dump.IsSWF) return false;
+    // The linking movie pushes the name of the text that holds the FLV's
+    // file name; an embedding one sets g_flvURL to undefined.
+    for (const TSWFDumpTag& tag : dump.Tags)
+      for (const std::string& action : tag.Actions)
+        if (action.find("\"g_flvURL\", \"FlvFileName\"") != std::string::npos) return true;
+  } catch (const std::exception&) {
+  }
+  return false;
 }
 
 }  // namespace reelcast

@@ -32,6 +32,11 @@ TPlayerFrame ReadPlayerFrame(const std::string& templateName);
 bool MakePlayerMovie(const std::string& flvPath, const std::string& templateName,
                      const std::string& swfPath, bool preview, const TSWFParam& param = SWFParam);
 
+// True when the movie at swfPath is a player movie that plays the FLV
+// beside it (the ".flv" of its own name) rather than video inside it: its
+// frame script sets g_flvURL from the FLV's name. False for any other file.
+bool MovieLinksFlv(const std::string& swfPath);
+
 // The movie the template page shows for a player: "SampleFlv.flv" of the
 // player folder played by the template, at 320 x 240 when preview is set.
 // It is written to TempFolder + "SampleFlv.swf" (the data folder may be

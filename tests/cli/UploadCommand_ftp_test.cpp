@@ -110,6 +110,31 @@ TEST_F(UploadCommandTest, FailuresGiveTheMessageAndANonZeroExit) {
   EXPECT_TRUE(test::TreeFiles(server.Root()).empty());
 }
 
+// A player movie that plays the FLV beside it goes up with that FLV, right
+// after the conversion with --upload and later through upload alone.
+TEST_F(UploadCommandTest, APlayerMovieGoesUpWithTheFlvItPlays) {
+  FtpTestServer server;
+  for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>>{
+           {"System.FTPHost", "127.0.0.1"},
+           {"System.FTPPort", std::to_string(server.Port())},
+           {"System.FTPUser", FtpTestServer::User},
+           {"System.FTPDir", "films"}})
+    ASSERT_EQ(Cli({"settings", "set", key, value}).ExitCode, 0) << key;
+  test::ScopedEnv password("REELCAST_FTP_PASSWORD", FtpTestServer::Password);
+  auto converted = test::RunProcess(
+      {(test::BinDir() / "reelcast-cli").string(), "convert", test::DvdFixture().string(), "-o", Out("movie.swf"),
+       "--titles", "2", "--trim", "0-1", "--size", "160x120", "--template", "player:Classic Gray", "--upload"},
+      300);
+  ASSERT_EQ(converted.ExitCode, 0) << converted.Output;
+  EXPECT_EQ(test::TreeFiles(server.Root()), (Files{"films/movie.flv", "films/movie.swf"})) << converted.Output;
+
+  fs::remove_all(server.Root() / "films");
+  auto up = Cli({"upload", Out("movie.swf")});
+  ASSERT_EQ(up.ExitCode, 0) << up.Output;
+  EXPECT_EQ(test::TreeFiles(server.Root()), (Files{"films/movie.flv", "films/movie.swf"}));
+  EXPECT_EQ(ReadFile(server.Root() / "films" / "movie.flv"), ReadFile(out_ / "movie.flv"));
+}
+
 TEST_F(UploadCommandTest, CtrlCCancelsARunningTransfer) {
   FtpTestServer server("", 1'000'000);
   WriteFile(server.Root() / "big.flv", "last week's copy");
