@@ -135,9 +135,9 @@ void TConverterWindow::Refresh() {
     mmoInfo_->appendPlainText(QString::fromStdString(lines[shownLines_]));
   lblConverHintInfo_->setText(QString::fromStdString(m.StatusText()));
   pbProgress_->setValue(m.Progress());
-  // The label's line break is a line feed and a carriage return; a label
-  // shows the line feed.
-  lblSec_->setText(QString::fromStdString(m.TimeLabel()).remove('\r'));
+  // The label's two lines are parted by a carriage return at first and by a
+  // line feed and a carriage return while encoding; both show as one break.
+  lblSec_->setText(QString::fromStdString(m.TimeLabel()).replace(QStringLiteral("\n\r"), QStringLiteral("\n")).replace('\r', '\n'));
   lblSec_->setVisible(m.TimeLabelVisible());
   btnPause_->setText(QString::fromStdString(m.PauseCaption()));
   btnPause_->setEnabled(m.PauseEnabled());

@@ -12,6 +12,7 @@
 #include "app/Config.h"
 #include "platform/EncoderManager.h"
 #include "publish/PublishSteps.h"
+#include "ui/Automation.h"
 #include "ui/Icons.h"
 #include "ui/MainWindow.h"
 #include "ui/SingleInstance.h"
@@ -88,6 +89,7 @@ int main(int argc, char** argv) {
     if (QScreen* screen = window.screen())
       window.move(screen->availableGeometry().center() - window.rect().center());
     window.show();
+    ui::StartAutomation(&window);
     result = app.exec();
   }
   EncMgrUninit();

@@ -54,7 +54,7 @@ class ConverterWindowTest : public QObject {
   }
 
   static QString Text(QWidget* w, const char* name) {
-    if (auto* label = Find<QLabel>(w, name)) return label->text();
+    if (auto* label = w->findChild<QLabel*>(QLatin1String(name))) return label->text();
     return Find<QAbstractButton>(w, name)->text();
   }
 
