@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Reelcast and runs every test:
 #   1. the main build (RelWithDebInfo) and all of ctest (unit, integration, e2e, ftp);
-#   2. an AddressSanitizer + UndefinedBehaviorSanitizer build running the unit tests;
-#   3. the libFuzzer targets (clang), each for a bounded time.
+#   2. one clang build with every library under AddressSanitizer,
+#      UndefinedBehaviorSanitizer and libFuzzer's coverage hooks, which runs
+#      the unit tests and then each libFuzzer target for a bounded time.
 # Exits non-zero when any stage fails. REELCAST_SKIP_SANITIZE=1 or
-# REELCAST_SKIP_FUZZ=1 leave a stage out for a quicker local run.
+# REELCAST_SKIP_FUZZ=1 leave the sanitizer unit tests or the fuzz targets out
+# of a quicker local run (both: no second build).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -13,15 +15,17 @@ failed=()
 
 bash scripts/install-deps.sh || { echo "test.sh: installing dependencies failed"; exit 1; }
 
+# Runs one stage and says how long it took, so a run shows where its time goes.
 stage() {
-  local name=$1
+  local name=$1 start=$SECONDS
   shift
   echo "==== $name"
   if ! "$@"; then
     failed+=("$name")
-    echo "==== $name FAILED"
+    echo "==== $name FAILED after $((SECONDS - start)) s"
     return 1
   fi
+  echo "==== $name took $((SECONDS - start)) s"
 }
 
 if [ -f tests/e2e/package.json ]; then
@@ -32,22 +36,23 @@ stage "configure" cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
   stage "build" cmake --build build -j "$jobs" &&
   stage "tests" ctest --test-dir build --output-on-failure -j "$jobs" --timeout 1500
 
-if [ "${REELCAST_SKIP_SANITIZE:-0}" != 1 ]; then
-  stage "configure (sanitizers)" cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-      -DREELCAST_SANITIZE=ON -DREELCAST_BENCH=OFF &&
-    stage "build (sanitizers)" cmake --build build-asan -j "$jobs" &&
-    stage "unit tests (sanitizers)" ctest --test-dir build-asan -L unit --output-on-failure -j "$jobs"
-fi
-
-if [ "${REELCAST_SKIP_FUZZ:-0}" != 1 ] && ls fuzz/*_fuzz.cpp >/dev/null 2>&1; then
-  stage "configure (fuzz)" env CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREELCAST_FUZZ=ON -DREELCAST_BENCH=OFF &&
-    stage "build (fuzz)" cmake --build build-fuzz -j "$jobs" &&
-    stage "fuzz" ctest --test-dir build-fuzz -L fuzz --output-on-failure
+sanitize=$([ "${REELCAST_SKIP_SANITIZE:-0}" != 1 ] && echo 1)
+fuzz=$([ "${REELCAST_SKIP_FUZZ:-0}" != 1 ] && ls fuzz/*_fuzz.cpp >/dev/null 2>&1 && echo 1)
+if [ -n "$sanitize" ] || [ -n "$fuzz" ]; then
+  if stage "configure (sanitizers, fuzz)" env CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREELCAST_FUZZ=ON -DREELCAST_BENCH=OFF &&
+     stage "build (sanitizers, fuzz)" cmake --build build-fuzz -j "$jobs"; then
+    if [ -n "$sanitize" ]; then
+      stage "unit tests (sanitizers)" ctest --test-dir build-fuzz -L unit --output-on-failure -j "$jobs"
+    fi
+    if [ -n "$fuzz" ]; then
+      stage "fuzz" ctest --test-dir build-fuzz -L fuzz --output-on-failure -j "$jobs"
+    fi
+  fi
 fi
 
 if [ ${#failed[@]} -ne 0 ]; then
   echo "test.sh: failed stages: ${failed[*]}"
   exit 1
 fi
-echo "test.sh: all stages passed"
+echo "test.sh: all stages passed in $SECONDS s"
