@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Reelcast and runs every test:
-#   1. the main build (RelWithDebInfo) and all of ctest (unit, integration, e2e, ftp);
+#   1. the main build (RelWithDebInfo), the README's first command (scripts/convert.sh)
+#      and all of ctest (unit, integration, e2e, ftp);
 #   2. one clang build with every library under AddressSanitizer,
 #      UndefinedBehaviorSanitizer and libFuzzer's coverage hooks, which runs
 #      the unit tests and then each libFuzzer target for a bounded time.
@@ -32,9 +33,19 @@ if [ -f tests/e2e/package.json ]; then
   stage "e2e setup" bash tests/e2e/setup.sh
 fi
 
-stage "configure" cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
-  stage "build" cmake --build build -j "$jobs" &&
+# The README's first command, exactly as a newcomer types it from the repository
+# root: it authors the sample DVD into build/sample-dvd/ (removed first, as on a
+# fresh clone) and converts it, reusing the build made just before.
+readme_first_command() {
+  rm -rf build/sample-dvd
+  scripts/convert.sh && test -s build/sample-dvd/sample.flv
+}
+
+if stage "configure" cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+   stage "build" cmake --build build -j "$jobs"; then
+  stage "README's first command" readme_first_command
   stage "tests" ctest --test-dir build --output-on-failure -j "$jobs" --timeout 1500
+fi
 
 sanitize=$([ "${REELCAST_SKIP_SANITIZE:-0}" != 1 ] && echo 1)
 fuzz=$([ "${REELCAST_SKIP_FUZZ:-0}" != 1 ] && ls fuzz/*_fuzz.cpp >/dev/null 2>&1 && echo 1)

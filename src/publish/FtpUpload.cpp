@@ -211,10 +211,13 @@ TFtpUploadResult TFtpUpload::Upload() {
         } catch (const EFtpAborted&) {
           throw;
         } catch (const EFtpError&) {
+          // Entered only after it was made: a folder that was entered at
+          // once must not be entered again, as a relative name would then
+          // point one level deeper.
           c.MakeDir(remoteBase);
           NVLog("FTP: created the folder " + remoteBase);
+          c.ChangeDir(remoteBase);
         }
-        c.ChangeDir(remoteBase);
       } catch (const EFtpAborted&) {
         throw;
       } catch (const EFtpError& e) {

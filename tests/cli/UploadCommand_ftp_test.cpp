@@ -51,6 +51,14 @@ TEST_F(UploadCommandTest, UploadsStoresTheDetailsAndRemovesWithThem) {
   EXPECT_EQ(port, server.Port());
   ShutdownGlobalConfig();
 
+  // Uploading again, with the stored details, replaces the files in the
+  // folder that now exists.
+  WriteFile(out_ / "Mon film.swf", "movie, second cut");
+  auto again = Cli({"upload", Out("Mon film.swf")});
+  ASSERT_EQ(again.ExitCode, 0) << again.Output;
+  EXPECT_EQ(ReadFile(server.Root() / "site" / "Mon film.swf"), "movie, second cut");
+  EXPECT_EQ(test::TreeFiles(server.Root()).size(), 3u);
+
   // Without an answer on standard input nothing is removed.
   auto declined = Cli({"upload", "--remove"});
   EXPECT_EQ(declined.ExitCode, 1) << declined.Output;
