@@ -51,7 +51,7 @@ sanitize=$([ "${REELCAST_SKIP_SANITIZE:-0}" != 1 ] && echo 1)
 fuzz=$([ "${REELCAST_SKIP_FUZZ:-0}" != 1 ] && ls fuzz/*_fuzz.cpp >/dev/null 2>&1 && echo 1)
 if [ -n "$sanitize" ] || [ -n "$fuzz" ]; then
   if stage "configure (sanitizers, fuzz)" env CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREELCAST_FUZZ=ON -DREELCAST_BENCH=OFF &&
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREELCAST_FUZZ=ON -DREELCAST_BENCH=OFF -DREELCAST_UI=OFF &&
      stage "build (sanitizers, fuzz)" cmake --build build-fuzz -j "$jobs"; then
     if [ -n "$sanitize" ]; then
       stage "unit tests (sanitizers)" ctest --test-dir build-fuzz -L unit --output-on-failure -j "$jobs"
