@@ -39,8 +39,8 @@ function(reelcast_tests dir)
     endif()
   endforeach()
   foreach(label unit integration e2e ftp)
-    # The sanitizer and fuzz tree runs only the unit tests.
-    if(REELCAST_FUZZ AND NOT label STREQUAL "unit")
+    # The sanitizer tree runs only the unit tests.
+    if(REELCAST_SANITIZE AND NOT label STREQUAL "unit")
       continue()
     endif()
     if(${label})

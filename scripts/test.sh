@@ -2,12 +2,11 @@
 # Installs what is missing, builds Reelcast and runs every test:
 #   1. the main build (RelWithDebInfo), the README's first command (scripts/convert.sh)
 #      and all of ctest (unit, integration, e2e, ftp);
-#   2. one clang build with every library under AddressSanitizer,
-#      UndefinedBehaviorSanitizer and libFuzzer's coverage hooks, which runs
-#      the unit tests and then each libFuzzer target for a bounded time.
+#   2. an AddressSanitizer + UndefinedBehaviorSanitizer build running the unit tests;
+#   3. the libFuzzer targets (clang, every library under the sanitizers and the
+#      fuzzer's coverage hooks), each for a bounded time.
 # Exits non-zero when any stage fails. REELCAST_SKIP_SANITIZE=1 or
-# REELCAST_SKIP_FUZZ=1 leave the sanitizer unit tests or the fuzz targets out
-# of a quicker local run (both: no second build).
+# REELCAST_SKIP_FUZZ=1 leave a stage out for a quicker local run.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -47,19 +46,21 @@ if stage "configure" cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebI
   stage "tests" ctest --test-dir build --output-on-failure -j "$jobs" --timeout 1500
 fi
 
-sanitize=$([ "${REELCAST_SKIP_SANITIZE:-0}" != 1 ] && echo 1)
-fuzz=$([ "${REELCAST_SKIP_FUZZ:-0}" != 1 ] && ls fuzz/*_fuzz.cpp >/dev/null 2>&1 && echo 1)
-if [ -n "$sanitize" ] || [ -n "$fuzz" ]; then
-  if stage "configure (sanitizers, fuzz)" env CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREELCAST_FUZZ=ON -DREELCAST_BENCH=OFF -DREELCAST_UI=OFF &&
-     stage "build (sanitizers, fuzz)" cmake --build build-fuzz -j "$jobs"; then
-    if [ -n "$sanitize" ]; then
-      stage "unit tests (sanitizers)" ctest --test-dir build-fuzz -L unit --output-on-failure -j "$jobs"
-    fi
-    if [ -n "$fuzz" ]; then
-      stage "fuzz" ctest --test-dir build-fuzz -L fuzz --output-on-failure -j "$jobs"
-    fi
-  fi
+# The sanitizer tree builds the libraries and only the unit tests (without
+# the desktop front end), which are all it runs.
+if [ "${REELCAST_SKIP_SANITIZE:-0}" != 1 ]; then
+  stage "configure (sanitizers)" cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+      -DREELCAST_SANITIZE=ON -DREELCAST_BENCH=OFF -DREELCAST_UI=OFF &&
+    stage "build (sanitizers)" cmake --build build-asan -j "$jobs" &&
+    stage "unit tests (sanitizers)" ctest --test-dir build-asan -L unit --output-on-failure -j "$jobs"
+fi
+
+# The fuzz targets run side by side, each for a bounded time.
+if [ "${REELCAST_SKIP_FUZZ:-0}" != 1 ] && ls fuzz/*_fuzz.cpp >/dev/null 2>&1; then
+  stage "configure (fuzz)" env CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja \
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREELCAST_FUZZ=ON -DREELCAST_BENCH=OFF -DREELCAST_UI=OFF &&
+    stage "build (fuzz)" cmake --build build-fuzz -j "$jobs" &&
+    stage "fuzz" ctest --test-dir build-fuzz -L fuzz --output-on-failure -j "$jobs"
 fi
 
 if [ ${#failed[@]} -ne 0 ]; then
