@@ -42,7 +42,7 @@ TConverterWindow::TConverterWindow(TTaskArray tasks, QWidget* parent)
   });
 
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setContentsMargins(1, 1, 1, 1);  // the outline of the style sheet
   layout->setSpacing(0);
   auto* strip = new TTitleStrip(QStringLiteral("Converter"), this);
   auto* close = strip->AddButton(QStringLiteral("btnClose"), GlyphIcon(TGlyph::Close, QColor(0xe2, 0xe8, 0xf0)),
