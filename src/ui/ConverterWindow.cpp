@@ -7,7 +7,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/Paths.h"
 #include "ui/Dialogs.h"
+#include "ui/FlashView.h"
 #include "ui/Icons.h"
 #include "ui/UploadDialog.h"
 #include "ui/WindowChrome.h"
@@ -60,6 +62,13 @@ TConverterWindow::TConverterWindow(TTaskArray tasks, QWidget* parent)
   sfFlashShow_->setFixedWidth(141);
   new QVBoxLayout(sfFlashShow_);
   sfFlashShow_->layout()->setContentsMargins(0, 0, 0, 0);
+  // The side animation: a short looping movie of the data folder.
+  auto* animation = new FlashView(sfFlashShow_);
+  animation->setObjectName(QStringLiteral("sfFlashShowPlayer"));
+  animation->SetBGColor(QStringLiteral("FFFFFF"));
+  animation->SetMovie(QString::fromStdString(AppPath("res\\ConverterShow.swf")));
+  animation->Play();
+  sfFlashShow_->layout()->addWidget(animation);
   client->addWidget(sfFlashShow_);
 
   auto* right = new QVBoxLayout;
