@@ -34,7 +34,7 @@ std::vector<TSettingKey> BuildKeyTable() {
   range(add(keys::Height, T::Integer, "240", "output height in pixels"), 60, 600);
   add(keys::Frame, T::Float, "0", "output frame rate, 0 = keep the source rate");
   range(add(keys::VBitrate, T::Integer, "768000", "video bit rate in bit/s"), 1, INT32_MAX);
-  add(keys::Zoom, T::Integer, "0", "aspect: 0 full screen, 1 keep original, 2 16:9, 3 4:3")
+  add(keys::Zoom, T::Integer, "1", "aspect: 0 full screen, 1 keep original, 2 16:9, 3 4:3")
       .Choices = {0, 1, 2, 3};
   add(keys::SampleR, T::Integer, "22050", "audio sample rate in Hz").Choices = {11025, 22050,
                                                                              44100};
