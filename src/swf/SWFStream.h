@@ -33,7 +33,8 @@ class TBasedSWFStream {
   // Fills or rebuilds the body stream.
   virtual void MakeStream() = 0;
 
-  // The body, created empty (and owned) on first use.
+  // The body, created empty (and owned) on first use: a TSplicedStream, so
+  // payloads copied from read-only files stay in those files until saving.
   TMemoryStream& GetBodyStream();
   // Takes a body that the caller keeps (not freed with this object).
   void SetBodyStream(TMemoryStream* stream);
