@@ -12,6 +12,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -19,7 +20,10 @@ extern "C" {
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <thread>
+#include <utility>
 
+#include "platform/BoundedQueue.h"
 #include "platform/FilterGraph.h"
 #include "platform/MediaSource.h"
 
@@ -33,6 +37,20 @@ void Check(int rc, const std::string& what) {
 }
 
 using TGraph = TFilterGraph;
+
+// What the decoding side hands to the encoding thread, in output order.
+struct TEncodeItem {
+  enum class TKind { Video, Audio, End } Kind = TKind::End;
+  TFramePtr Frame;
+};
+
+// Output pictures and sound frames queued ahead of the encoders: a few
+// pictures' worth keeps both threads busy without holding more in memory.
+constexpr size_t kEncodeQueueLength = 24;
+
+// Threads for decoding a picture stream: the MPEG-2 decoder decodes several
+// pictures at once (frame threads) and slices of one picture (slice threads).
+int DecoderThreads() { return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u)); }
 
 }  // namespace
 
@@ -53,7 +71,15 @@ struct TConvertPipeline::TImpl {
   int64_t AudioQueued = 0;   // samples placed on the output time line
   int64_t AudioEncoded = 0;  // samples handed to the encoder
   int64_t NextSlot = 0;      // index of the next output video frame
-  bool Stopped = false;
+  // Set by the encoding thread when the tick asks to stop or encoding
+  // fails; the decoding side sees it and winds down.
+  std::atomic<bool> Stopped{false};
+
+  // Decoding and filtering run on the caller's thread; encoding and writing
+  // the FLV on this one, fed through the queue in output order.
+  TBoundedQueue<TEncodeItem> Queue{kEncodeQueueLength};
+  std::thread Encoder;
+  std::exception_ptr EncoderError;
 
   // Per entry.
   const TConvertEntry* Entry = nullptr;
@@ -70,6 +96,8 @@ struct TConvertPipeline::TImpl {
   TImpl(const TEncodeSettings& s, const TTickFunction& t) : Settings(s), Tick(t) {}
 
   ~TImpl() {
+    Queue.Abort();
+    if (Encoder.joinable()) Encoder.join();
     ClearEntry();
     av_audio_fifo_free(Fifo);
     if (Output) {
@@ -96,19 +124,30 @@ struct TConvertPipeline::TImpl {
           "cannot create the FLV writer");
     const AVCodec* vcodec = avcodec_find_encoder(AV_CODEC_ID_FLV1);
     if (!vcodec) throw EConvert("no Sorenson H.263 encoder");
-    VideoEnc.reset(avcodec_alloc_context3(vcodec));
-    VideoEnc->width = Width;
-    VideoEnc->height = Height;
-    VideoEnc->pix_fmt = AV_PIX_FMT_YUV420P;
-    VideoEnc->time_base = av_inv_q(Fps);
-    VideoEnc->framerate = Fps;
-    VideoEnc->sample_aspect_ratio = AVRational{1, 1};
-    VideoEnc->bit_rate = std::max(Settings.VideoBitrate, 10000);
-    // Without a rate ceiling the encoder runs a third over the chosen rate.
-    VideoEnc->rc_max_rate = VideoEnc->bit_rate;
-    VideoEnc->rc_buffer_size = static_cast<int>(VideoEnc->bit_rate);
-    if (Output->oformat->flags & AVFMT_GLOBALHEADER) VideoEnc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    Check(avcodec_open2(VideoEnc.get(), vcodec, nullptr), "cannot open the video encoder");
+    auto openVideoEncoder = [&](int threads) {
+      VideoEnc.reset(avcodec_alloc_context3(vcodec));
+      VideoEnc->width = Width;
+      VideoEnc->height = Height;
+      VideoEnc->pix_fmt = AV_PIX_FMT_YUV420P;
+      VideoEnc->time_base = av_inv_q(Fps);
+      VideoEnc->framerate = Fps;
+      VideoEnc->sample_aspect_ratio = AVRational{1, 1};
+      VideoEnc->bit_rate = std::max(Settings.VideoBitrate, 10000);
+      // Without a rate ceiling the encoder runs a third over the chosen rate.
+      VideoEnc->rc_max_rate = VideoEnc->bit_rate;
+      VideoEnc->rc_buffer_size = static_cast<int>(VideoEnc->bit_rate);
+      if (Output->oformat->flags & AVFMT_GLOBALHEADER) VideoEnc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+      VideoEnc->thread_count = threads;
+      if (threads > 1) VideoEnc->thread_type = FF_THREAD_SLICE;
+      return avcodec_open2(VideoEnc.get(), vcodec, nullptr);
+    };
+    // Slice threads where the encoder offers them and takes them for this
+    // codec (the H.263 family's encoder refuses them for Sorenson H.263);
+    // one thread otherwise.
+    int rc = AVERROR(EINVAL);
+    if ((vcodec->capabilities & AV_CODEC_CAP_SLICE_THREADS) && DecoderThreads() > 1)
+      rc = openVideoEncoder(DecoderThreads());
+    if (rc < 0) Check(openVideoEncoder(1), "cannot open the video encoder");
     VideoStream = avformat_new_stream(Output, nullptr);
     avcodec_parameters_from_context(VideoStream->codecpar, VideoEnc.get());
     VideoStream->time_base = VideoEnc->time_base;
@@ -140,7 +179,7 @@ struct TConvertPipeline::TImpl {
     AVDictionary* options = nullptr;
     // The finishing phase adds the metadata tag itself.
     av_dict_set(&options, "flvflags", "no_metadata", 0);
-    int rc = avformat_write_header(Output, &options);
+    rc = avformat_write_header(Output, &options);
     av_dict_free(&options);
     Check(rc, "cannot write the FLV header");
 
@@ -166,18 +205,60 @@ struct TConvertPipeline::TImpl {
     }
   }
 
-  // Encodes one output picture at the next slot; false when the run stops.
+  // Queues one output picture (a new reference to it) for the next slot;
+  // false when the run stops.
   bool EncodeSlot(AVFrame* picture) {
-    picture->pts = NextSlot++;
-    picture->pict_type = AV_PICTURE_TYPE_NONE;
-    Check(avcodec_send_frame(VideoEnc.get(), picture), "video encoding failed");
-    WritePackets(VideoEnc.get(), VideoStream);
-    TConvertTick tick;
-    tick.Frames = NextSlot;
-    tick.Position = SlotTime(NextSlot);
-    tick.Total = Total;
-    if (!Tick(tick)) Stopped = true;
+    TFramePtr slot(av_frame_clone(picture));
+    if (!slot) throw EConvert("out of memory");
+    slot->pts = NextSlot++;
+    slot->pict_type = AV_PICTURE_TYPE_NONE;
+    if (!Queue.Push({TEncodeItem::TKind::Video, std::move(slot)})) Stopped = true;
     return !Stopped;
+  }
+
+  // The encoding thread: encodes what the queue brings, writes the packets,
+  // ticks after each picture, and finishes the file at the end marker.
+  void RunEncoder() {
+    try {
+      for (;;) {
+        std::optional<TEncodeItem> item = Queue.Pop();
+        if (!item) return;
+        if (item->Kind == TEncodeItem::TKind::End) {
+          FinishEncoders();
+          return;
+        }
+        if (item->Kind == TEncodeItem::TKind::Audio) {
+          Check(avcodec_send_frame(AudioEnc.get(), item->Frame.get()), "audio encoding failed");
+          WritePackets(AudioEnc.get(), AudioStream);
+          continue;
+        }
+        Check(avcodec_send_frame(VideoEnc.get(), item->Frame.get()), "video encoding failed");
+        WritePackets(VideoEnc.get(), VideoStream);
+        TConvertTick tick;
+        tick.Frames = item->Frame->pts + 1;
+        tick.Position = SlotTime(tick.Frames);
+        tick.Total = Total;
+        if (!Tick(tick)) {
+          Stopped = true;
+          Queue.Abort();
+          return;
+        }
+      }
+    } catch (...) {
+      EncoderError = std::current_exception();
+      Stopped = true;
+      Queue.Abort();
+    }
+  }
+
+  void StartEncoder() {
+    Encoder = std::thread([this] { RunEncoder(); });
+  }
+
+  // Waits for the encoding thread and passes on its failure.
+  void JoinEncoder() {
+    if (Encoder.joinable()) Encoder.join();
+    if (EncoderError) std::rethrow_exception(std::exchange(EncoderError, nullptr));
   }
 
   void EncodeAudio(bool flush) {
@@ -197,8 +278,10 @@ struct TConvertPipeline::TImpl {
       av_audio_fifo_read(Fifo, reinterpret_cast<void**>(frame->data), n);
       frame->pts = AudioEncoded;
       AudioEncoded += frame->nb_samples;
-      Check(avcodec_send_frame(AudioEnc.get(), frame.get()), "audio encoding failed");
-      WritePackets(AudioEnc.get(), AudioStream);
+      if (!Queue.Push({TEncodeItem::TKind::Audio, std::move(frame)})) {
+        Stopped = true;
+        return;
+      }
     }
   }
 
@@ -210,7 +293,7 @@ struct TConvertPipeline::TImpl {
     Check(av_samples_alloc_array_and_samples(&data, nullptr, channels, chunk, AudioEnc->sample_fmt, 0),
           "out of memory");
     av_samples_set_silence(data, 0, chunk, channels, AudioEnc->sample_fmt);
-    while (samples > 0) {
+    while (samples > 0 && !Stopped) {
       int n = static_cast<int>(std::min<int64_t>(samples, chunk));
       av_audio_fifo_write(Fifo, reinterpret_cast<void**>(data), n);
       samples -= n;
@@ -221,13 +304,22 @@ struct TConvertPipeline::TImpl {
     av_freep(&data);
   }
 
-  void Finish() {
+  // Queues the last sound and the end marker and waits for the encoding
+  // thread to finish the file; false when it stopped first.
+  bool Finish() {
+    EncodeAudio(true);
+    if (Stopped || !Queue.Push({TEncodeItem::TKind::End, nullptr})) Queue.Abort();
+    JoinEncoder();
+    return !Stopped;
+  }
+
+  // On the encoding thread: drains the encoders, writes the trailer.
+  void FinishEncoders() {
     if (VideoEnc) {
       avcodec_send_frame(VideoEnc.get(), nullptr);
       WritePackets(VideoEnc.get(), VideoStream);
     }
     if (AudioEnc) {
-      EncodeAudio(true);
       avcodec_send_frame(AudioEnc.get(), nullptr);
       WritePackets(AudioEnc.get(), AudioStream);
     }
@@ -250,7 +342,8 @@ struct TConvertPipeline::TImpl {
   }
 
   TCodecPtr OpenDecoder(const AVCodecParameters* par, AVDictionary** options) {
-    return OpenStreamDecoder(par, options, Entry->Path);
+    const bool video = par->codec_type == AVMEDIA_TYPE_VIDEO;
+    return OpenStreamDecoder(par, options, Entry->Path, video ? DecoderThreads() : 1);
   }
 
   double OutputTime(int64_t ticks) const {
@@ -497,6 +590,7 @@ bool TConvertPipeline::Run(const TTickFunction& tick) {
     auto first = OpenMediaSource(entries_[0].Path, entries_[0].SourceStart, entries_[0].SourceEnd,
                                  entries_[0].AudioTrack, entries_[0].SubtitleIndex);
     impl.OpenOutput(scratch, first->FrameRate());
+    impl.StartEncoder();
     for (size_t i = 0; i < entries_.size(); ++i) {
       const TConvertEntry& e = entries_[i];
       auto source = i == 0 ? std::move(first)
@@ -505,8 +599,10 @@ bool TConvertPipeline::Run(const TTickFunction& tick) {
       if (!impl.RunEntry(e, std::move(source))) break;
     }
     if (!impl.Stopped) {
-      impl.Finish();
-      done = true;
+      done = impl.Finish();
+    } else {
+      impl.Queue.Abort();
+      impl.JoinEncoder();
     }
   } catch (const EMediaSource& e) {
     std::error_code ec;
