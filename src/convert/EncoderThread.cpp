@@ -203,8 +203,10 @@ void TEncoderThread::RunStages() {
     Fail("the job was cancelled");
     return true;
   };
+  // Every FLV the job delivers, on its own or beside a player movie, starts
+  // with its metadata.
+  AddFlvMetaData(t, TempFolder + kFLVMetaTempName);
   if (p.OutputKind != kOutputFlv) {
-    AddFlvMetaData(t, TempFolder + kFLVMetaTempName);
     MakeBackgroundMusic();
     if (stopped()) return;
     if (p.Template.Kind != 2) {
