@@ -179,6 +179,12 @@ const TVideoInfo* WVDGetVideoInfo(TVideoDecoderHandle handle) {
   return it == gDecoders.end() ? nullptr : &it->second->Info;
 }
 
+std::string WVDGetSourcePath(TVideoDecoderHandle handle) {
+  std::lock_guard lock(gMutex);
+  auto it = gDecoders.find(handle);
+  return it == gDecoders.end() ? std::string() : it->second->Set->IfoPath;
+}
+
 void WVDDestroy(TVideoDecoderHandle handle) {
   std::lock_guard lock(gMutex);
   gDecoders.erase(handle);

@@ -79,6 +79,8 @@ TVideoDecoderHandle WVDCreate(const std::string& ifoPath, const TVideoDecoderPar
                               int32_t* errorCode);
 // nullptr for an unknown handle. Valid until WVDDestroy.
 const TVideoInfo* WVDGetVideoInfo(TVideoDecoderHandle handle);
+// The information file the decoder reads; empty for an unknown handle.
+std::string WVDGetSourcePath(TVideoDecoderHandle handle);
 void WVDDestroy(TVideoDecoderHandle handle);
 
 }  // namespace reelcast
