@@ -1,28 +1,6 @@
 #include "convert/JobMessages.h"
 
-#include <unordered_map>
-
 namespace reelcast {
-
-std::atomic<TWindowHandle> ConverterWindow{0};
-std::atomic<uint8_t> CancelRequested{0};
-
-namespace {
-
-// Live queues by handle. Posting holds this lock only to find the queue and
-// append, so a queue cannot be destroyed under a poster.
-struct TRegistry {
-  std::mutex Mutex;
-  std::unordered_map<TWindowHandle, TMessageQueue*> Queues;
-  TWindowHandle Next = 1;
-};
-
-TRegistry& Registry() {
-  static TRegistry registry;
-  return registry;
-}
-
-}  // namespace
 
 const char* StageNoticeText(uint32_t subCode) {
   switch (subCode) {
@@ -37,65 +15,56 @@ const char* StageNoticeText(uint32_t subCode) {
   }
 }
 
-TMessageQueue::TMessageQueue() {
-  auto& r = Registry();
-  std::lock_guard lock(r.Mutex);
-  // Handles are not reused soon, so a stale handle finds no queue.
-  do {
-    handle_ = r.Next++;
-  } while (handle_ == 0 || r.Queues.count(handle_));
-  r.Queues[handle_] = this;
+std::string TJobResult::Text() const {
+  switch (Outcome) {
+    case TJobOutcome::Succeeded: return "All conversion tasks have been finished.";
+    case TJobOutcome::Cancelled: return "Cancelled.";
+    case TJobOutcome::Failed: break;
+  }
+  if (Stage == kEncodeStage) return "Failed to create the FLV file: " + Reason;
+  return "The conversion failed while " + Stage + (Reason.empty() ? "" : ": " + Reason) + ".";
 }
 
-TMessageQueue::~TMessageQueue() {
-  auto& r = Registry();
-  std::lock_guard lock(r.Mutex);
-  r.Queues.erase(handle_);
-}
-
-void TMessageQueue::Push(const TMessage& message) {
+void TJobEventQueue::Post(const TJobEvent& event) {
+  std::function<void()> wakeUp;
   {
     std::lock_guard lock(mutex_);
-    messages_.push_back(message);
+    events_.push_back(event);
+    wakeUp = wakeUp_;
   }
   posted_.notify_one();
-  if (wakeUp_) wakeUp_();
+  if (wakeUp) wakeUp();
 }
 
-std::vector<TMessage> TMessageQueue::Drain() {
+std::vector<TJobEvent> TJobEventQueue::Drain() {
   std::lock_guard lock(mutex_);
-  std::vector<TMessage> out(messages_.begin(), messages_.end());
-  messages_.clear();
+  std::vector<TJobEvent> out(events_.begin(), events_.end());
+  events_.clear();
   return out;
 }
 
-std::vector<TMessage> TMessageQueue::WaitAndDrain(std::chrono::milliseconds timeout) {
+std::vector<TJobEvent> TJobEventQueue::WaitAndDrain(std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
-  posted_.wait_for(lock, timeout, [this] { return !messages_.empty(); });
-  std::vector<TMessage> out(messages_.begin(), messages_.end());
-  messages_.clear();
+  posted_.wait_for(lock, timeout, [this] { return !events_.empty(); });
+  std::vector<TJobEvent> out(events_.begin(), events_.end());
+  events_.clear();
   return out;
 }
 
-size_t TMessageQueue::Pending() const {
+size_t TJobEventQueue::Pending() const {
   std::lock_guard lock(mutex_);
-  return messages_.size();
+  return events_.size();
 }
 
-void TMessageQueue::SetWakeUp(std::function<void()> wakeUp) {
-  // Posts read wakeUp_ under the registry lock; take it to swap safely.
-  auto& r = Registry();
-  std::lock_guard lock(r.Mutex);
+void TJobEventQueue::SetWakeUp(std::function<void()> wakeUp) {
+  std::lock_guard lock(mutex_);
   wakeUp_ = std::move(wakeUp);
 }
 
-bool PostMessage(TWindowHandle window, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
-  if (window == 0) return false;
-  auto& r = Registry();
-  std::lock_guard lock(r.Mutex);
-  auto it = r.Queues.find(window);
-  if (it == r.Queues.end()) return false;
-  it->second->Push(TMessage{msg, wParam, lParam});
+bool PostJobEvent(const std::weak_ptr<TJobEventQueue>& queue, const TJobEvent& event) {
+  std::shared_ptr<TJobEventQueue> receiver = queue.lock();
+  if (!receiver) return false;
+  receiver->Post(event);
   return true;
 }
 

@@ -19,7 +19,7 @@ class TFlashMovie;
 // inside the music wrapper). When a style movie is missing it logs "Add
 // Control Bar:File Not Exists" and adds nothing (false).
 bool AddControlBar(TFlashMovie& movie, uint16_t lastFrame, const std::string& mainPath,
-                   const std::string& rootPath, const TSWFParam& param = SWFParam);
+                   const std::string& rootPath, const TSWFParam& param);
 
 // The "Replay" button at depth 4 in the middle of the stage; a click plays
 // _root again. The caller stops the frame it is shown in.

@@ -30,7 +30,7 @@ TPlayerFrame ReadPlayerFrame(const std::string& templateName);
 // complete or absent: both are written under scratch names and renamed.
 // Errors of the builder (a player file that is no movie) throw.
 bool MakePlayerMovie(const std::string& flvPath, const std::string& templateName,
-                     const std::string& swfPath, bool preview, const TSWFParam& param = SWFParam);
+                     const std::string& swfPath, bool preview, const TSWFParam& param);
 
 // The movie the template page shows for a player: "SampleFlv.flv" of the
 // player folder played by the template, at 320 x 240 when preview is set.
@@ -38,6 +38,6 @@ bool MakePlayerMovie(const std::string& flvPath, const std::string& templateName
 // read-only), with the sample's copy beside it; returns that path, or an
 // empty string when nothing was written.
 std::string MakePlayerPreview(const std::string& templateName, bool preview,
-                              const TSWFParam& param = SWFParam);
+                              const TSWFParam& param);
 
 }  // namespace reelcast
