@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Reelcast and runs every test:
-#   1. the main build (RelWithDebInfo) and all of ctest (unit, integration, e2e, ftp);
+#   1. the main build (RelWithDebInfo), the README's first command (scripts/convert.sh)
+#      and all of ctest (unit, integration, e2e, ftp);
 #   2. an AddressSanitizer + UndefinedBehaviorSanitizer build running the unit tests;
 #   3. the libFuzzer targets (clang), each for a bounded time.
 # Exits non-zero when any stage fails. REELCAST_SKIP_SANITIZE=1 or
@@ -28,9 +29,19 @@ if [ -f tests/e2e/package.json ]; then
   stage "e2e setup" bash tests/e2e/setup.sh
 fi
 
-stage "configure" cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
-  stage "build" cmake --build build -j "$jobs" &&
+# The README's first command, exactly as a newcomer types it from the repository
+# root: it authors the sample DVD into build/sample-dvd/ (removed first, as on a
+# fresh clone) and converts it, reusing the build made just before.
+readme_first_command() {
+  rm -rf build/sample-dvd
+  scripts/convert.sh && test -s build/sample-dvd/sample.flv
+}
+
+if stage "configure" cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+   stage "build" cmake --build build -j "$jobs"; then
+  stage "README's first command" readme_first_command
   stage "tests" ctest --test-dir build --output-on-failure -j "$jobs" --timeout 1500
+fi
 
 if [ "${REELCAST_SKIP_SANITIZE:-0}" != 1 ]; then
   stage "configure (sanitizers)" cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <map>
 
 #include "app/Config.h"
 #include "app/TextConvert.h"
@@ -39,6 +40,18 @@ bool ParseInteger(std::string_view text, int32_t& out) {
 
 std::string Quote(std::string_view text) { return "'" + std::string(text) + "'"; }
 
+std::map<std::string, TSettingNameSource>& NameSources() {
+  static std::map<std::string, TSettingNameSource> sources;
+  return sources;
+}
+
+std::string Listed(const std::vector<std::string>& names) {
+  std::string list;
+  for (size_t i = 0; i < names.size(); ++i)
+    list += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + Quote(names[i]);
+  return list;
+}
+
 std::string IntegerRule(const TSettingKey& key) {
   if (!key.Choices.empty()) {
     std::string list;
@@ -52,6 +65,10 @@ std::string IntegerRule(const TSettingKey& key) {
 }
 
 }  // namespace
+
+void SetSettingNameList(const std::string& kind, TSettingNameSource source) {
+  NameSources()[kind] = std::move(source);
+}
 
 TSettingView ViewSetting(const TSettingKey& key) {
   TSettingView view;
@@ -114,9 +131,14 @@ const TSettingKey* ApplySetting(std::string_view name, std::string_view text, st
     case TSettingType::Float: {
       double value = 0;
       auto r = std::from_chars(text.data(), text.data() + text.size(), value);
-      if (text.empty() || r.ec != std::errc() || r.ptr != text.data() + text.size() ||
-          !std::isfinite(value) || value < 0 || value > 1000) {
-        error = k + " takes a number from 0 to 1000 (0 keeps the source rate); got " +
+      bool ok = !text.empty() && r.ec == std::errc() && r.ptr == text.data() + text.size() &&
+                std::isfinite(value);
+      if (ok && !key->Choices.empty()) {
+        ok = false;
+        for (int32_t c : key->Choices) ok = ok || c == value;
+      }
+      if (!ok) {
+        error = k + " takes " + IntegerRule(*key) + " (0 keeps the source rate); got " +
                 Quote(text);
         return nullptr;
       }
@@ -137,7 +159,26 @@ const TSettingKey* ApplySetting(std::string_view name, std::string_view text, st
         error = k + " takes UTF-8 text; the value given is not";
         return nullptr;
       }
-      NVSetConfigStr(k, Utf8ToUtf16(text));
+      std::string value(text);
+      auto source = key->NameList.empty() ? NameSources().end() : NameSources().find(key->NameList);
+      if (source != NameSources().end() && source->second && !(value.empty() && !key->HasDefault)) {
+        // The name as the data folder spells it.
+        const std::vector<std::string> names = source->second();
+        bool found = false;
+        for (const std::string& name : names)
+          if (EqualsNoCase(name, value)) {
+            value = name;
+            found = true;
+            break;
+          }
+        if (!found) {
+          error = k + " takes the name of a " + key->NameList +
+                  (names.empty() ? " (the data folder offers none)" : ": " + Listed(names)) +
+                  "; got " + Quote(text);
+          return nullptr;
+        }
+      }
+      NVSetConfigStr(k, Utf8ToUtf16(value));
       return key;
     }
   }

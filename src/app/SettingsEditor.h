@@ -3,8 +3,10 @@
 // reelcast-cli settings.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/SettingsKeys.h"
 
@@ -18,6 +20,12 @@ struct TSettingView {
 // The key's current value, or its default when the store lacks it ("(not
 // set)" when it has none).
 TSettingView ViewSetting(const TSettingKey& key);
+
+// Gives the names a key with this NameList kind takes ("text effect",
+// "preloader sprite", "preloader bar style"): source is asked at each
+// ApplySetting. Without a source for its kind a key takes any text.
+using TSettingNameSource = std::function<std::vector<std::string>()>;
+void SetSettingNameList(const std::string& kind, TSettingNameSource source);
 
 // Parses text for the key and stores it. Returns the key on success;
 // nullptr with error filled when the key is unknown or the text does not fit

@@ -32,8 +32,9 @@ std::vector<TSettingKey> BuildKeyTable() {
   add(keys::UserReso, T::Boolean, "0", "use the width and height below (\"Resolution\")");
   range(add(keys::Width, T::Integer, "320", "output width in pixels"), 80, 800);
   range(add(keys::Height, T::Integer, "240", "output height in pixels"), 60, 600);
-  add(keys::Frame, T::Float, "0", "output frame rate, 0 = keep the source rate");
-  range(add(keys::VBitrate, T::Integer, "768000", "video bit rate in bit/s"), 1, INT32_MAX);
+  add(keys::Frame, T::Float, "0", "output frame rate, 0 = keep the source rate").Choices = {
+      0, 10, 12, 15, 24, 25, 30};
+  range(add(keys::VBitrate, T::Integer, "768000", "video bit rate in bit/s"), 64000, 2500000);
   add(keys::Zoom, T::Integer, "0", "aspect: 0 full screen, 1 keep original, 2 16:9, 3 4:3")
       .Choices = {0, 1, 2, 3};
   add(keys::SampleR, T::Integer, "22050", "audio sample rate in Hz").Choices = {11025, 22050,
@@ -49,15 +50,17 @@ std::vector<TSettingKey> BuildKeyTable() {
   range(add(keys::FTPPort, T::Integer, "21", "FTP port"), 1, 65535);
   add(keys::FTPUser, T::Text, "", "FTP user name");
   add(keys::FTPPass, T::Text, "", "FTP password, stored as typed");
-  add(keys::FTPDir, T::Text, "", "remote folder (main window)");
-  add(keys::FtpDir, T::Text, "", "remote folder (upload dialog); the same key as System.FTPDir");
+  // "System.FtpDir", the upload dialog's spelling, is this key: names
+  // compare without regard to case, so it is listed once.
+  add(keys::FTPDir, T::Text, "", "remote folder (main window and upload dialog)");
 
   for (TTitleSlot slot : kTitleSlots) {
     std::string name = TitleSlotName(slot);
     add(TitleKey(slot), T::Text, "", name + " text as entered");
     add(FlashTextKey(slot), T::Text, "", name + " text used for the title movie");
     add(TitleKey(slot, "Effect"), T::Text, slot == TTitleSlot::Director ? "Rotate" : "MoveDown",
-        name + " text effect");
+        name + " text effect")
+        .NameList = "text effect";
     add(TitleKey(slot, "FontName"), T::Text, "Monotype Corsiva", name + " font");
     range(add(TitleKey(slot, "FontSize"), T::Integer, slot == TTitleSlot::Title ? "40" : "32",
               name + " font size"),
@@ -73,11 +76,22 @@ std::vector<TSettingKey> BuildKeyTable() {
   add(keys::UseSprite, T::YesNo, "", "preloader shows an animated sprite").HasDefault = false;
   add(keys::UseProgressBar, T::YesNo, "", "preloader shows a progress bar").HasDefault = false;
   add(keys::UseCustomLogo, T::YesNo, "", "preloader shows the user's picture").HasDefault = false;
-  add(keys::SpriteStyle, T::Text, "", "preloader sprite movie name").HasDefault = false;
+  {
+    TSettingKey& key = add(keys::SpriteStyle, T::Text, "", "preloader sprite movie name");
+    key.HasDefault = false;
+    key.NameList = "preloader sprite";
+  }
   add(keys::CustomLogo, T::Text, "", "preloader picture path").HasDefault = false;
-  add(keys::BarStyle, T::Text, "", "preloader progress bar style").HasDefault = false;
-  add(keys::BarMode, T::Integer, "", "preloader bar mode: 0 none, 1 bar, 2 text, 3 both")
-      .HasDefault = false;
+  {
+    TSettingKey& key = add(keys::BarStyle, T::Text, "", "preloader progress bar style");
+    key.HasDefault = false;
+    key.NameList = "preloader bar style";
+  }
+  {
+    TSettingKey& key = add(keys::BarMode, T::Integer, "", "preloader bar mode: 0 none, 1 bar, 2 text, 3 both");
+    key.HasDefault = false;
+    key.Choices = {0, 1, 2, 3};
+  }
   add(keys::BackColor, T::Integer, "0", "preloader background colour (0x00BBGGRR)");
   return k;
 }

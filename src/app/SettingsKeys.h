@@ -83,6 +83,10 @@ struct TSettingKey {
   std::vector<int32_t> Choices;
   int32_t Min = 0;
   int32_t Max = -1;
+  // Text keys that name something the data folder offers (a text effect, a
+  // preloader style): the kind of list that holds the allowed names (see
+  // SetSettingNameList); empty when any text goes.
+  std::string NameList;
 };
 
 // Every key of the store, grouped as the pages use them.

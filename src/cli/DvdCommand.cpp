@@ -68,6 +68,13 @@ std::string Number(double v) {
   return buffer;
 }
 
+// The subtitle stream burnt in, or null when none is (the index then points
+// past the streams, at the list's "no subtitle" item, or is -1).
+std::string SubtitleJson(const TTask& t) {
+  const int count = t.Base.Subtitles ? static_cast<int>(t.Base.Subtitles->size()) : 0;
+  return t.SubtitleIndex >= 0 && t.SubtitleIndex < count ? std::to_string(t.SubtitleIndex) : "null";
+}
+
 // Settings, folders and the encoder manager for the life of one command.
 struct TSession {
   TSession() {
@@ -106,13 +113,13 @@ int Info(const std::string& folder, bool json) {
     if (json) {
       std::printf("%s\n  {\"name\": %s, \"originalLength\": %.0f, \"length\": %s, \"beginTime\": %s, "
                   "\"destination\": %s, \"checked\": %s, \"audioTracks\": %s, \"audioTrack\": %d, "
-                  "\"subtitles\": %s, \"subtitle\": %d, \"width\": %d, \"height\": %d, "
+                  "\"subtitles\": %s, \"subtitle\": %s, \"width\": %d, \"height\": %d, "
                   "\"source\": %s, \"chapters\": [",
                   firstTitle ? "" : ",", Json(t.Base.Name).c_str(), t.Base.RoundedLength,
                   Number(t.Base.Length).c_str(), Number(t.Base.BeginTime).c_str(),
                   Json(t.Base.DestinationName).c_str(), t.Checked ? "true" : "false",
                   JsonList(t.Base.AudioTracks).c_str(), t.AudioTrackIndex,
-                  JsonList(t.Base.Subtitles).c_str(), t.SubtitleIndex, w, h,
+                  JsonList(t.Base.Subtitles).c_str(), SubtitleJson(t).c_str(), w, h,
                   Json(t.Base.SourcePath).c_str());
       bool firstChapter = true;
       for (auto& chapter : title->Children) {
@@ -167,7 +174,7 @@ bool HasSuffixNoCase(const std::string& text, const std::string& suffix) {
 int Frame(const std::string& folder, const std::vector<std::string>& args) {
   int titleNumber = 0, chapterNumber = 0;
   double at = -1;
-  std::string output, format, subtitle;
+  std::string output, format, subtitle, atText;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     bool hasValue = i + 1 < args.size();
@@ -176,9 +183,19 @@ int Frame(const std::string& folder, const std::vector<std::string>& args) {
     } else if (a == "--chapter" && hasValue && ParseInt(args[i + 1], &chapterNumber)) {
       ++i;
     } else if (a == "--at" && hasValue) {
+      atText = args[++i];
       char* end = nullptr;
-      at = std::strtod(args[++i].c_str(), &end);
-      if (!end || *end || !std::isfinite(at)) at = -1;
+      at = std::strtod(atText.c_str(), &end);
+      if (atText.empty() || !end || *end || !std::isfinite(at)) {
+        std::fprintf(stderr, "reelcast-cli dvd frame: --at takes a time in seconds; got '%s'\n",
+                     atText.c_str());
+        return 2;
+      }
+      if (at < 0) {
+        std::fprintf(stderr, "reelcast-cli dvd frame: --at %s is a negative time; it takes seconds "
+                     "from 0 on\n", atText.c_str());
+        return 2;
+      }
     } else if (a == "-o" && hasValue) {
       output = args[++i];
     } else if (a == "--format" && hasValue) {

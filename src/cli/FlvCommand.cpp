@@ -110,9 +110,18 @@ void DescribeValue(const TFLVCustomData& v, std::string& json, std::string& text
 
 int RunInfo(const std::string& file, bool asJson) {
   TFLVData flv(file);  // a file that cannot be opened throws to main()
-  const double fps = Fixed8ToSingle(flv.FrameRate());
+  // One video frame gives no spacing to take a rate from: the index's
+  // "unknown" rate is not shown as a rate.
+  const bool rateKnown = flv.FrameCount() >= 2 && flv.LastTimestamp() > flv.FirstTimestamp();
+  const double fps = rateKnown ? Fixed8ToSingle(flv.FrameRate()) : 0;
   const double duration = fps > 0 ? flv.FrameCount() / fps : 0;
   const TSHeader& sound = flv.SoundHeader();
+  if (flv.CutTagStart() >= 0)
+    std::fprintf(stderr,
+                 "reelcast-cli flv info: warning: %s is cut short: it ends at byte %lld, inside "
+                 "the tag that starts at byte %lld (after %u video frames)\n",
+                 file.c_str(), static_cast<long long>(flv.FileSize()),
+                 static_cast<long long>(flv.CutTagStart()), flv.FrameCount());
   const TFLVonMetaData* meta = flv.MetaData();
   if (asJson) {
     std::string out = "{\"file\":" + JsonText(file) + ",\"flv\":" + (flv.IsFLV() ? "true" : "false");
@@ -124,6 +133,8 @@ int RunInfo(const std::string& file, bool asJson) {
            ",\"duration\":" + Number(duration) +
            ",\"firstTimestamp\":" + std::to_string(flv.FirstTimestamp()) +
            ",\"lastTimestamp\":" + std::to_string(flv.LastTimestamp()) + "}";
+    out += ",\"cutTagStart\":" +
+           (flv.CutTagStart() >= 0 ? std::to_string(flv.CutTagStart()) : std::string("null"));
     out += ",\"audio\":";
     if (flv.HasAudio()) {
       out += "{\"format\":" + std::to_string(sound.SoundFormat()) +
@@ -155,10 +166,14 @@ int RunInfo(const std::string& file, bool asJson) {
     if (!flv.IsFLV()) {
       std::printf("Not an FLV file: no video, no audio.\n");
     } else {
-      if (flv.FrameCount())
+      if (flv.FrameCount() && rateKnown)
         std::printf("Video:       %s (codec %d), %dx%d, %u frames at %.3f fps, %.3f s\n",
                     CodecName(flv.VideoCodec()), flv.VideoCodec(), flv.Width(), flv.Height(),
                     flv.FrameCount(), fps, duration);
+      else if (flv.FrameCount())
+        std::printf("Video:       %s (codec %d), %dx%d, %u frame, rate unknown\n",
+                    CodecName(flv.VideoCodec()), flv.VideoCodec(), flv.Width(), flv.Height(),
+                    flv.FrameCount());
       else
         std::printf("Video:       none\n");
       if (flv.HasAudio())
@@ -169,6 +184,9 @@ int RunInfo(const std::string& file, bool asJson) {
                     flv.AudioFrameCount() ? "" : " (format not embeddable)");
       else
         std::printf("Audio:       none\n");
+      if (flv.CutTagStart() >= 0)
+        std::printf("Cut short:   at byte %lld, inside the tag at byte %lld\n",
+                    static_cast<long long>(flv.FileSize()), static_cast<long long>(flv.CutTagStart()));
       if (meta) {
         std::printf("Metadata:    %zu properties\n", meta->ItemCount());
         for (size_t i = 0; i < meta->ItemCount(); ++i) {

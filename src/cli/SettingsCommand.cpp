@@ -11,6 +11,7 @@
 #include "app/SettingsKeys.h"
 #include "app/TextConvert.h"
 #include "cli/CliCommand.h"
+#include "publish/TemplateLists.h"
 
 namespace reelcast::cli {
 namespace {
@@ -47,6 +48,7 @@ int Get(const std::string& name) {
 }
 
 int Set(const std::string& name, const std::string& value) {
+  RegisterSettingNameLists();
   std::string error;
   const TSettingKey* key = ApplySetting(name, value, error);
   if (!key) {

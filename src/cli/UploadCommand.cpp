@@ -37,7 +37,7 @@ void PrintUsage() {
       "  --external-flv. A screen saver is not uploaded.\n\n"
       "Options (the stored settings are the defaults; given values are stored):\n"
       "  --host NAME        FTP server\n"
-      "  --port NUMBER      port (21 when not a number)\n"
+      "  --port NUMBER      port, 1 to 65535\n"
       "  --user NAME        user name\n"
       "  --password TEXT    password; or set %s, which keeps it out of\n"
       "                     the shell history\n"
@@ -103,6 +103,9 @@ std::string Parse(const std::vector<std::string>& args, TOptions& o) {
     else error = "only one OUTPUTFILE may be given";
     if (!error.empty()) return error;
   }
+  if (o.Port && (o.Port->empty() || o.Port->find_first_not_of("0123456789") != std::string::npos ||
+                 FtpPortNumber(*o.Port) != std::atoi(o.Port->c_str())))
+    return "--port takes a number from 1 to 65535; got '" + *o.Port + "'";
   if (o.OutputFile.empty() && !o.Remove) return "OUTPUTFILE is missing";
   return "";
 }

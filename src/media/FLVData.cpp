@@ -122,7 +122,9 @@ void TFLVData::ScanTags() {
   TStream& s = *stream_;
   TBitsEngine be(s);
   const int64_t fileSize = s.Size();
+  fileSize_ = fileSize;
   uint32_t videoCount = 0;
+  int64_t position = 0;
   bool audioRejected = false;
   try {
     s.SetPosition(0);
@@ -136,7 +138,7 @@ void TFLVData::ScanTags() {
     hasVideoFlag_ = (flags & 1) != 0;
     hasAudioFlag_ = (flags & 4) != 0;
     uint32_t headerSize = be.ReadBits(32);
-    int64_t position = std::max<int64_t>(headerSize, 9) + 4;  // past PreviousTagSize0
+    position = std::max<int64_t>(headerSize, 9) + 4;  // past PreviousTagSize0
     // Every tag is 11 header bytes, its data and a 4-byte back-pointer. The
     // header and the first data bytes come in one read: an index of a long
     // file costs one seek and one small read per tag.
@@ -149,6 +151,7 @@ void TFLVData::ScanTags() {
       uint32_t dataSize = static_cast<uint32_t>(h[1]) << 16 | h[2] << 8 | h[3];
       uint32_t timestamp = static_cast<uint32_t>(h[7]) << 24 | h[4] << 16 | h[5] << 8 | h[6];
       const int64_t dataStart = position + 11;
+      if (dataStart + dataSize + 4 > fileSize) cutTagStart_ = position;
       switch (type) {
         case kFLVTagAudio:
           if (audioRejected || dataSize == 0) break;
@@ -206,6 +209,7 @@ void TFLVData::ScanTags() {
   } catch (const EStreamError&) {
     // A file cut inside a tag header ends the index there.
   }
+  if (isFLV_ && cutTagStart_ < 0 && position < fileSize) cutTagStart_ = position;
   frameRate_ = EstimateFLVFrameRate(videoCount, firstTimestamp_, lastTimestamp_);
 }
 

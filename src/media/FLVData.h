@@ -98,6 +98,11 @@ class TFLVData : public TBasedSWFObject {
   // video tags; 0 without video.
   uint32_t FirstTimestamp() const { return firstTimestamp_; }
   uint32_t LastTimestamp() const { return lastTimestamp_; }
+  // A file that ends inside a tag (its header, data or back-pointer): the
+  // byte offset where that tag starts; -1 when the file ends after a whole
+  // tag.
+  int64_t CutTagStart() const { return cutTagStart_; }
+  int64_t FileSize() const { return fileSize_; }
 
   // Copies a frame's payload, less its first skip bytes, into dest, straight
   // from the file. Returns the bytes copied.
@@ -126,6 +131,8 @@ class TFLVData : public TBasedSWFObject {
   bool hasAudioFlag_ = false;
   uint32_t firstTimestamp_ = 0;
   uint32_t lastTimestamp_ = 0;
+  int64_t cutTagStart_ = -1;
+  int64_t fileSize_ = 0;
 };
 
 // The frame rate TFLVData derives from a video's tag count and the time

@@ -12,6 +12,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -19,7 +20,11 @@ extern "C" {
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <thread>
+#include <utility>
 
+#include "platform/BoundedQueue.h"
+#include "platform/FilterGraph.h"
 #include "platform/MediaSource.h"
 
 namespace reelcast {
@@ -27,89 +32,25 @@ namespace {
 
 constexpr AVRational kTicks{1, 90000};
 
-std::string AvError(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof text);
-  return text;
-}
-
 void Check(int rc, const std::string& what) {
-  if (rc < 0) throw EConvert(what + ": " + AvError(rc));
+  if (rc < 0) throw EConvert(what + ": " + AvErrorText(rc));
 }
 
-struct FrameDeleter {
-  void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-using TFramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
-TFramePtr NewFrame() {
-  TFramePtr f(av_frame_alloc());
-  if (!f) throw EConvert("out of memory");
-  return f;
-}
+using TGraph = TFilterGraph;
 
-struct PacketDeleter {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-using TPacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
-
-struct CodecDeleter {
-  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-using TCodecPtr = std::unique_ptr<AVCodecContext, CodecDeleter>;
-
-struct GraphDeleter {
-  void operator()(AVFilterGraph* g) const { avfilter_graph_free(&g); }
-};
-using TGraphPtr = std::unique_ptr<AVFilterGraph, GraphDeleter>;
-
-// A filter graph with one or two buffer sources and one sink, built from a
-// description whose labels are [in] (and [sub]) and [out].
-struct TGraph {
-  TGraphPtr Graph;
-  AVFilterContext* In = nullptr;
-  AVFilterContext* Sub = nullptr;
-  AVFilterContext* Out = nullptr;
-
-  void Build(const char* sourceFilter, const std::string& inArgs, const std::string& subArgs,
-             const char* sinkFilter, const std::string& description) {
-    Graph.reset(avfilter_graph_alloc());
-    if (!Graph) throw EConvert("out of memory");
-    Graph->nb_threads = 1;
-    Check(avfilter_graph_create_filter(&In, avfilter_get_by_name(sourceFilter), "in",
-                                       inArgs.c_str(), nullptr, Graph.get()),
-          "cannot create the filter input");
-    if (!subArgs.empty())
-      Check(avfilter_graph_create_filter(&Sub, avfilter_get_by_name("buffer"), "sub",
-                                         subArgs.c_str(), nullptr, Graph.get()),
-            "cannot create the subtitle input");
-    Check(avfilter_graph_create_filter(&Out, avfilter_get_by_name(sinkFilter), "out", nullptr,
-                                       nullptr, Graph.get()),
-          "cannot create the filter output");
-    AVFilterInOut* outputs = avfilter_inout_alloc();
-    outputs->name = av_strdup("in");
-    outputs->filter_ctx = In;
-    if (Sub) {
-      AVFilterInOut* sub = avfilter_inout_alloc();
-      sub->name = av_strdup("sub");
-      sub->filter_ctx = Sub;
-      outputs->next = sub;
-    }
-    AVFilterInOut* inputs = avfilter_inout_alloc();
-    inputs->name = av_strdup("out");
-    inputs->filter_ctx = Out;
-    int rc = avfilter_graph_parse_ptr(Graph.get(), description.c_str(), &inputs, &outputs, nullptr);
-    avfilter_inout_free(&inputs);
-    avfilter_inout_free(&outputs);
-    Check(rc, "cannot build the filters '" + description + "'");
-    Check(avfilter_graph_config(Graph.get(), nullptr), "cannot configure the filters");
-  }
+// What the decoding side hands to the encoding thread, in output order.
+struct TEncodeItem {
+  enum class TKind { Video, Audio, End } Kind = TKind::End;
+  TFramePtr Frame;
 };
 
-// A subtitle picture with the time it is shown (source seconds).
-struct TShownSubtitle {
-  double From = 0, Until = 0;
-  AVSubtitle Subtitle{};
-};
+// Output pictures and sound frames queued ahead of the encoders: a few
+// pictures' worth keeps both threads busy without holding more in memory.
+constexpr size_t kEncodeQueueLength = 24;
+
+// Threads for decoding a picture stream: the MPEG-2 decoder decodes several
+// pictures at once (frame threads) and slices of one picture (slice threads).
+int DecoderThreads() { return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u)); }
 
 }  // namespace
 
@@ -130,26 +71,33 @@ struct TConvertPipeline::TImpl {
   int64_t AudioQueued = 0;   // samples placed on the output time line
   int64_t AudioEncoded = 0;  // samples handed to the encoder
   int64_t NextSlot = 0;      // index of the next output video frame
-  bool Stopped = false;
+  // Set by the encoding thread when the tick asks to stop or encoding
+  // fails; the decoding side sees it and winds down.
+  std::atomic<bool> Stopped{false};
+
+  // Decoding and filtering run on the caller's thread; encoding and writing
+  // the FLV on this one, fed through the queue in output order.
+  TBoundedQueue<TEncodeItem> Queue{kEncodeQueueLength};
+  std::thread Encoder;
+  std::exception_ptr EncoderError;
 
   // Per entry.
   const TConvertEntry* Entry = nullptr;
   std::unique_ptr<TMediaSource> Source;
-  TCodecPtr VideoDec, AudioDec, SubDec;
+  TCodecPtr VideoDec, AudioDec;
   TGraph VideoGraph, AudioGraph;
   int GraphW = 0, GraphH = 0, GraphFmt = -1;
   int AudioRate = 0, AudioFmt = -1, AudioChannels = 0;
   TFramePtr Held;         // the last filtered picture
   double HeldTime = 0;
-  TFramePtr Canvas;       // the subtitle layer
-  bool CanvasDirty = true;
-  std::deque<TShownSubtitle> Subtitles;
-  std::vector<std::pair<double, double>> ShownKeys;
+  TSubtitleLayer Subtitles;
   double SourceFps = 25;
 
   TImpl(const TEncodeSettings& s, const TTickFunction& t) : Settings(s), Tick(t) {}
 
   ~TImpl() {
+    Queue.Abort();
+    if (Encoder.joinable()) Encoder.join();
     ClearEntry();
     av_audio_fifo_free(Fifo);
     if (Output) {
@@ -176,19 +124,30 @@ struct TConvertPipeline::TImpl {
           "cannot create the FLV writer");
     const AVCodec* vcodec = avcodec_find_encoder(AV_CODEC_ID_FLV1);
     if (!vcodec) throw EConvert("no Sorenson H.263 encoder");
-    VideoEnc.reset(avcodec_alloc_context3(vcodec));
-    VideoEnc->width = Width;
-    VideoEnc->height = Height;
-    VideoEnc->pix_fmt = AV_PIX_FMT_YUV420P;
-    VideoEnc->time_base = av_inv_q(Fps);
-    VideoEnc->framerate = Fps;
-    VideoEnc->sample_aspect_ratio = AVRational{1, 1};
-    VideoEnc->bit_rate = std::max(Settings.VideoBitrate, 10000);
-    // Without a rate ceiling the encoder runs a third over the chosen rate.
-    VideoEnc->rc_max_rate = VideoEnc->bit_rate;
-    VideoEnc->rc_buffer_size = static_cast<int>(VideoEnc->bit_rate);
-    if (Output->oformat->flags & AVFMT_GLOBALHEADER) VideoEnc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    Check(avcodec_open2(VideoEnc.get(), vcodec, nullptr), "cannot open the video encoder");
+    auto openVideoEncoder = [&](int threads) {
+      VideoEnc.reset(avcodec_alloc_context3(vcodec));
+      VideoEnc->width = Width;
+      VideoEnc->height = Height;
+      VideoEnc->pix_fmt = AV_PIX_FMT_YUV420P;
+      VideoEnc->time_base = av_inv_q(Fps);
+      VideoEnc->framerate = Fps;
+      VideoEnc->sample_aspect_ratio = AVRational{1, 1};
+      VideoEnc->bit_rate = std::max(Settings.VideoBitrate, 10000);
+      // Without a rate ceiling the encoder runs a third over the chosen rate.
+      VideoEnc->rc_max_rate = VideoEnc->bit_rate;
+      VideoEnc->rc_buffer_size = static_cast<int>(VideoEnc->bit_rate);
+      if (Output->oformat->flags & AVFMT_GLOBALHEADER) VideoEnc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+      VideoEnc->thread_count = threads;
+      if (threads > 1) VideoEnc->thread_type = FF_THREAD_SLICE;
+      return avcodec_open2(VideoEnc.get(), vcodec, nullptr);
+    };
+    // Slice threads where the encoder offers them and takes them for this
+    // codec (the H.263 family's encoder refuses them for Sorenson H.263);
+    // one thread otherwise.
+    int rc = AVERROR(EINVAL);
+    if ((vcodec->capabilities & AV_CODEC_CAP_SLICE_THREADS) && DecoderThreads() > 1)
+      rc = openVideoEncoder(DecoderThreads());
+    if (rc < 0) Check(openVideoEncoder(1), "cannot open the video encoder");
     VideoStream = avformat_new_stream(Output, nullptr);
     avcodec_parameters_from_context(VideoStream->codecpar, VideoEnc.get());
     VideoStream->time_base = VideoEnc->time_base;
@@ -220,7 +179,7 @@ struct TConvertPipeline::TImpl {
     AVDictionary* options = nullptr;
     // The finishing phase adds the metadata tag itself.
     av_dict_set(&options, "flvflags", "no_metadata", 0);
-    int rc = avformat_write_header(Output, &options);
+    rc = avformat_write_header(Output, &options);
     av_dict_free(&options);
     Check(rc, "cannot write the FLV header");
 
@@ -246,18 +205,60 @@ struct TConvertPipeline::TImpl {
     }
   }
 
-  // Encodes one output picture at the next slot; false when the run stops.
+  // Queues one output picture (a new reference to it) for the next slot;
+  // false when the run stops.
   bool EncodeSlot(AVFrame* picture) {
-    picture->pts = NextSlot++;
-    picture->pict_type = AV_PICTURE_TYPE_NONE;
-    Check(avcodec_send_frame(VideoEnc.get(), picture), "video encoding failed");
-    WritePackets(VideoEnc.get(), VideoStream);
-    TConvertTick tick;
-    tick.Frames = NextSlot;
-    tick.Position = SlotTime(NextSlot);
-    tick.Total = Total;
-    if (!Tick(tick)) Stopped = true;
+    TFramePtr slot(av_frame_clone(picture));
+    if (!slot) throw EConvert("out of memory");
+    slot->pts = NextSlot++;
+    slot->pict_type = AV_PICTURE_TYPE_NONE;
+    if (!Queue.Push({TEncodeItem::TKind::Video, std::move(slot)})) Stopped = true;
     return !Stopped;
+  }
+
+  // The encoding thread: encodes what the queue brings, writes the packets,
+  // ticks after each picture, and finishes the file at the end marker.
+  void RunEncoder() {
+    try {
+      for (;;) {
+        std::optional<TEncodeItem> item = Queue.Pop();
+        if (!item) return;
+        if (item->Kind == TEncodeItem::TKind::End) {
+          FinishEncoders();
+          return;
+        }
+        if (item->Kind == TEncodeItem::TKind::Audio) {
+          Check(avcodec_send_frame(AudioEnc.get(), item->Frame.get()), "audio encoding failed");
+          WritePackets(AudioEnc.get(), AudioStream);
+          continue;
+        }
+        Check(avcodec_send_frame(VideoEnc.get(), item->Frame.get()), "video encoding failed");
+        WritePackets(VideoEnc.get(), VideoStream);
+        TConvertTick tick;
+        tick.Frames = item->Frame->pts + 1;
+        tick.Position = SlotTime(tick.Frames);
+        tick.Total = Total;
+        if (!Tick(tick)) {
+          Stopped = true;
+          Queue.Abort();
+          return;
+        }
+      }
+    } catch (...) {
+      EncoderError = std::current_exception();
+      Stopped = true;
+      Queue.Abort();
+    }
+  }
+
+  void StartEncoder() {
+    Encoder = std::thread([this] { RunEncoder(); });
+  }
+
+  // Waits for the encoding thread and passes on its failure.
+  void JoinEncoder() {
+    if (Encoder.joinable()) Encoder.join();
+    if (EncoderError) std::rethrow_exception(std::exchange(EncoderError, nullptr));
   }
 
   void EncodeAudio(bool flush) {
@@ -277,8 +278,10 @@ struct TConvertPipeline::TImpl {
       av_audio_fifo_read(Fifo, reinterpret_cast<void**>(frame->data), n);
       frame->pts = AudioEncoded;
       AudioEncoded += frame->nb_samples;
-      Check(avcodec_send_frame(AudioEnc.get(), frame.get()), "audio encoding failed");
-      WritePackets(AudioEnc.get(), AudioStream);
+      if (!Queue.Push({TEncodeItem::TKind::Audio, std::move(frame)})) {
+        Stopped = true;
+        return;
+      }
     }
   }
 
@@ -290,7 +293,7 @@ struct TConvertPipeline::TImpl {
     Check(av_samples_alloc_array_and_samples(&data, nullptr, channels, chunk, AudioEnc->sample_fmt, 0),
           "out of memory");
     av_samples_set_silence(data, 0, chunk, channels, AudioEnc->sample_fmt);
-    while (samples > 0) {
+    while (samples > 0 && !Stopped) {
       int n = static_cast<int>(std::min<int64_t>(samples, chunk));
       av_audio_fifo_write(Fifo, reinterpret_cast<void**>(data), n);
       samples -= n;
@@ -301,13 +304,22 @@ struct TConvertPipeline::TImpl {
     av_freep(&data);
   }
 
-  void Finish() {
+  // Queues the last sound and the end marker and waits for the encoding
+  // thread to finish the file; false when it stopped first.
+  bool Finish() {
+    EncodeAudio(true);
+    if (Stopped || !Queue.Push({TEncodeItem::TKind::End, nullptr})) Queue.Abort();
+    JoinEncoder();
+    return !Stopped;
+  }
+
+  // On the encoding thread: drains the encoders, writes the trailer.
+  void FinishEncoders() {
     if (VideoEnc) {
       avcodec_send_frame(VideoEnc.get(), nullptr);
       WritePackets(VideoEnc.get(), VideoStream);
     }
     if (AudioEnc) {
-      EncodeAudio(true);
       avcodec_send_frame(AudioEnc.get(), nullptr);
       WritePackets(AudioEnc.get(), AudioStream);
     }
@@ -318,30 +330,20 @@ struct TConvertPipeline::TImpl {
   // ---- one entry ----
 
   void ClearEntry() {
-    for (auto& s : Subtitles) avsubtitle_free(&s.Subtitle);
-    Subtitles.clear();
-    ShownKeys.clear();
     VideoGraph = TGraph();
     AudioGraph = TGraph();
     VideoDec.reset();
     AudioDec.reset();
-    SubDec.reset();
+    Subtitles.Reset();
     Source.reset();
     Held.reset();
-    Canvas.reset();
     GraphFmt = AudioFmt = -1;
     GraphW = GraphH = AudioRate = AudioChannels = 0;
   }
 
   TCodecPtr OpenDecoder(const AVCodecParameters* par, AVDictionary** options) {
-    const AVCodec* codec = avcodec_find_decoder(par->codec_id);
-    if (!codec) throw EConvert("no decoder for a stream of " + Entry->Path);
-    TCodecPtr ctx(avcodec_alloc_context3(codec));
-    avcodec_parameters_to_context(ctx.get(), par);
-    ctx->pkt_timebase = kTicks;
-    ctx->thread_count = 1;
-    Check(avcodec_open2(ctx.get(), codec, options), "cannot open a decoder for " + Entry->Path);
-    return ctx;
+    const bool video = par->codec_type == AVMEDIA_TYPE_VIDEO;
+    return OpenStreamDecoder(par, options, Entry->Path, video ? DecoderThreads() : 1);
   }
 
   double OutputTime(int64_t ticks) const {
@@ -355,105 +357,22 @@ struct TConvertPipeline::TImpl {
     GraphFmt = frame->format;
     AVRational sar = frame->sample_aspect_ratio;
     if (sar.num <= 0 || sar.den <= 0) sar = AVRational{1, 1};
-    char args[256];
-    std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=1/90000:pixel_aspect=%d/%d",
-                  frame->width, frame->height, frame->format, sar.num, sar.den);
-    std::string subArgs;
-    if (SubDec || (Source->Parameters(TSourceStream::Subtitle) && Entry->SubtitleIndex >= 0)) {
-      char s[256];
-      std::snprintf(s, sizeof s, "video_size=%dx%d:pix_fmt=%d:time_base=1/90000:pixel_aspect=%d/%d",
-                    frame->width, frame->height, AV_PIX_FMT_RGBA, sar.num, sar.den);
-      subArgs = s;
-    }
+    const bool withSubtitle = Subtitles.Started() ||
+                              (Source->Parameters(TSourceStream::Subtitle) && Entry->SubtitleIndex >= 0);
     int cx = 0, cy = 0, cw = frame->width, ch = frame->height;
     EffectiveCrop(Entry->Picture, frame->width, frame->height, &cx, &cy, &cw, &ch);
     double aspect = static_cast<double>(cw) * sar.num / (static_cast<double>(ch) * sar.den);
-    std::string chain = PictureFilterChain(Entry->Picture, frame->width, frame->height) + "," +
-                        ResizeFilterChain(Settings.ResizeMode, aspect, Width, Height) +
-                        ",format=yuv420p";
-    std::string description = subArgs.empty()
-                                  ? "[in]" + chain + "[out]"
-                                  : "[in][sub]overlay=eof_action=pass:format=auto," + chain + "[out]";
-    VideoGraph.Build("buffer", args, subArgs, "buffersink", description);
-    CanvasDirty = true;
-  }
-
-  void UpdateCanvas(double t, int width, int height) {
-    // Drop what has ended; see whether the shown set changed.
-    bool changed = false;
-    while (!Subtitles.empty() && Subtitles.front().Until <= t) {
-      avsubtitle_free(&Subtitles.front().Subtitle);
-      Subtitles.pop_front();
-      changed = true;
-    }
-    std::vector<const TShownSubtitle*> now;
-    std::vector<std::pair<double, double>> keys;
-    for (const auto& s : Subtitles)
-      if (t >= s.From && t < s.Until) {
-        now.push_back(&s);
-        keys.emplace_back(s.From, s.Until);
-      }
-    if (keys != ShownKeys) changed = true;
-    ShownKeys = keys;
-    if (!changed && !CanvasDirty && Canvas) return;
-    CanvasDirty = false;
-    Canvas = NewFrame();
-    Canvas->format = AV_PIX_FMT_RGBA;
-    Canvas->width = width;
-    Canvas->height = height;
-    Check(av_frame_get_buffer(Canvas.get(), 0), "out of memory");
-    for (int y = 0; y < height; ++y) std::memset(Canvas->data[0] + y * Canvas->linesize[0], 0, width * 4);
-    for (const TShownSubtitle* s : now) {
-      for (unsigned r = 0; r < s->Subtitle.num_rects; ++r) {
-        const AVSubtitleRect* rect = s->Subtitle.rects[r];
-        if (rect->type != SUBTITLE_BITMAP || !rect->data[0] || !rect->data[1]) continue;
-        const auto* colours = reinterpret_cast<const uint32_t*>(rect->data[1]);
-        for (int y = 0; y < rect->h; ++y) {
-          int py = rect->y + y;
-          if (py < 0 || py >= height) continue;
-          for (int x = 0; x < rect->w; ++x) {
-            int px = rect->x + x;
-            if (px < 0 || px >= width) continue;
-            uint32_t argb = colours[rect->data[0][y * rect->linesize[0] + x]];
-            uint8_t* p = Canvas->data[0] + py * Canvas->linesize[0] + px * 4;
-            p[0] = (argb >> 16) & 0xff;
-            p[1] = (argb >> 8) & 0xff;
-            p[2] = argb & 0xff;
-            p[3] = argb >> 24;
-          }
-        }
-      }
-    }
+    std::string description = PictureGraphDescription(
+        Entry->Picture, frame->width, frame->height, withSubtitle,
+        ResizeFilterChain(Settings.ResizeMode, aspect, Width, Height) + ",format=yuv420p");
+    VideoGraph.Build("buffer", PictureSourceArgs(frame),
+                     withSubtitle ? PictureSourceArgs(frame, AV_PIX_FMT_RGBA) : std::string(),
+                     "buffersink", description);
   }
 
   void TakeSubtitle(AVPacket* packet) {
-    if (!SubDec) {
-      const AVCodecParameters* par = Source->Parameters(TSourceStream::Subtitle);
-      if (!par) return;
-      AVDictionary* options = nullptr;
-      if (const auto* palette = Source->SubtitlePalette()) {
-        std::string text;
-        for (uint32_t rgb : *palette) {
-          char item[16];
-          std::snprintf(item, sizeof item, "%s%06x", text.empty() ? "" : ",", rgb & 0xffffff);
-          text += item;
-        }
-        av_dict_set(&options, "palette", text.c_str(), 0);
-      }
-      SubDec = OpenDecoder(par, &options);
-      av_dict_free(&options);
-    }
-    TShownSubtitle shown;
-    int got = 0;
-    if (avcodec_decode_subtitle2(SubDec.get(), &shown.Subtitle, &got, packet) < 0 || !got) return;
-    double at = packet->pts != AV_NOPTS_VALUE ? packet->pts / 90000.0 : 0;
-    shown.From = at + shown.Subtitle.start_display_time / 1000.0;
-    uint32_t end = shown.Subtitle.end_display_time;
-    shown.Until = (end == 0 || end == UINT32_MAX) ? 1e12 : at + end / 1000.0;
-    // A new subpicture replaces the one shown before it.
-    for (auto& s : Subtitles) s.Until = std::min(s.Until, shown.From);
-    Subtitles.push_back(shown);
-    CanvasDirty = true;
+    Subtitles.Take(packet, Source->Parameters(TSourceStream::Subtitle), Source->SubtitlePalette(),
+                   Entry->Path);
   }
 
   bool FeedVideo(AVFrame* frame) {
@@ -465,15 +384,14 @@ struct TConvertPipeline::TImpl {
     // A subtitle stream that shows up after the first picture needs its
     // layer input: the graph is built again.
     if (!VideoGraph.Graph || frame->width != GraphW || frame->height != GraphH ||
-        frame->format != GraphFmt || (SubDec && !VideoGraph.Sub)) {
+        frame->format != GraphFmt || (Subtitles.Started() && !VideoGraph.Sub)) {
       if (VideoGraph.Graph && !DrainVideoGraph(true)) return false;
       BuildVideoGraph(frame);
     }
     frame->pts = ts;
     if (VideoGraph.Sub) {
-      UpdateCanvas(t, frame->width, frame->height);
       TFramePtr layer = NewFrame();
-      av_frame_ref(layer.get(), Canvas.get());
+      av_frame_ref(layer.get(), Subtitles.At(t, frame->width, frame->height));
       layer->pts = ts;
       Check(av_buffersrc_add_frame_flags(VideoGraph.Sub, layer.get(), 0), "subtitle filtering failed");
     }
@@ -672,6 +590,7 @@ bool TConvertPipeline::Run(const TTickFunction& tick) {
     auto first = OpenMediaSource(entries_[0].Path, entries_[0].SourceStart, entries_[0].SourceEnd,
                                  entries_[0].AudioTrack, entries_[0].SubtitleIndex);
     impl.OpenOutput(scratch, first->FrameRate());
+    impl.StartEncoder();
     for (size_t i = 0; i < entries_.size(); ++i) {
       const TConvertEntry& e = entries_[i];
       auto source = i == 0 ? std::move(first)
@@ -680,10 +599,16 @@ bool TConvertPipeline::Run(const TTickFunction& tick) {
       if (!impl.RunEntry(e, std::move(source))) break;
     }
     if (!impl.Stopped) {
-      impl.Finish();
-      done = true;
+      done = impl.Finish();
+    } else {
+      impl.Queue.Abort();
+      impl.JoinEncoder();
     }
   } catch (const EMediaSource& e) {
+    std::error_code ec;
+    fs::remove(scratch, ec);
+    throw EConvert(e.what());
+  } catch (const EFilterGraph& e) {
     std::error_code ec;
     fs::remove(scratch, ec);
     throw EConvert(e.what());

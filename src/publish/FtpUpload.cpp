@@ -194,7 +194,6 @@ bool TFtpUpload::ConnectClient() {
 
 TFtpUploadResult TFtpUpload::Upload() {
   const std::vector<std::string>& files = files_;
-  StoreFtpSettings(Settings);
   SetProgress(0, files.empty() ? 1 : static_cast<int>(files.size()));
   Begin();
   TFtpUploadResult result = TFtpUploadResult::Done;
@@ -204,6 +203,7 @@ TFtpUploadResult TFtpUpload::Upload() {
     if (!ConnectClient()) {
       result = cancelRequested_ ? TFtpUploadResult::Cancelled : TFtpUploadResult::Failed;
     } else {
+      StoreFtpSettings(Settings);
       TFtpClient& c = *client_;
       try {
         try {
@@ -211,10 +211,13 @@ TFtpUploadResult TFtpUpload::Upload() {
         } catch (const EFtpAborted&) {
           throw;
         } catch (const EFtpError&) {
+          // Entered only after it was made: a folder that was entered at
+          // once must not be entered again, as a relative name would then
+          // point one level deeper.
           c.MakeDir(remoteBase);
           NVLog("FTP: created the folder " + remoteBase);
+          c.ChangeDir(remoteBase);
         }
-        c.ChangeDir(remoteBase);
       } catch (const EFtpAborted&) {
         throw;
       } catch (const EFtpError& e) {
@@ -315,7 +318,6 @@ void TFtpUpload::DropPartFile(const std::string& remoteBase, const std::string& 
 TFtpUploadResult TFtpUpload::Remove() {
   if (Events.Ask && !Events.Ask("Are you sure to remove the files from server?"))
     return TFtpUploadResult::Declined;
-  StoreFtpSettings(Settings);
   counter_ = 0;
   Begin();
   TFtpUploadResult result = TFtpUploadResult::Done;
@@ -325,6 +327,7 @@ TFtpUploadResult TFtpUpload::Remove() {
     End();
     return result;
   }
+  StoreFtpSettings(Settings);
   TFtpClient& c = *client_;
   c.Progress = nullptr;
   try {

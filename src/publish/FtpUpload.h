@@ -98,6 +98,9 @@ class TFtpUpload {
   const std::string& LocalDir() const { return localDir_; }
   const std::vector<std::string>& Files() const { return files_; }
 
+  // Both operations store the connection details (StoreFtpSettings) once
+  // the server has accepted them: details that fail to connect never
+  // replace stored ones that worked.
   // Connects, enters or creates (one level) the remote folder and sends
   // every file of Files(), replacing files of the same names. A file is
   // sent under a temporary name and renamed when complete, so a cancelled

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/Paths.h"
+#include "app/SettingsEditor.h"
 #include "app/TextConvert.h"
 #include "movie/TextEffects.h"
 #include "publish/ControlBarStyles.h"
@@ -81,6 +82,12 @@ TTemplateLists LoadTemplateLists() {
   TFTxtEffectForUI effect;
   for (int i = 0; GetDTxtEffectData(i, &effect); ++i) lists.TextEffects.push_back(Utf16ToUtf8(effect.Name));
   return lists;
+}
+
+void RegisterSettingNameLists() {
+  SetSettingNameList("text effect", [] { return LoadTemplateLists().TextEffects; });
+  SetSettingNameList("preloader sprite", [] { return ListPreloaderSprites(); });
+  SetSettingNameList("preloader bar style", [] { return LoadTemplateLists().BarStyles; });
 }
 
 }  // namespace reelcast

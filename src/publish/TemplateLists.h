@@ -30,4 +30,8 @@ std::vector<std::string> ListGeneralTemplates();
 // All lists; a missing folder leaves its list empty.
 TTemplateLists LoadTemplateLists();
 
+// Lets the settings keys that name a text effect, a preloader sprite or a
+// preloader bar style take only the names these lists hold.
+void RegisterSettingNameLists();
+
 }  // namespace reelcast

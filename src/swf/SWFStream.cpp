@@ -10,6 +10,7 @@
 #include <unordered_map>
 
 #include "swf/BitsEngine.h"
+#include "swf/ParallelDeflate.h"
 
 namespace reelcast {
 
@@ -114,44 +115,27 @@ void TBasedSWFStream::SaveToStream(TStream& s) {
   TMemoryStream rest;
   WriteHeader(rest, 2);
 
-  z_stream z{};
-  int rc = deflateInit(&z, Z_DEFAULT_COMPRESSION);
-  if (rc != Z_OK) throw ESWFError("cannot start compression: " + ZlibMessage(z, rc));
-  std::vector<uint8_t> out(kZlibChunk / 4);
+  // The header's rest and the body go through one zlib stream compressed in
+  // blocks on every processor; progress follows the bytes handed over.
+  TParallelDeflate deflater(s);
   const double denominator = static_cast<double>(body.Size()) - 22.0;
   uint64_t consumed = 0;
-  auto pump = [&](const uint8_t* data, size_t size, int flush) {
-    z.next_in = const_cast<uint8_t*>(data);
-    z.avail_in = static_cast<uInt>(size);
-    do {
-      z.next_out = out.data();
-      z.avail_out = static_cast<uInt>(out.size());
-      int r = deflate(&z, flush);
-      if (r == Z_STREAM_ERROR) {
-        deflateEnd(&z);
-        throw ESWFError("compression failed: " + ZlibMessage(z, r));
-      }
-      s.WriteBuffer(out.data(), out.size() - z.avail_out);
-    } while (z.avail_out == 0 || z.avail_in > 0);
+  auto pump = [&](const uint8_t* data, size_t size) {
+    if (size > 0) deflater.Write(data, size);
+    else deflater.Finish();
     consumed += size;
     if (OnProgress) Progress(denominator > 0 ? RoundPercent(100.0 * consumed / denominator) : 100, 2);
   };
-  try {
-    pump(rest.Memory(), static_cast<size_t>(rest.Size()), Z_NO_FLUSH);
-    const uint8_t* p = body.Memory();
-    size_t left = static_cast<size_t>(body.Size());
-    while (left > 0) {
-      size_t n = std::min(left, kZlibChunk);
-      pump(p, n, Z_NO_FLUSH);
-      p += n;
-      left -= n;
-    }
-    pump(nullptr, 0, Z_FINISH);
-  } catch (...) {
-    deflateEnd(&z);
-    throw;
+  pump(rest.Memory(), static_cast<size_t>(rest.Size()));
+  const uint8_t* p = body.Memory();
+  size_t left = static_cast<size_t>(body.Size());
+  while (left > 0) {
+    size_t n = std::min(left, kZlibChunk);
+    pump(p, n);
+    p += n;
+    left -= n;
   }
-  deflateEnd(&z);
+  pump(nullptr, 0);
 }
 
 void TBasedSWFStream::SaveToFile(const std::string& fileName) {

@@ -185,8 +185,12 @@ TEST_F(SettingsTest, EditorChecksKeysAndTypes) {
       {"System.UserReso", "yes", true, "5"},
       {"System.DisableAudio", "off", true, "0"},
       {"System.UserReso", "maybe", false, "boolean"},
-      {"System.Frame", "23.976", true, "23.976"},
-      {"System.Frame", "fast", false, "number"},
+      {"System.Frame", "25", true, "25"},
+      {"System.Frame", "23.976", false, "one of 0, 10, 12, 15, 24, 25, 30"},
+      {"System.Frame", "1000", false, "one of 0, 10, 12, 15, 24, 25, 30"},
+      {"System.Frame", "fast", false, "one of 0, 10, 12, 15, 24, 25, 30"},
+      {"System.VBitrate", "768", false, "from 64000 to 2500000"},
+      {"LD_BarMode", "4", false, "one of 0, 1, 2, 3"},
       {"System.TitleFontColor", "0x00FF8000", true, "16744448"},
       {"LD_UsePreloader", "yes", true, "Yes"},
       {"LD_UsePreloader", "1", false, "Yes or No"},
@@ -213,10 +217,11 @@ TEST_F(SettingsTest, EditorChecksKeysAndTypes) {
 TEST(SettingKeyTable, EveryKeyIsListedOnceWithItsDefault) {
   std::set<std::string> names;
   for (const auto& key : SettingKeys()) EXPECT_TRUE(names.insert(key.Name).second) << key.Name;
-  // 8 encoder, 2 snapshot, 8 output, 4 x 8 title, 9 preloader.
-  EXPECT_EQ(SettingKeys().size(), 8u + 2 + 8 + 32 + 9);
+  // 8 encoder, 2 snapshot, 7 output (FTPDir and FtpDir are one key), 4 x 8
+  // title, 9 preloader.
+  EXPECT_EQ(SettingKeys().size(), 8u + 2 + 7 + 32 + 9);
   EXPECT_EQ(FindSettingKey("System.ftpdir")->Name, "System.FTPDir");
-  EXPECT_EQ(FindSettingKey("System.FtpDir")->Name, "System.FtpDir");
+  EXPECT_EQ(FindSettingKey("System.FtpDir")->Name, "System.FTPDir");
   EXPECT_EQ(FindSettingKey("System.VBitrate")->Default, "768000");
   EXPECT_EQ(FindSettingKey("System.DirectorEffect")->Default, "Rotate");
   EXPECT_EQ(FindSettingKey("System.Frame")->Type, TSettingType::Float);

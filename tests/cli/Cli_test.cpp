@@ -29,10 +29,14 @@ TEST_F(CliTest, SettingSetInOneProcessIsReadByTheNext) {
   auto set = Cli({"settings", "set", "System.nWidth", "640"});
   ASSERT_EQ(set.ExitCode, 0) << set.Output;
   EXPECT_EQ(set.Output, "System.nWidth = 640\n");
-  ASSERT_EQ(Cli({"settings", "set", "system.frame", "23.976"}).ExitCode, 0);
+  ASSERT_EQ(Cli({"settings", "set", "system.frame", "25"}).ExitCode, 0);
+
+  // A name the data folder offers, stored as the data folder spells it.
+  EXPECT_EQ(Cli({"settings", "set", "system.titleeffect", "rotate"}).Output,
+            "System.TitleEffect = Rotate\n");
 
   EXPECT_EQ(Cli({"settings", "get", "System.nWidth"}).Output, "640\n");
-  EXPECT_EQ(Cli({"settings", "get", "System.Frame"}).Output, "23.976\n");
+  EXPECT_EQ(Cli({"settings", "get", "System.Frame"}).Output, "25\n");
   auto list = Cli({"settings"});
   EXPECT_NE(list.Output.find("System.nWidth                640                          integer\n"),
             std::string::npos)
@@ -49,6 +53,15 @@ TEST_F(CliTest, RefusesUnknownKeysAndWrongValuesWithoutChangingAnything) {
       {{"settings", "set", "System.nWidth", "wide"}, 2,
        "System.nWidth takes an integer from 80 to 800; got 'wide'"},
       {{"settings", "set", "System.bUseFTP", "perhaps"}, 2, "System.bUseFTP takes a boolean"},
+      // Names of what the data folder offers, and the values the pages offer.
+      {{"settings", "set", "System.TitleEffect", "Bogus"}, 2,
+       "System.TitleEffect takes the name of a text effect: "},
+      {{"settings", "set", "LD_BarStyle", "Nope"}, 2,
+       "LD_BarStyle takes the name of a preloader bar style: 'Classic Blue'"},
+      {{"settings", "set", "LD_SpriteStyle", "Nope"}, 2,
+       "LD_SpriteStyle takes the name of a preloader sprite: "},
+      {{"settings", "set", "System.Frame", "1000"}, 2,
+       "System.Frame takes one of 0, 10, 12, 15, 24, 25, 30 (0 keeps the source rate); got '1000'"},
       {{"settings", "set", "System.nWidth"}, 2, "expected 'list', 'get KEY' or 'set KEY VALUE'"},
       {{"settings", "get", "Nope"}, 2, "unknown settings key 'Nope'"},
       {{"frobnicate"}, 2, "unknown command 'frobnicate'"},

@@ -51,6 +51,9 @@ TEST_F(DvdCommandTest, InfoListsTheRowsAsJson) {
   EXPECT_TRUE(titles[1]["chapters"][0]["checked"].Bool());
   EXPECT_EQ(titles[2]["height"].Number(), 480);
   EXPECT_EQ(titles[2]["audioTracks"][0].String(), "German (LPCM, 2ch)");
+  // No subtitle is burnt in at first, whether the title has streams or not.
+  EXPECT_TRUE(titles[0]["subtitle"].IsNull()) << r.Output;
+  EXPECT_TRUE(titles[2]["subtitle"].IsNull()) << r.Output;
 
   auto text = Cli({"dvd", "info", (DvdFixture() / "VIDEO_TS").string()});
   ASSERT_EQ(text.ExitCode, 0) << text.Output;
@@ -117,13 +120,17 @@ TEST_F(DvdCommandTest, BadFoldersAndRequestsAreClearErrors) {
        "has no subtitle"},
       {{"dvd", "frame", dvd, "--title", "1", "--at", "1", "-o", "x.png"}, 2, ".bmp, .jpg"},
       {{"dvd", "frame", dvd, "--at", "1", "-o", "x.bmp"}, 2, "--title N"},
+      {{"dvd", "frame", dvd, "--title", "1", "--at", "-3", "-o", "x.bmp"}, 2,
+       "--at -3 is a negative time; it takes seconds from 0 on"},
+      {{"dvd", "frame", dvd, "--title", "1", "--at", "soon", "-o", "x.bmp"}, 2,
+       "--at takes a time in seconds; got 'soon'"},
       {{"dvd", "play", dvd}, 2, "unknown action"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.Args));
     auto r = Cli(c.Args);
     EXPECT_EQ(r.ExitCode, c.Exit) << r.Output;
-    EXPECT_NE(r.Output.find(c.Says), std::string::npos) << r.Output;
+    EXPECT_NE(r.Stderr.find(c.Says), std::string::npos) << r.Output;
   }
 }
 

@@ -60,6 +60,28 @@ TEST_F(FlvCommand, InfoReportsTheIndex) {
       << text.Output;
 }
 
+TEST_F(FlvCommand, InfoSaysWhereACutFileEnds) {
+  std::string whole = ReadFile(MakeFlv("movie.flv"));
+  // The first video frame of 320x240 test pictures takes some kilobytes:
+  // 2000 bytes end inside it or its neighbour, 13 + 11 + 5 inside the first
+  // tag's header.
+  for (size_t size : {size_t{2000}, whole.size() - 3, size_t{13 + 5}}) {
+    SCOPED_TRACE(size);
+    WriteFile(dir_ / "cut.flv", whole.substr(0, size));
+    ProcessResult r = Cli({"flv", "info", (dir_ / "cut.flv").string()});
+    EXPECT_EQ(r.ExitCode, 0) << r.Output;
+    EXPECT_NE(r.Stderr.find("cut.flv is cut short: it ends at byte " + std::to_string(size) +
+                            ", inside the tag that starts at byte "),
+              std::string::npos)
+        << r.Output;
+    EXPECT_NE(r.Output.find("Cut short:   at byte " + std::to_string(size)), std::string::npos) << r.Output;
+    EXPECT_EQ(r.Output.find("0.043"), std::string::npos) << "no rate from a single frame: " << r.Output;
+  }
+  ProcessResult complete = Cli({"flv", "info", MakeFlv("again.flv")});
+  EXPECT_TRUE(complete.Stderr.empty()) << complete.Stderr;
+  EXPECT_EQ(complete.Output.find("Cut short"), std::string::npos);
+}
+
 TEST_F(FlvCommand, InfoOnFilesThatAreNoFlv) {
   WriteFile(dir_ / "text.flv", "this is no video");
   ProcessResult r = Cli({"flv", "info", (dir_ / "text.flv").string(), "--json"});

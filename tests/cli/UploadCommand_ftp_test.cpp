@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include "app/Config.h"
+#include "app/TextConvert.h"
 #include "support/FtpTestServer.h"
 
 namespace reelcast {
@@ -51,6 +52,14 @@ TEST_F(UploadCommandTest, UploadsStoresTheDetailsAndRemovesWithThem) {
   EXPECT_EQ(port, server.Port());
   ShutdownGlobalConfig();
 
+  // Uploading again, with the stored details, replaces the files in the
+  // folder that now exists.
+  WriteFile(out_ / "Mon film.swf", "movie, second cut");
+  auto again = Cli({"upload", Out("Mon film.swf")});
+  ASSERT_EQ(again.ExitCode, 0) << again.Output;
+  EXPECT_EQ(ReadFile(server.Root() / "site" / "Mon film.swf"), "movie, second cut");
+  EXPECT_EQ(test::TreeFiles(server.Root()).size(), 3u);
+
   // Without an answer on standard input nothing is removed.
   auto declined = Cli({"upload", "--remove"});
   EXPECT_EQ(declined.ExitCode, 1) << declined.Output;
@@ -73,6 +82,25 @@ TEST_F(UploadCommandTest, FailuresGiveTheMessageAndANonZeroExit) {
             std::string::npos)
       << wrong.Output;
   EXPECT_EQ(wrong.Output.find("not-the-password"), std::string::npos);
+  EXPECT_NE(wrong.Stderr.find("Failed to connect ftp server"), std::string::npos) << wrong.Stderr;
+  // Details that could not connect are not stored over good ones.
+  ASSERT_EQ(Cli({"upload", Out("m.flv"), "--host", "127.0.0.1", "--port", port, "--user",
+                 FtpTestServer::User, "--password", FtpTestServer::Password})
+                .ExitCode,
+            0);
+  EXPECT_EQ(Cli({"upload", Out("m.flv"), "--port", "1", "--user", "nobody"}).ExitCode, 1);
+  ShutdownGlobalConfig();
+  EXPECT_EQ(std::u16string(NVGetConfigStrPtr("System.FTPUser")), Utf8ToUtf16(FtpTestServer::User));
+  int32_t storedPort = 0;
+  ASSERT_TRUE(NVGetConfigInt("System.FTPPort", &storedPort));
+  EXPECT_EQ(storedPort, server.Port());
+  ShutdownGlobalConfig();
+  auto badPort = Cli({"upload", Out("m.flv"), "--port", "abc"});
+  EXPECT_EQ(badPort.ExitCode, 2);
+  EXPECT_NE(badPort.Stderr.find("--port takes a number from 1 to 65535; got 'abc'"), std::string::npos)
+      << badPort.Output;
+  std::error_code ec;
+  fs::remove(server.Root() / "m.flv", ec);
 
   auto missing = Cli({"upload", Out("m.swf"), "--html", "--host", "127.0.0.1"});
   EXPECT_EQ(missing.ExitCode, 1);

@@ -12,19 +12,28 @@
 //   --click MS:X,Y    mouse click at stage pixel X,Y at MS after the start (repeatable)
 //   --scale N         stage pixels per CSS pixel for --swf (default 1)
 //   --flashvars Q     query string of FlashVars for --swf
-//   --timeout MS      how long to wait for the movie to load (default 60000)
+//   --timeout MS      how long to wait (real time) for the movie to load (default 60000)
 //
-// Times count from the moment Ruffle reports the movie loaded and the browser
-// has painted the player. Ruffle runs and shows frame 1 one frame interval
-// later (1/fps), frame N at N/fps: a test at a low frame rate takes its
-// screenshots accordingly.
+// The page runs on virtual time: its clock (Date, performance.now, timers,
+// requestAnimationFrame) stands still unless this driver moves it, and the
+// AudioContext is replaced by one whose clock and "ended" events follow the
+// page clock, so that Ruffle paces movies with stream sound by the same
+// clock (nothing is heard). All times above and in the result are movie time:
+// milliseconds of virtual time since Ruffle reported the movie loaded, so
+// "--shot 2400:F" is the same frame on an idle and on a loaded machine.
+// The driver moves the clock in small steps and, before each step, waits for
+// the page's requests to this server to finish, so a movie that loads a file
+// sees it arrive at the same movie time every run. Ruffle shows frame 1 one
+// frame interval after the start (1/fps), frame N at N/fps.
 //
-// The result: { ok, loaded, metadata, errors, warnings, console, shots, clicks,
-// navigations, popups, requests, stage, failure }. "errors" holds Ruffle's
-// error log lines, uncaught page errors and load failures; "warnings" Ruffle's
-// warning lines. Requests to any host but 127.0.0.1 never leave the machine:
-// they are answered with an empty page and listed under "navigations" (main
-// frame), "popups" (new windows) or "requests" (everything else).
+// The result: { ok, loaded, metadata, errors, warnings, console, traces, shots,
+// clicks, navigations, popups, requests, stage, failure }. "errors" holds
+// Ruffle's error log lines, uncaught page errors and load failures; "warnings"
+// Ruffle's warning lines; "traces" what the movie's trace actions printed,
+// with the movie time of each line. Requests to any host but 127.0.0.1 never
+// leave the machine: they are answered with an empty page and listed under
+// "navigations" (main frame), "popups" (new windows) or "requests"
+// (everything else).
 import http from 'node:http';
 import fs from 'node:fs';
 import zlib from 'node:zlib';
@@ -115,7 +124,7 @@ function harnessPage(swf, size, scale, flashvars) {
 #stage{position:absolute;left:0;top:0}</style>${configScript}</head><body>
 <div id="stage"></div>
 <script>
-window.__reelcast = { metadata: null, failure: null, started: false };
+window.__reelcast = { metadata: null, failure: null, started: false, traces: [] };
 window.addEventListener('DOMContentLoaded', () => {
   const player = window.RufflePlayer.newest().createPlayer();
   player.id = 'player';
@@ -132,7 +141,12 @@ window.addEventListener('DOMContentLoaded', () => {
     }
   });
   player.addEventListener('loadeddata', () => { window.__reelcast.started = true; });
+  // The player exists once load() resolves, before the movie's first frame.
   player.ruffle().load({ url: ${JSON.stringify(swf)}, parameters: ${JSON.stringify(flashvars)} })
+    .then(() => {
+      player.ruffle().traceObserver = (text) =>
+        window.__reelcast.traces.push({ text: String(text), at: performance.now() });
+    })
     .catch((e) => { window.__reelcast.failure = String(e && e.message || e); });
 });
 </script></body></html>`;
@@ -256,10 +270,22 @@ function classify(type, text) {
   return null;
 }
 
+// The page clock: paused from the first script of every page on, moved only
+// by advance(). Its date is fixed so that a movie reading it sees the same
+// value every run.
+const clockOrigin = Date.UTC(2026, 0, 1, 12, 0, 0);
+// Virtual milliseconds per step of the clock. Ruffle draws on animation
+// frames, one every 16 ms of page time, and requests are waited for between
+// steps: a load the movie starts arrives within a step.
+const clockStep = 48;
+// How long (real time) a request to this server may take before the driver
+// lets the clock move on regardless and reports it.
+const requestDeadlineMs = 30000;
+
 async function main() {
   const opts = parseArgs(process.argv.slice(2));
   const result = {
-    ok: false, loaded: false, metadata: null, errors: [], warnings: [], console: [],
+    ok: false, loaded: false, metadata: null, errors: [], warnings: [], console: [], traces: [],
     shots: [], clicks: [], navigations: [], popups: [], requests: [], stage: null, failure: null,
   };
   const server = await startServer(opts);
@@ -267,9 +293,13 @@ async function main() {
   const startUrl = origin + (opts.swf ? harnessPath : '/' + opts.page);
   let browser = null;
   const pending = [];
-  // Times in the result count from the start of the movie (negative before).
-  let t0 = Date.now();
-  const elapsed = () => Date.now() - t0;
+  // Virtual time since the clock was paused, and the moment the movie started
+  // on it; times in the result count from the start (negative before).
+  let now = 0;
+  let t0 = 0;
+  const elapsed = () => now - t0;
+  // Requests to this server still on their way.
+  const inFlight = new Set();
   try {
     browser = await chromium.launch({
       executablePath: process.env.REELCAST_CHROMIUM || '/usr/bin/chromium',
@@ -278,6 +308,10 @@ async function main() {
     const context = await browser.newContext({
       viewport: { width: 1280, height: 960 }, deviceScaleFactor: 1,
     });
+    await context.addInitScript({ path: path.join(here, 'virtual-audio.js') });
+    await context.clock.install({ time: clockOrigin });
+    // install() lets time run until paused; pause a little ahead of it.
+    await context.clock.pauseAt(clockOrigin + 1000);
     // Nothing but this server is ever reached.
     await context.route('**/*', async (route) => {
       const request = route.request();
@@ -298,14 +332,14 @@ async function main() {
         if (frame === popup.mainFrame() && frame.url() !== 'about:blank') record.url = frame.url();
       });
     });
-    // A new window opens blank and navigates a moment later; on a busy
-    // machine that moment may come after the run, so wait for it here.
+    // A new window opens blank and navigates a moment later (in real time,
+    // which on a busy machine may come well after the run): wait for it.
     const settlePopups = async () => {
-      const deadline = Date.now() + 15000;
+      const deadline = Date.now() + 30000;
       for (const { popup, record } of popupPages) {
         while ((record.url === '' || record.url === 'about:blank') && Date.now() < deadline) {
-          const now = popup.url();
-          if (now && now !== 'about:blank') { record.url = now; break; }
+          const url = popup.url();
+          if (url && url !== 'about:blank') { record.url = url; break; }
           await new Promise((r) => setTimeout(r, 50));
         }
       }
@@ -328,7 +362,12 @@ async function main() {
       // The browser reports the start page with its name percent-encoded.
       if (frame.url() !== new URL(startUrl).href) result.navigations.push({ url: frame.url(), at: elapsed() });
     });
+    page.on('request', (request) => {
+      if (new URL(request.url()).origin === origin) inFlight.add(request);
+    });
+    page.on('requestfinished', (request) => inFlight.delete(request));
     page.on('requestfailed', (request) => {
+      inFlight.delete(request);
       const url = new URL(request.url());
       if (url.origin === origin && !url.pathname.startsWith(rufflePrefix))
         result.errors.push(`request failed: ${request.url()} (${request.failure()?.errorText})`);
@@ -338,16 +377,62 @@ async function main() {
         result.errors.push(`HTTP ${response.status()}: ${response.url()}`);
     });
 
+    // Moves the page clock on by ms, a step at a time, each step once the
+    // page's requests to this server have arrived.
+    const stalled = new Set();
+    const advance = async (ms) => {
+      while (ms > 0) {
+        const deadline = Date.now() + requestDeadlineMs;
+        while (inFlight.size && Date.now() < deadline && !result.navigations.length)
+          await new Promise((r) => setTimeout(r, 5));
+        for (const request of inFlight) {
+          if (stalled.has(request)) continue;
+          stalled.add(request);
+          result.errors.push(`request still running after ${requestDeadlineMs / 1000} s: ${request.url()}`);
+        }
+        const step = Math.min(ms, clockStep);
+        // A script that throws in a timer or animation frame of the page
+        // fails the step; in a browser on its own clock it would be an
+        // uncaught page error, and so it counts here.
+        await page.clock.runFor(step).catch((e) => {
+          const message = String(e && e.message || e).split('\n')[0].replace(/^clock\.runFor: (Error: )?/, '');
+          const text = 'page error: ' + message;
+          if (!result.errors.includes(text)) result.errors.push(text);
+        });
+        now += step;
+        ms -= step;
+      }
+    };
+    // The movie's trace lines so far, on the movie's clock.
+    let perfAtStart = 0;
+    const collectTraces = async () => {
+      const lines = await page.evaluate(() => {
+        const r = window.__reelcast;
+        if (r && r.traces) return r.traces.splice(0);
+        // A page's own players: hooked as soon as they exist, so lines of
+        // frames before that are not seen.
+        const out = window.__reelcastTraces || (window.__reelcastTraces = []);
+        for (const p of document.querySelectorAll('ruffle-object, ruffle-embed, ruffle-player')) {
+          if (p.__reelcastHooked || !p.ruffle || !p.ruffle().metadata) continue;
+          p.__reelcastHooked = true;
+          p.ruffle().traceObserver = (text) => out.push({ text: String(text), at: performance.now() });
+        }
+        return out.splice(0);
+      }).catch(() => []);
+      for (const l of lines) result.traces.push({ text: l.text, at: Math.round(l.at - perfAtStart) });
+    };
+
     await page.goto(startUrl, { waitUntil: 'load' });
     let stage;
+    // Runs the page clock until the movie runs, the load fails, Ruffle
+    // reports an error or the (real-time) deadline passes.
+    const deadline = Date.now() + opts.timeout;
     if (opts.swf) {
-      // Wait until the movie runs, the load fails, or Ruffle logs an error.
-      const deadline = Date.now() + opts.timeout;
       for (;;) {
         const s = await page.evaluate(() => window.__reelcast);
         await Promise.all(pending);
         if (s.started || s.failure || result.errors.length || Date.now() > deadline) break;
-        await page.waitForTimeout(50);
+        await advance(16);
       }
       const state = await page.evaluate(() => window.__reelcast);
       result.metadata = state.metadata;
@@ -357,23 +442,25 @@ async function main() {
       stage = page.locator('#player');
     } else {
       // The first Ruffle player of the page is the stage.
-      const found = await page.waitForFunction(() => {
+      const firstMetadata = () => page.evaluate(() => {
         const p = document.querySelector('ruffle-object, ruffle-embed, ruffle-player');
-        return p && p.ruffle && p.ruffle().metadata ? true : false;
-      }, null, { timeout: opts.timeout }).then(() => true, () => false);
-      result.loaded = found;
-      if (found) {
-        result.metadata = await page.evaluate(() => {
-          const p = document.querySelector('ruffle-object, ruffle-embed, ruffle-player');
-          return p.ruffle().metadata;
-        });
-      } else {
-        result.errors.push('load failed: no movie started on the page');
-      }
+        return p && p.ruffle && p.ruffle().metadata ? p.ruffle().metadata : null;
+      });
+      let metadata = null;
+      while (!(metadata = await firstMetadata()) && Date.now() < deadline && !result.navigations.length)
+        await advance(16);
+      result.loaded = !!metadata;
+      if (metadata) result.metadata = metadata;
+      else result.errors.push('load failed: no movie started on the page');
       stage = page.locator('ruffle-object, ruffle-embed, ruffle-player').first();
     }
 
     if (result.loaded) {
+      t0 = now;
+      perfAtStart = await page.evaluate(() => performance.now());
+      await collectTraces();
+      for (const list of [result.console, result.navigations, result.popups])
+        for (const r of list) r.at -= t0;
       // On a machine without a graphics card Ruffle opens a notice about
       // hardware acceleration at the first mouse-over; it would cover the
       // stage and take the clicks, so it is kept hidden.
@@ -386,40 +473,29 @@ async function main() {
           p.shadowRoot.appendChild(style);
         }
       });
-      // The clock starts once the browser has painted the first frame at the
-      // stage size: a few animation frames after Ruffle said it started.
-      await page.evaluate(() => new Promise((resolve) => {
-        let n = 0;
-        const tick = () => (++n >= 3 ? resolve() : requestAnimationFrame(tick));
-        requestAnimationFrame(tick);
-      }));
-      result.stage = await stage.boundingBox({ timeout: 2000 }).catch(() => null);
+      result.stage = await stage.boundingBox({ timeout: 10000 }).catch(() => null);
       // Stage pixels to page pixels: the player shows the whole stage.
       const scale = opts.swf ? opts.scale
         : (result.stage && result.metadata && result.metadata.width
           ? result.stage.width / result.metadata.width : 1);
-      const start = Date.now();
-      for (const list of [result.console, result.navigations, result.popups])
-        for (const r of list) r.at -= start - t0;
-      t0 = start;
       const events = [
         ...opts.shots.map((s) => ({ at: s.at, kind: 'shot', s })),
         ...opts.clicks.map((c) => ({ at: c.at, kind: 'click', c })),
       ].sort((a, b) => a.at - b.at);
       for (const e of events) {
         if (result.navigations.length) break;  // the movie's page is gone
-        const wait = e.at - (Date.now() - start);
-        if (wait > 0) await page.waitForTimeout(wait);
+        await advance(e.at - elapsed());
+        await collectTraces();
         if (e.kind === 'shot') {
-          const clip = await stage.boundingBox({ timeout: 2000 }).catch(() => null);
+          const clip = await stage.boundingBox({ timeout: 10000 }).catch(() => null);
           if (!clip) {
             result.errors.push('screenshot failed: the stage is gone');
             continue;
           }
           await page.screenshot({ path: e.s.file, clip, animations: 'allow' });
-          result.shots.push({ at: Date.now() - start, file: e.s.file });
+          result.shots.push({ at: elapsed(), file: e.s.file });
         } else {
-          const b = await stage.boundingBox({ timeout: 2000 }).catch(() => null);
+          const b = await stage.boundingBox({ timeout: 10000 }).catch(() => null);
           if (!b) {
             result.errors.push('click failed: the stage is gone');
             continue;
@@ -429,15 +505,16 @@ async function main() {
           const x = b.x + e.c.x * scale;
           const y = b.y + e.c.y * scale;
           await page.mouse.move(x, y);
-          await page.waitForTimeout(60);
+          await advance(50);
+          const at = elapsed();
           await page.mouse.down();
-          await page.waitForTimeout(60);
+          await advance(50);
           await page.mouse.up();
-          result.clicks.push({ at: Date.now() - start, x: e.c.x, y: e.c.y });
+          result.clicks.push({ at, x: e.c.x, y: e.c.y });
         }
       }
-      const left = opts.run - (Date.now() - start);
-      if (left > 0) await page.waitForTimeout(left);
+      if (!result.navigations.length) await advance(opts.run - elapsed());
+      await collectTraces();
       await settlePopups();
       // Ruffle shows its crash panel inside the player's shadow tree.
       const panic = await page.evaluate(() => {

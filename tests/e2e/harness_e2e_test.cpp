@@ -2,6 +2,7 @@
 // fault in the harness cannot hide behind a fault of our own SWF library.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -113,6 +114,28 @@ std::string LinkButton(const std::string& url, const std::string& target) {
                     std::string(1, '\0'));
 }
 
+// DoAction: trace(text), then stop when asked.
+std::string TraceAction(const std::string& text, bool stop) {
+  std::string push = '\0' + text + '\0';
+  std::string actions = "\x96" + U16(static_cast<unsigned>(push.size())) + push + "\x26";
+  if (stop) actions += "\x07";
+  return Tag(12, actions + std::string(1, '\0'));
+}
+
+// Stream sound of uncompressed 16-bit mono samples at 11025 Hz: the head,
+// and one frame's block of a 440 Hz tone.
+std::string StreamSoundHead(unsigned samplesPerFrame) {
+  return Tag(18, std::string("\x06\x36", 2) + U16(samplesPerFrame));
+}
+std::string StreamSoundBlock(unsigned samples, unsigned first) {
+  std::string data;
+  for (unsigned i = 0; i < samples; ++i) {
+    double v = 8000 * std::sin(2 * 3.14159265358979 * 440 * (first + i) / 11025.0);
+    data += U16(static_cast<unsigned>(static_cast<int>(v)) & 0xFFFF);
+  }
+  return Tag(19, data);
+}
+
 const Rgba kBlue{0, 0, 255, 255};
 const Rgba kRed{255, 0, 0, 255};
 
@@ -153,6 +176,37 @@ TEST_F(HarnessTest, ScreenshotsShowTheStageAndFollowTheTimeline) {
   const PngImage& second = r.Shots[1].Image;
   EXPECT_GT(second.CoverFraction(kBlue, 0, 0, 200, 100), 0.99) << second.Pixel(70, 45).ToString();
   EXPECT_GT(first.DifferenceFraction(second), 0.2);
+}
+
+// The movie's clock is the harness's: a movie tracing one line per frame
+// at 4 frames a second prints them 250 ms of movie time apart, also when
+// stream sound (which Ruffle paces by the audio clock) plays along.
+TEST_F(HarnessTest, TracesComeOnTheMovieClockWithAndWithoutStreamSound) {
+  const unsigned kFrames = 8, kSamples = 11025 / 4;
+  for (bool sound : {false, true}) {
+    SCOPED_TRACE(sound ? "stream sound" : "silent");
+    std::string tags = Background(0, 0, 255);
+    if (sound) tags += StreamSoundHead(kSamples);
+    for (unsigned f = 1; f <= kFrames; ++f) {
+      if (sound) tags += StreamSoundBlock(kSamples, (f - 1) * kSamples);
+      tags += TraceAction("frame " + std::to_string(f), f == kFrames) + ShowFrame();
+    }
+    WriteFile(dir_ / "traced.swf", Movie(tags + End(), 4 << 8, kFrames));
+    RuffleOptions o;
+    o.Root = dir_.Path();
+    o.Swf = "traced.swf";
+    o.RunMs = 2600;
+    RuffleResult r = RufflePlayer::Play(o);
+    ASSERT_TRUE(r.Ok) << r.Describe();
+    ASSERT_EQ(r.Traces.size(), kFrames) << r.Describe();
+    for (unsigned f = 1; f <= kFrames; ++f) {
+      EXPECT_EQ(r.Traces[f - 1].Text, "frame " + std::to_string(f));
+      // Ruffle runs frames on animation frames, 16 ms apart.
+      if (f > 1) EXPECT_NEAR(r.Traces[f - 1].AtMs - r.Traces[f - 2].AtMs, 250, 50) << r.Describe();
+    }
+    EXPECT_NEAR(r.Traces.back().AtMs - r.Traces.front().AtMs, 7 * 250, 60) << r.Describe();
+    EXPECT_EQ(r.FindTrace("frame 3"), &r.Traces[2]);
+  }
 }
 
 TEST_F(HarnessTest, BrokenMoviesAreReported) {

@@ -3,8 +3,12 @@
 // failing without leaving files behind.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <thread>
 
 #include "platform/ConvertPipeline.h"
 #include "support/MediaProbe.h"
@@ -257,6 +261,56 @@ TEST_F(ConvertPipelineTest, StopAndFailureLeaveNoFiles) {
   EXPECT_THROW(Convert(s, {Entry(Red(), 0, 0, 1), Entry(out / "missing.mkv", 1, 0, 1)}, out / "f.flv"),
                EConvert);
   EXPECT_TRUE(fs::is_empty(out.Path()));
+}
+
+// The tick runs on the encoding thread while decoding goes on beside it: a
+// tick that waits (a pause) holds the run, which then finishes whole; a tick
+// that answers false after waiting (a stop while paused) ends it.
+TEST_F(ConvertPipelineTest, HeldTickPausesTheThreadedRunAndResumesOrStopsIt) {
+  for (bool stop : {false, true}) {
+    SCOPED_TRACE(stop ? "stop while held" : "resume");
+    TempDir out;
+    TEncodeSettings s;
+    s.FrameRate = 25;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool held = false, released = false;
+    std::vector<int64_t> frames;
+    bool result = true;
+    std::thread run([&] {
+      result = Convert(s, {Entry(Red(), 0, 0, 4)}, out / "h.flv", [&](const TConvertTick& t) {
+        std::unique_lock lock(mutex);
+        frames.push_back(t.Frames);
+        if (t.Frames == 20) {
+          held = true;
+          changed.notify_all();
+          changed.wait(lock, [&] { return released; });
+          return !stop;
+        }
+        return true;
+      });
+    });
+    {
+      std::unique_lock lock(mutex);
+      ASSERT_TRUE(changed.wait_for(lock, std::chrono::minutes(2), [&] { return held; }));
+      // While held, decoding fills its queue and waits: no output appears.
+      EXPECT_FALSE(fs::exists(out / "h.flv"));
+      released = true;
+      changed.notify_all();
+    }
+    run.join();
+    std::vector<int64_t> expected;
+    for (int64_t k = 1; k <= (stop ? 20 : 100); ++k) expected.push_back(k);
+    EXPECT_EQ(frames, expected);
+    EXPECT_EQ(result, !stop);
+    if (stop) {
+      EXPECT_TRUE(fs::is_empty(out.Path()));
+    } else {
+      test::JsonValue probe = ProbeMedia(out / "h.flv");
+      EXPECT_EQ(std::stoi(ProbeStream(probe, "video")["nb_read_frames"].String()), 100);
+      EXPECT_NEAR(std::stod(probe["format"]["duration"].String()), 4.0, 0.1);
+    }
+  }
 }
 
 }  // namespace

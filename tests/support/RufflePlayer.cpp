@@ -67,7 +67,8 @@ RuffleResult RufflePlayer::Play(const RuffleOptions& o) {
     click << c.AtMs << ":" << c.X << "," << c.Y;
     argv.insert(argv.end(), {"--click", click.str()});
   }
-  int timeout = (o.RunMs + o.LoadTimeoutMs) / 1000 + 90;
+  // Movie time may pass slower than real time on a busy machine.
+  int timeout = (4 * o.RunMs + o.LoadTimeoutMs) / 1000 + 120;
   ProcessResult run = RunProcess(argv, timeout);
   // The JSON is the last line the driver prints; node may warn before it.
   std::string output = run.Output;
@@ -96,6 +97,8 @@ RuffleResult RufflePlayer::Play(const RuffleOptions& o) {
   for (const auto& c : json["console"].Items())
     result.Console.push_back(
         {c["type"].String(), c["text"].String(), static_cast<int>(c["at"].Number())});
+  for (const auto& t : json["traces"].Items())
+    result.Traces.push_back({t["text"].String(), static_cast<int>(t["at"].Number())});
   result.Navigations = Events(json["navigations"]);
   result.Popups = Events(json["popups"]);
   result.Requests = Texts(json["requests"]);
@@ -129,6 +132,7 @@ std::string RuffleResult::Describe() const {
   for (const auto& n : Navigations) out << "\n  navigation at " << n.AtMs << " ms: " << n.Url;
   for (const auto& p : Popups) out << "\n  window opened at " << p.AtMs << " ms: " << p.Url;
   for (const auto& r : Requests) out << "\n  request: " << r;
+  for (const auto& t : Traces) out << "\n  trace @" << t.AtMs << ": " << t.Text;
   for (const auto& c : Console) out << "\n  console " << c.Type << " @" << c.AtMs << ": " << c.Text;
   return out.str();
 }
@@ -137,6 +141,12 @@ bool RuffleResult::HasError(const std::string& text) const {
   for (const auto& e : Errors)
     if (e.find(text) != std::string::npos) return true;
   return false;
+}
+
+const RuffleTrace* RuffleResult::FindTrace(const std::string& text) const {
+  for (const auto& t : Traces)
+    if (t.Text == text) return &t;
+  return nullptr;
 }
 
 }  // namespace reelcast::test

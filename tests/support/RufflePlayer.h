@@ -1,13 +1,17 @@
 // Plays a movie in Ruffle inside headless Chromium through the e2e driver
 // (tests/e2e/driver.mjs) and reports what happened: Ruffle's errors and
-// warnings, the console, screenshots of the stage, clicks, page navigations
-// and window opens. Any *_e2e_test.cpp can use it:
+// warnings, the console, the movie's trace lines, screenshots of the stage,
+// clicks, page navigations and window opens. Any *_e2e_test.cpp can use it:
 //
 //   RuffleOptions o;
 //   o.Root = dir.Path(); o.Swf = "movie.swf"; o.ShotsAt = {500, 1500};
 //   RuffleResult r = RufflePlayer::Play(o);
 //   ASSERT_TRUE(r.Ok) << r.Describe();
 //   EXPECT_TRUE(r.Shots[0].Image.Pixel(10, 10).Near({255, 0, 0, 255}));
+//
+// Every time here is movie time: the page runs on a virtual clock that the
+// driver moves (tests/e2e/README.md), so a shot at 1500 ms shows the same
+// frame however busy the machine is, also for movies with stream sound.
 #pragma once
 
 #include <filesystem>
@@ -31,14 +35,14 @@ struct RuffleOptions {
   // The page brings Ruffle with its own script tag (served from the harness
   // at RuffleScriptPath); only Ruffle's settings are added to it.
   bool PageLoadsRuffle = false;
-  int RunMs = 2000;            // how long the movie plays
+  int RunMs = 2000;            // how long the movie plays (movie time)
   // Screenshot times from the start of the movie. Ruffle shows frame N from
-  // about N/fps on, so frame 1 too appears one frame interval after the start.
+  // N/fps on, so frame 1 too appears one frame interval after the start.
   std::vector<int> ShotsAt;
   std::vector<RuffleClick> Clicks;
   double Scale = 1;            // page pixels per stage pixel (Swf only)
   std::string FlashVars;       // query string handed to the movie (Swf only)
-  int LoadTimeoutMs = 60000;
+  int LoadTimeoutMs = 60000;   // real time the movie may take to load
 };
 
 struct RuffleShot {
@@ -55,6 +59,12 @@ struct RuffleConsoleLine {
   std::string Type;  // "log", "warning", "error", ...
   std::string Text;
   int AtMs = 0;
+};
+
+// A line the movie printed with its trace action.
+struct RuffleTrace {
+  std::string Text;
+  int AtMs = 0;  // movie time; lines printed while loading count below 0
 };
 
 struct RuffleMetadata {
@@ -74,6 +84,7 @@ struct RuffleResult {
   std::vector<std::string> Errors;    // Ruffle's errors, page errors, load failures
   std::vector<std::string> Warnings;  // Ruffle's warnings
   std::vector<RuffleConsoleLine> Console;
+  std::vector<RuffleTrace> Traces;    // in the order the movie printed them
   std::vector<RuffleShot> Shots;      // in the order of RuffleOptions::ShotsAt
   std::vector<RuffleEvent> Navigations;  // the page itself went to a URL
   std::vector<RuffleEvent> Popups;       // a new window was opened at a URL
@@ -84,6 +95,8 @@ struct RuffleResult {
   std::string Describe() const;
   // True when an error line contains the text.
   bool HasError(const std::string& text) const;
+  // The first trace line equal to text, or null.
+  const RuffleTrace* FindTrace(const std::string& text) const;
 };
 
 // Where the harness serves Ruffle's loader script on its server.

@@ -46,17 +46,23 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSecond
                          const ProcessWatcher& watcher) {
   ProcessResult result;
   if (argv.empty()) return result;
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) return result;
+  // Standard output and standard error come through pipes of their own, so
+  // that the standard error text can be told apart.
+  int out[2], err[2];
+  if (pipe2(out, O_CLOEXEC) != 0) return result;
+  if (pipe2(err, O_CLOEXEC) != 0) {
+    close(out[0]);
+    close(out[1]);
+    return result;
+  }
   pid_t pid = fork();
   if (pid < 0) {
-    close(fds[0]);
-    close(fds[1]);
+    for (int fd : {out[0], out[1], err[0], err[1]}) close(fd);
     return result;
   }
   if (pid == 0) {
-    dup2(fds[1], 1);
-    dup2(fds[1], 2);
+    dup2(out[1], 1);
+    dup2(err[1], 2);
     int devnull = open("/dev/null", O_RDONLY);
     if (devnull >= 0) dup2(devnull, 0);
     std::vector<char*> args;
@@ -65,11 +71,14 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSecond
     execvp(args[0], args.data());
     _exit(127);
   }
-  close(fds[1]);
+  close(out[1]);
+  close(err[1]);
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
   bool killed = false;
   char buffer[65536];
-  for (;;) {
+  pollfd p[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  int openPipes = 2;
+  while (openPipes > 0) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                     deadline - std::chrono::steady_clock::now())
                     .count();
@@ -78,16 +87,25 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSecond
       killed = true;
       break;
     }
-    pollfd p{fds[0], POLLIN, 0};
-    int r = poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000)));
+    int r = poll(p, 2, static_cast<int>(std::min<long long>(left, 1000)));
     if (r < 0) break;
     if (r == 0) continue;
-    ssize_t n = read(fds[0], buffer, sizeof buffer);
-    if (n <= 0) break;
-    result.Output.append(buffer, static_cast<size_t>(n));
-    if (watcher) watcher(static_cast<int>(pid), result.Output);
+    for (int k = 0; k < 2; ++k) {
+      if (p[k].fd < 0 || p[k].revents == 0) continue;
+      ssize_t n = read(p[k].fd, buffer, sizeof buffer);
+      if (n <= 0) {
+        close(p[k].fd);
+        p[k].fd = -1;
+        --openPipes;
+        continue;
+      }
+      result.Output.append(buffer, static_cast<size_t>(n));
+      if (k == 1) result.Stderr.append(buffer, static_cast<size_t>(n));
+      if (watcher) watcher(static_cast<int>(pid), result.Output);
+    }
   }
-  close(fds[0]);
+  for (const pollfd& f : p)
+    if (f.fd >= 0) close(f.fd);
   int status = 0;
   waitpid(pid, &status, 0);
   if (!killed && WIFEXITED(status)) result.ExitCode = WEXITSTATUS(status);

@@ -35,6 +35,7 @@ fs::path BinDir();     // where reelcast-cli and the other programs are
 struct ProcessResult {
   int ExitCode = -1;   // -1 when the program could not start or was killed
   std::string Output;  // standard output and standard error, interleaved
+  std::string Stderr;  // standard error alone
 };
 
 // Called with the program's process id and all it has printed so far, each

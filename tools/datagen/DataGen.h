@@ -9,8 +9,9 @@ namespace reelcast::datagen {
 // The text of "res/Preloaders/ProgressBars.xml".
 std::string ProgressBarsXml();
 // The control-bar styles ("res/Control Bar/": style + ".play.swf",
-// ".Pause.swf", ".Stop.swf" and ".ini") and the preloader sprites
-// ("res/Preloaders/*.swf") under dataFolder.
+// ".Pause.swf", ".Stop.swf" and ".ini"), the preloader sprites
+// ("res/Preloaders/*.swf") and the conversion window's side animation
+// ("res/ConverterShow.swf") under dataFolder.
 void WriteDataMovies(const std::string& dataFolder);
 // The general templates ("templates/24/": name + ".template.swf" with its
 // image-area trailer, ".prelude.swf" and ".endtitle.swf") under dataFolder.

@@ -157,6 +157,69 @@ void Backdrop(const fs::path& path) {
   Save(*m, path);
 }
 
+// The side animation of the conversion window: a film reel turning and its
+// strip running down, 140 x 270 pixels, looping every two seconds.
+void ConverterAnimation(const fs::path& path) {
+  constexpr int kW = 140, kH = 270, kFrames = 24;
+  auto m = NewMovie(kW, kH, 12);
+  const double pi = std::acos(-1.0);
+  TFlashShape* back = m->AddRectangle(0, 0, kW, kH);
+  back->AddGradientFill({Rgb(0xFFFFFF), Rgb(0xE4ECF7)}, 270);
+  TFlashShape* strip = m->AddRectangle(46, 96, 94, kH);
+  strip->AddSolidFill(Rgb(0x2B3A55));
+  TFlashShape* sprocket = m->AddRoundRect(0, 0, 6, 7, 2);
+  sprocket->AddSolidFill(Rgb(0xE4ECF7));
+  const uint32_t pictureColours[] = {Rgb(0x5AB4F0), Rgb(0xF5B841), Rgb(0x6CCB7A)};
+  TFlashShape* pictures[3];
+  for (int c = 0; c < 3; ++c) {
+    pictures[c] = m->AddRoundRect(0, 0, 26, 20, 3);
+    pictures[c]->AddSolidFill(pictureColours[c]);
+  }
+  TFlashShape* reel = m->AddCircle(70, 74, 48);
+  reel->SetLine(3, Rgb(0x1B263B));
+  reel->AddGradientFill({Rgb(0x4A5F85), Rgb(0x2B3A55)}, 270);
+  TFlashShape* hole = m->AddCircle(0, 0, 12);
+  hole->AddSolidFill(Rgb(0xE4ECF7));
+  TFlashShape* hub = m->AddCircle(70, 74, 7);
+  hub->AddSolidFill(Rgb(0xC9D6E8));
+
+  m->PlaceObject(back, 1);
+  m->PlaceObject(strip, 2);
+  // The strip moves 84 pixels per loop: six sprocket steps of 14, three
+  // pictures of 28, so the last frame runs into the first without a jump.
+  std::vector<uint16_t> placed;
+  for (int f = 0; f < kFrames; ++f) {
+    for (uint16_t depth : placed) m->RemoveObject(depth);
+    placed.clear();
+    const int shift = f * 84 / kFrames;
+    uint16_t depth = 10;
+    for (int i = -6; i * 14 + shift < kH; ++i) {
+      const int y = 100 + i * 14 + shift;
+      if (y < 96) continue;
+      m->PlaceObject(sprocket, depth)->SetTranslate(49, y), placed.push_back(depth++);
+      m->PlaceObject(sprocket, depth)->SetTranslate(85, y), placed.push_back(depth++);
+    }
+    for (int i = -3; i * 28 + shift < kH; ++i) {
+      const int y = 104 + i * 28 + shift;
+      if (y < 96) continue;
+      TFlashShape* picture = pictures[((i % 3) + 3) % 3];
+      m->PlaceObject(picture, depth)->SetTranslate(57, y), placed.push_back(depth++);
+    }
+    // The reel turns one hole spacing (72 degrees) per loop.
+    m->PlaceObject(reel, depth), placed.push_back(depth++);
+    for (int k = 0; k < 5; ++k) {
+      const double a = (k * 72.0 + f * 72.0 / kFrames) * pi / 180;
+      m->PlaceObject(hole, depth)
+          ->SetTranslate(static_cast<int32_t>(std::lround(70 + 27 * std::cos(a))),
+                         static_cast<int32_t>(std::lround(74 + 27 * std::sin(a))));
+      placed.push_back(depth++);
+    }
+    m->PlaceObject(hub, depth), placed.push_back(depth++);
+    m->ShowFrame(1);
+  }
+  Save(*m, path);
+}
+
 }  // namespace
 
 void WriteDataMovies(const std::string& dataFolder) {
@@ -167,6 +230,7 @@ void WriteDataMovies(const std::string& dataFolder) {
   Spinner(data / "res" / "Preloaders" / "Spinner.swf");
   Pulse(data / "res" / "Preloaders" / "Pulse.swf");
   Backdrop(data / "res" / "Preloaders" / "Night Sweep.swf");
+  ConverterAnimation(data / "res" / "ConverterShow.swf");
 }
 
 }  // namespace reelcast::datagen
