@@ -9,7 +9,9 @@ PACKAGES=(
   # libraries the program links
   libavformat-dev libavcodec-dev libavfilter-dev libavutil-dev libswscale-dev libswresample-dev
   libdvdread-dev zlib1g-dev libjpeg62-turbo-dev libpng-dev libfreetype-dev libfontconfig-dev
-  libpugixml-dev libcurl4-openssl-dev qt6-base-dev qt6-webengine-dev qt6-multimedia-dev
+  libpugixml-dev libcurl4-openssl-dev
+  # the desktop front end (Qt 6 Widgets, the web view of the Flash panel, audio out)
+  qt6-base-dev qt6-webengine-dev qt6-multimedia-dev
   # test and benchmark frameworks
   libgtest-dev libgmock-dev libbenchmark-dev
   # outside tools that make fixtures and check our output

@@ -65,4 +65,23 @@ if command -v ffmpeg >/dev/null 2>&1; then
       -t 0.4 -c:v "$codec" -c:a libmp3lame -ar 11025 -f swf "$corpus/ffmpeg-$codec.swf" || true
   done
 fi
+# The program's own movies: the control bars, preloaders and templates of
+# the data folder, and a published movie with a bar, a link and a preloader.
+if [ -n "${REELCAST_DATA_DIR:-}" ] && [ -d "$REELCAST_DATA_DIR" ]; then
+  find "$REELCAST_DATA_DIR" -name '*.swf' -size -64k -print0 |
+    while IFS= read -r -d '' f; do
+      name=$(basename "$f" .swf | tr ' ' '_')
+      cp "$f" "$corpus/data-$name.swf"
+    done
+fi
+cli=${REELCAST_BIN_DIR:-}/reelcast-cli
+if [ -x "$cli" ] && command -v ffmpeg >/dev/null 2>&1; then
+  work=$(mktemp -d)
+  ffmpeg -v error -y -f lavfi -i testsrc=size=32x24:rate=5 -f lavfi -i sine=sample_rate=11025 \
+    -t 0.6 -c:v flv1 -c:a libmp3lame -ar 11025 "$work/in.flv" &&
+    REELCAST_HOME="$work/home" ASAN_OPTIONS=detect_leaks=0 "$cli" flv2swf "$work/in.flv" \
+      "$corpus/published.swf" --template none --control-bar Classic --text-link Go \
+      --url example.com --preloader >/dev/null 2>&1 || true
+  rm -rf "$work"
+fi
 exit 0

@@ -237,3 +237,53 @@ TEST(FlashView, PlaysTheDataMovies) {
 
 }  // namespace
 }  // namespace reelcast::test
+
+#include "app/ProjectSettings.h"
+#include "convert/JobRecord.h"
+#include "publish/PlayerMovie.h"
+
+namespace reelcast::test {
+namespace {
+
+// Each player template's preview (the sample video played by the player,
+// rewritten at the same path for every player) plays in the view.
+TEST(FlashView, PlaysEachPlayerTemplatePreview) {
+  TJobSettingObjects objects;
+  SetStartupDefaults(*objects.ExportSetting);
+  TSWFParam param;
+  param.PreLoader = objects.PreLoader.get();
+  param.ExportSetting = objects.ExportSetting.get();
+  std::vector<std::string> players;
+  for (const auto& entry : fs::directory_iterator(DataDir() / "templates" / "Players")) {
+    const std::string name = entry.path().filename().string();
+    if (entry.path().extension() == ".swf" && name != "as.swf" && name != "SampleFlv.swf")
+      players.push_back(entry.path().stem().string());
+  }
+  std::sort(players.begin(), players.end());
+  ASSERT_FALSE(players.empty());
+  ShownView v;
+  for (const std::string& player : players) {
+    SCOPED_TRACE(player);
+    const std::string preview = MakePlayerPreview(player, true, param);
+    ASSERT_FALSE(preview.empty());
+    ASSERT_TRUE(v.Load(QString::fromStdString(preview))) << "never showed";
+    // The sample video shows (its test picture is nowhere black in the middle)...
+    QImage first;
+    EXPECT_TRUE(WaitUntil([&] {
+      first = ScreenShot(*v.view);
+      const QRgb c = first.pixel(first.width() / 2, first.height() / 3);
+      return qRed(c) + qGreen(c) + qBlue(c) > 120;
+    })) << "the video never showed";
+    // ...and plays.
+    QImage later;
+    EXPECT_TRUE(WaitUntil([&] { return (later = ScreenShot(*v.view)) != first; }, 30))
+        << "the picture never changed";
+    std::string name = "flashview-player-" + player;
+    for (char& c : name) if (c == ' ') c = '_';
+    SaveScreenShot(first, name + "-1");
+    SaveScreenShot(later, name + "-2");
+  }
+}
+
+}  // namespace
+}  // namespace reelcast::test

@@ -1,4 +1,4 @@
-// main() of the tests that show windows on an X screen (run under xvfb-run):
+// main() of the desktop tests (on an X screen under xvfb-run, or offscreen):
 // the web engine's flags, one QApplication, the program's folders in a
 // temporary REELCAST_HOME.
 #include <gtest/gtest.h>
@@ -12,6 +12,10 @@
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();  // test discovery: no windows
+#ifdef REELCAST_TEST_OFFSCREEN
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
   reelcast::test::TempDir home("reelcast-home");
   setenv("REELCAST_HOME", home.Path().c_str(), 1);
   reelcast::InitFolders();

@@ -1,0 +1,202 @@
+#include "ui/Automation.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+#include <deque>
+
+#include "ui/Dialogs.h"
+#include "ui/MainWindow.h"
+#include "ui/TaskTree.h"
+
+namespace reelcast::ui {
+namespace {
+
+const char* KindName(TDialogKind kind) {
+  switch (kind) {
+    case TDialogKind::Information: return "information";
+    case TDialogKind::Warning: return "message";
+    case TDialogKind::Question: return "question";
+    case TDialogKind::ChooseFolder: return "choose-folder";
+    case TDialogKind::ChooseFile: return "choose-file";
+    case TDialogKind::SaveFile: return "save-file";
+    case TDialogKind::OpenPath: return "open";
+  }
+  return "?";
+}
+
+QWidget* FindVisible(const QString& name) {
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (!top->isVisible()) continue;
+    if (top->objectName() == name) return top;
+    for (QWidget* w : top->findChildren<QWidget*>(name))
+      if (w->isVisible()) return w;
+  }
+  return nullptr;
+}
+
+class TAutomation : public QObject {
+ public:
+  TAutomation(TMainWindow* window, QStringList lines) : QObject(window), window_(window), lines_(std::move(lines)) {
+    SetDialogHandler([this](const TDialogRequest& r) {
+      std::printf("dialog: %s: %s\n", KindName(r.Kind), qPrintable(r.Text));
+      std::fflush(stdout);
+      asked_ << r.Text;
+      TDialogAnswer answer;
+      if (r.Kind == TDialogKind::Question && !yes_.empty()) {
+        answer.Yes = yes_.front();
+        yes_.pop_front();
+      } else if ((r.Kind == TDialogKind::ChooseFolder || r.Kind == TDialogKind::ChooseFile ||
+                  r.Kind == TDialogKind::SaveFile) &&
+                 !paths_.empty()) {
+        answer.Path = paths_.front();
+        paths_.pop_front();
+      }
+      return answer;
+    });
+    connect(&stallTimer_, &QTimer::timeout, this, [this] {
+      longestStall_ = std::max(longestStall_, stallClock_.restart());
+    });
+    stallTimer_.setInterval(2);
+    Next(0);
+  }
+
+ private:
+  void Next(int delayMs) { QTimer::singleShot(delayMs, this, [this] { Step(); }); }
+
+  void Fail(const QString& text) {
+    std::printf("automation: error: line %d: %s\n", lineNumber_, qPrintable(text));
+    std::fflush(stdout);
+    QApplication::exit(3);
+  }
+
+  // Runs the current line; a wait that does not hold yet tries again shortly.
+  void Step() {
+    if (current_.isEmpty()) {
+      while (lineNumber_ < lines_.size()) {
+        current_ = lines_[lineNumber_++].trimmed();
+        if (!current_.isEmpty() && !current_.startsWith('#')) break;
+        current_.clear();
+      }
+      if (current_.isEmpty()) return;  // the script has ended
+      deadline_ = QDeadlineTimer(600000);
+      std::printf("automation: %s\n", qPrintable(current_));
+      std::fflush(stdout);
+    }
+    const QString command = current_.section(' ', 0, 0);
+    const QString rest = current_.section(' ', 1);
+    auto waitFor = [&](bool holds, const QString& what) {
+      if (holds) {
+        Done();
+      } else if (deadline_.hasExpired()) {
+        Fail("gave up waiting for " + what);
+      } else {
+        Next(50);
+      }
+    };
+    if (command == "answer-path") {
+      paths_.push_back(rest);
+      Done();
+    } else if (command == "answer") {
+      yes_.push_back(rest == "yes");
+      Done();
+    } else if (command == "click") {
+      auto* button = qobject_cast<QAbstractButton*>(FindVisible(rest));
+      if (!button) return Fail("no visible button " + rest);
+      // The click may open a modal window; the script goes on inside it.
+      Done();
+      button->click();
+    } else if (command == "set") {
+      auto* edit = qobject_cast<QLineEdit*>(FindVisible(rest.section(' ', 0, 0)));
+      if (!edit) return Fail("no visible line edit " + rest.section(' ', 0, 0));
+      edit->setText(rest.section(' ', 1));
+      emit edit->editingFinished();
+      Done();
+    } else if (command == "check") {
+      TTaskRow* row = FindRow(rest.section(' ', 0, 0));
+      if (!row) return Fail("no row " + rest.section(' ', 0, 0));
+      if (row->Task.Checked != (rest.section(' ', 1) == "on")) ToggleRowCheck(row);
+      window_->Workspace().NotifyRowsChanged();
+      Done();
+    } else if (command == "wait-window") {
+      waitFor(FindVisible(rest) != nullptr, rest);
+    } else if (command == "wait-closed") {
+      waitFor(FindVisible(rest) == nullptr, rest + " to close");
+    } else if (command == "wait-dialog") {
+      waitFor(asked_.contains(rest), "the dialog \"" + rest + "\"");
+    } else if (command == "shot") {
+      QApplication::processEvents();
+      QScreen* screen = QApplication::primaryScreen();
+      if (!screen || !screen->grabWindow(0).save(rest)) return Fail("cannot save " + rest);
+      Done();
+    } else if (command == "stalls") {
+      if (rest == "start") {
+        longestStall_ = 0;
+        stallClock_.start();
+        stallTimer_.start();
+      } else {
+        std::printf("stall: %lld ms\n", static_cast<long long>(longestStall_));
+        std::fflush(stdout);
+      }
+      Done();
+    } else if (command == "quit") {
+      Done();
+      window_->close();
+    } else {
+      Fail("unknown command " + command);
+    }
+  }
+
+  void Done() {
+    current_.clear();
+    Next(0);
+  }
+
+  TTaskRow* FindRow(const QString& path) {
+    const QStringList names = path.split('/');
+    TTaskRow* row = window_->Workspace().List().Root();
+    for (const QString& name : names) {
+      TTaskRow* found = nullptr;
+      if (row)
+        for (auto& child : row->Children)
+          if (QString::fromStdString(child->Task.Base.Name) == name) found = child.get();
+      row = found;
+    }
+    return row;
+  }
+
+  TMainWindow* window_;
+  QStringList lines_;
+  int lineNumber_ = 0;
+  QString current_;
+  QDeadlineTimer deadline_;
+  std::deque<QString> paths_;
+  std::deque<bool> yes_;
+  QStringList asked_;
+  QTimer stallTimer_;
+  QElapsedTimer stallClock_;
+  qint64 longestStall_ = 0;
+};
+
+}  // namespace
+
+void StartAutomation(QWidget* mainWindow) {
+  const QByteArray script = qgetenv("REELCAST_AUTOMATION");
+  auto* window = qobject_cast<TMainWindow*>(mainWindow);
+  if (script.isEmpty() || !window) return;
+  QFile file(QString::fromLocal8Bit(script));
+  if (!file.open(QIODevice::ReadOnly)) {
+    std::printf("automation: error: cannot read %s\n", script.constData());
+    QApplication::exit(3);
+    return;
+  }
+  new TAutomation(window, QString::fromUtf8(file.readAll()).split('\n'));
+}
+
+}  // namespace reelcast::ui

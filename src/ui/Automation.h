@@ -1,0 +1,31 @@
+// A script runner for end-to-end tests and benchmarks of the real program.
+// With REELCAST_AUTOMATION naming a script file, reelcast runs its lines once
+// the main window is shown, one after the other, while the windows work as
+// usual (modal windows included). Dialogs are answered from the script and
+// every dialog request is printed on standard output ("dialog: KIND: TEXT").
+//
+// Lines (blank lines and lines starting with '#' are skipped):
+//   answer-path PATH        the next folder or file chooser gets PATH
+//   answer yes|no           the next question gets this answer
+//   click NAME              clicks the visible button with that object name
+//   set NAME TEXT           types TEXT into the line edit NAME (and leaves it)
+//   check ROW on|off        sets a list row's mark ("Title_01_02", "Title_01_01/Chapter_02")
+//   wait-window NAME        until a window with that object name is visible
+//   wait-closed NAME        until no window with that object name is visible
+//   wait-dialog TEXT        until a dialog with exactly TEXT was asked for
+//   shot FILE               a PNG of the whole screen
+//   stalls start|report     measures the longest gap of the UI thread's event
+//                           loop from start on; report prints "stall: N ms"
+//   quit                    closes the main window (the program ends)
+// A line that cannot be carried out prints "automation: error: ..." and ends
+// the program with exit code 3; a wait gives up after 600 seconds.
+#pragma once
+
+class QWidget;
+
+namespace reelcast::ui {
+
+// Starts the script of REELCAST_AUTOMATION, if set, for mainWindow.
+void StartAutomation(QWidget* mainWindow);
+
+}  // namespace reelcast::ui
