@@ -14,7 +14,8 @@
 
 namespace reelcast::ui {
 
-TConverterWindow::TConverterWindow(TTaskArray tasks, QWidget* parent)
+TConverterWindow::TConverterWindow(const TSWFParam& settings, TTaskArray tasks, TFinishingSteps steps,
+                                   QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
   setObjectName(QStringLiteral("frmConverter"));
   setWindowTitle(QStringLiteral("Converter"));
@@ -34,9 +35,9 @@ TConverterWindow::TConverterWindow(TTaskArray tasks, QWidget* parent)
   host.OpenPath = [this](const std::string& path) { OpenPath(path); };
   host.Upload = [this](const std::string& folder) { Upload(folder); };
   host.Changed = [this] { Refresh(); };
-  model_ = std::make_unique<TConverterModel>(std::move(tasks), true, std::move(host));
+  model_ = std::make_unique<TConverterModel>(settings, std::move(tasks), std::move(steps), std::move(host));
   // Posted on the job's threads: wake the UI thread once per batch.
-  model_->Queue().SetWakeUp([this] {
+  model_->Queue()->SetWakeUp([this] {
     if (!wakePending_.exchange(true))
       QMetaObject::invokeMethod(this, &TConverterWindow::ProcessEvents, Qt::QueuedConnection);
   });
@@ -108,7 +109,7 @@ TConverterWindow::TConverterWindow(TTaskArray tasks, QWidget* parent)
 
 TConverterWindow::~TConverterWindow() {
   // Nothing may wake a window that is going away.
-  model_->Queue().SetWakeUp({});
+  model_->Queue()->SetWakeUp({});
   model_.reset();
 }
 
@@ -121,7 +122,7 @@ void TConverterWindow::showEvent(QShowEvent* event) {
 
 void TConverterWindow::ProcessEvents() {
   wakePending_ = false;
-  model_->ProcessMessages();
+  model_->ProcessEvents();
 }
 
 void TConverterWindow::Refresh() {
@@ -149,7 +150,7 @@ void TConverterWindow::OpenPath(const std::string& path) {
 }
 
 void TConverterWindow::Upload(const std::string& folder) {
-  TUploadDialog dialog(QString::fromStdString(folder), SWFParam, this);
+  TUploadDialog dialog(QString::fromStdString(folder), model_->Job().Settings(), this);
   dialog.exec();
 }
 

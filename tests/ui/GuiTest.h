@@ -93,7 +93,6 @@ int RunGuiTest(int argc, char** argv) {
   QApplication app(argc, argv);
   StartApplication();
   EncMgrInit();
-  RegisterPublishSteps();
   ui::ApplyStyle(app);
   int result = 0;
   {
