@@ -35,7 +35,7 @@ std::vector<TSettingKey> BuildKeyTable() {
   add(keys::Frame, T::Float, "0", "output frame rate, 0 = keep the source rate").Choices = {
       0, 10, 12, 15, 24, 25, 30};
   range(add(keys::VBitrate, T::Integer, "768000", "video bit rate in bit/s"), 64000, 2500000);
-  add(keys::Zoom, T::Integer, "0", "aspect: 0 full screen, 1 keep original, 2 16:9, 3 4:3")
+  add(keys::Zoom, T::Integer, "1", "aspect: 0 full screen, 1 keep original, 2 16:9, 3 4:3")
       .Choices = {0, 1, 2, 3};
   add(keys::SampleR, T::Integer, "22050", "audio sample rate in Hz").Choices = {11025, 22050,
                                                                              44100};

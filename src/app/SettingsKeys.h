@@ -140,7 +140,7 @@ struct TEncoderSettings {
   int32_t Height = 240;
   int32_t FrameRate = 0;  // 0 = keep the source rate
   int32_t VideoBitrate = 768000;
-  int32_t Zoom = 0;  // 0 full screen, 1 keep original, 2 16:9, 3 4:3
+  int32_t Zoom = 1;  // 0 full screen, 1 keep original (the default), 2 16:9, 3 4:3
   int32_t SampleRate = 22050;
   bool DisableAudio = false;
 };

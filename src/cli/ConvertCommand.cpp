@@ -439,6 +439,7 @@ int RunConvert(const std::vector<std::string>& args) {
   if (o.PlayerTemplate) choices.Template = {2, *o.PlayerTemplate};
   choices.GeneralTemplateSelection = choices.Template.Kind == 1 ? choices.Template.Name
                                      : choices.Template.Kind == 0 ? "None" : "";
+  if (o.Fps && *o.Fps > 0) choices.ExplicitFrameRate = *o.Fps;
   choices.DisableAudio = encoder.DisableAudio;
   choices.MusicFile = o.Music.empty() ? "" : fs::absolute(o.Music).string();
   choices.LoopMusic = o.Loop;

@@ -8,6 +8,7 @@
 #include "publish/ControlBarStyles.h"
 #include "publish/TemplateLists.h"
 #include "publish/PreloaderLayout.h"
+#include "publish/PublishUrls.h"
 
 namespace reelcast::cli {
 
@@ -88,6 +89,7 @@ TOptionResult ParsePublishOption(const std::vector<std::string>& args, size_t& i
     p.LinkKind = kLinkImage;
   } else if (a == "--url") {
     if (!value(v)) return fail("--url needs an address");
+    if (std::string why = RefusedUrlReason(v); !why.empty()) return fail("--url: " + why);
     p.TextLink.URL = p.ImageLink.URL = v;
   } else if (a == "--link-pos") {
     double x = 0, y = 0;
@@ -151,6 +153,7 @@ TOptionResult ParsePublishOption(const std::vector<std::string>& args, size_t& i
     TURLInfo& url = a == "--click-url" ? p.ExportSetting->ClickingUrl : p.ExportSetting->PlayEndUrl;
     if (!value(v) || v.find_first_not_of(" \t") == std::string::npos)
       return fail(a + " needs an address");
+    if (std::string why = RefusedUrlReason(v); !why.empty()) return fail(a + ": " + why);
     url.Enabled = 1;
     url.URL = v;
     if (a == "--click-url" && url.Target.empty()) url.Target = "_blank";

@@ -56,9 +56,13 @@ std::optional<TTaskArray> PrepareConvert(const std::vector<TTaskRow*>& rows,
   if (rows.empty()) return std::nullopt;
   // 4.
   p.BaseName = outputBox.stem().string();
-  // 5. A general template decides the frame rate.
+  // 5. A general template decides the frame rate (its own, else 24), unless
+  // the user gave one explicitly: then every row and the template movie take
+  // that.
   const bool templateDecides = choices.GeneralTemplateSelection != "None";
-  if (templateDecides) {
+  if (templateDecides && choices.ExplicitFrameRate > 0) {
+    p.FrameRate = choices.ExplicitFrameRate;
+  } else if (templateDecides) {
     std::string file = TemplateFile(choices.GeneralTemplateSelection);
     double rate = fs::exists(file) ? SwfFileFrameRate(file) : 0;
     p.FrameRate = rate > 0 ? rate : 24;
@@ -153,8 +157,9 @@ std::optional<TTaskArray> PrepareConvert(const std::vector<TTaskRow*>& rows,
   // 18.
   p.VideoWidth = last.Encoder.Width;
   p.VideoHeight = last.Encoder.Height;
-  // 19.
-  if (p.Template.Kind != 0 && p.Template.Name != "None" && host.PrepareTemplate)
+  // 19. Only a general template has a template movie to prepare; a player
+  // template brings its own files.
+  if (p.Template.Kind == 1 && p.Template.Name != "None" && host.PrepareTemplate)
     host.PrepareTemplate(TemplateFile(p.Template.Name));
   // 20.
   p.BarStyle = choices.BarStyle;

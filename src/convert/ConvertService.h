@@ -25,6 +25,9 @@ struct TConvertChoices {
   // selected (which is the case after a player template was chosen).
   std::string GeneralTemplateSelection;
   TTemplate Template;             // kind and name chosen on the Template page
+  // A frame rate the user gave explicitly (the command line's --fps N); 0
+  // when none was given. It wins over the template's rule.
+  double ExplicitFrameRate = 0;
   bool DisableAudio = false;
   std::string MusicFile;          // empty: no background music
   bool LoopMusic = false;

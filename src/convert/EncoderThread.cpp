@@ -187,8 +187,10 @@ TJobResult TEncoderThread::RunStages() {
   auto post = [this](TJobEventKind kind) {
     if (post_) post_(kind);
   };
+  // Every FLV the job delivers, on its own or beside a player movie, starts
+  // with its metadata.
+  AddFlvMetaData(t, ScratchFolderOf(p) + kFLVMetaTempName);
   if (p.OutputKind != kOutputFlv) {
-    AddFlvMetaData(t, ScratchFolderOf(p) + kFLVMetaTempName);
     MakeBackgroundMusic();
     if (Stopped()) return TJobResult::Cancel();
     if (p.Template.Kind != 2) {

@@ -44,15 +44,9 @@ uint32_t TFLVData::CopyPayload(const TVFrame& frame, TStream& dest, uint32_t ski
   int64_t count = std::min<int64_t>(frame.Size - skip, stream_->Size() - start);
   if (count <= 0) return 0;
   stream_->SetPosition(start);
-  if (auto* memory = dynamic_cast<TMemoryStream*>(&dest)) {
-    // Straight from the file into the body's own memory.
-    int64_t at = memory->Position();
-    if (memory->Size() < at + count) memory->SetSize(at + count);
-    stream_->ReadBuffer(memory->Memory() + at, static_cast<size_t>(count));
-    memory->SetPosition(at + count);
-  } else {
-    dest.CopyFrom(*stream_, count);
-  }
+  // A memory body reads it straight into its buffer; a movie body keeps a
+  // reference to the file's bytes.
+  dest.CopyFrom(*stream_, count);
   return static_cast<uint32_t>(count);
 }
 

@@ -50,27 +50,72 @@ bool SyncFile(const std::string& path) {
 }
 }  // namespace
 
-std::string MakeFLVDurationTag(double seconds) {
+namespace {
+void PutAmfName(std::string& out, const char* name) {
+  const size_t n = std::strlen(name);
+  PutBE(out, n, 2);
+  out += name;
+}
+
+void PutAmfNumber(std::string& out, const char* name, double value) {
+  PutAmfName(out, name);
+  out += static_cast<char>(kAmfNumber);
+  uint64_t bits;
+  std::memcpy(&bits, &value, 8);
+  PutBE(out, bits, 8);
+}
+
+void PutAmfBoolean(std::string& out, const char* name, bool value) {
+  PutAmfName(out, name);
+  out += static_cast<char>(kAmfBoolean);
+  out += static_cast<char>(value ? 1 : 0);
+}
+}  // namespace
+
+std::string MakeFLVMetaTag(const TMetaData& meta) {
+  std::string items;
+  uint32_t count = 0;
+  auto number = [&](const char* name, double value, bool always = false) {
+    if (!always && value <= 0) return;
+    PutAmfNumber(items, name, value);
+    ++count;
+  };
+  number("duration", meta.Duration, true);
+  number("width", meta.Width);
+  number("height", meta.Height);
+  number("framerate", meta.FrameRate);
+  number("videocodecid", meta.VideoCodecId);
+  if (meta.HasAudio) {
+    PutAmfNumber(items, "audiocodecid", meta.AudioCodecId);
+    ++count;
+    number("audiosamplerate", meta.AudioSampleRate);
+    number("audiosamplesize", meta.AudioSampleSize);
+    PutAmfBoolean(items, "stereo", meta.Stereo);
+    ++count;
+  }
+  std::string data;
+  data += static_cast<char>(kAmfString);
+  PutAmfName(data, "onMetaData");
+  data += static_cast<char>(kAmfECMAArray);
+  PutBE(data, count, 4);
+  data += items;
+  PutBE(data, kAmfObjectEnd, 3);  // 0, 0, 9
+
   std::string tag;
   tag += static_cast<char>(kFLVTagScript);
-  PutBE(tag, 40, 3);  // DataSize
-  PutBE(tag, 0, 3);   // Timestamp
-  PutBE(tag, 0, 1);   // TimestampExtended
-  PutBE(tag, 0, 3);   // StreamID
-  tag += static_cast<char>(kAmfString);
-  PutBE(tag, 10, 2);
-  tag += "onMetaData";
-  tag += static_cast<char>(kAmfECMAArray);
-  PutBE(tag, 1, 4);  // one item
-  PutBE(tag, 8, 2);
-  tag += "duration";
-  tag += static_cast<char>(kAmfNumber);
-  uint64_t bits;
-  std::memcpy(&bits, &seconds, 8);
-  PutBE(tag, bits, 8);
-  PutBE(tag, kAmfObjectEnd, 3);  // 0, 0, 9
-  PutBE(tag, 51, 4);             // PreviousTagSize
+  PutBE(tag, data.size(), 3);  // DataSize
+  PutBE(tag, 0, 3);            // Timestamp
+  PutBE(tag, 0, 1);            // TimestampExtended
+  PutBE(tag, 0, 3);            // StreamID
+  tag += data;
+  PutBE(tag, 11 + data.size(), 4);  // PreviousTagSize
   return tag;
+}
+
+std::string MakeFLVDurationTag(double seconds) {
+  TMetaData meta;
+  meta.Duration = seconds;
+  return MakeFLVMetaTag(meta);
 }
 
 TMetaData TFLVAddHead::ReadMetaData(const std::string& source) {
@@ -80,6 +125,21 @@ TMetaData TFLVAddHead::ReadMetaData(const std::string& source) {
   TFLVData flv(source);
   float fps = Fixed8ToSingle(flv.FrameRate());
   if (fps > 0) meta.Duration = flv.FrameCount() / static_cast<double>(fps);
+  if (flv.FrameCount() > 0) {
+    meta.Width = flv.Width();
+    meta.Height = flv.Height();
+    meta.FrameRate = fps;
+    meta.VideoCodecId = flv.VideoCodec();
+  }
+  if (flv.HasAudio()) {
+    static constexpr double kRates[] = {5512.5, 11025, 22050, 44100};
+    const TSHeader& sound = flv.SoundHeader();
+    meta.HasAudio = true;
+    meta.AudioCodecId = sound.SoundFormat();
+    meta.AudioSampleRate = kRates[sound.SoundRate()];
+    meta.AudioSampleSize = sound.Is16Bit() ? 16 : 8;
+    meta.Stereo = sound.IsStereo();
+  }
   return meta;
 }
 
@@ -94,12 +154,12 @@ bool TFLVAddHead::AddHead(const std::string& source, const std::string& dest) {
   } catch (const EStreamError&) {
     return false;
   }
-  double duration = ReadMetaData(source).Duration;
+  const TMetaData meta = ReadMetaData(source);
   try {
     TFileStream out(dest, TFileMode::Create);
     in->SetPosition(0);
     out.CopyFrom(*in, kHeaderBytes);
-    std::string tag = MakeFLVDurationTag(duration);
+    std::string tag = MakeFLVMetaTag(meta);
     out.WriteBuffer(tag.data(), tag.size());
     out.CopyRestFrom(*in);
   } catch (const EStreamError&) {

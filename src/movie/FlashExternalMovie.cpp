@@ -6,14 +6,13 @@
 namespace reelcast {
 
 namespace {
+// Asked of the class the tag registry makes for the code, so every defining
+// tag the library knows (DefineShape4 and DefineMorphShape2 among them) is
+// counted, exactly as RenumberCharacters gives it an id.
 bool DefinesCharacter(uint16_t code) {
-  switch (code) {
-    case 2: case 6: case 7: case 10: case 11: case 14: case 20: case 21: case 22: case 32:
-    case 33: case 34: case 35: case 36: case 37: case 39: case 46: case 48: case 60: case 75:
-      return true;
-    default:
-      return false;
-  }
+  std::vector<uint16_t*> ids;
+  CreateTagObject(code)->DefinedCharacters(ids);
+  return !ids.empty();
 }
 
 bool TimelineTag(uint16_t code) {
@@ -37,9 +36,14 @@ uint16_t TFlashExternalMovie::UsedCharacterCount() const {
   uint32_t count = 0;
   for (size_t i = 0; i < reader_->TagCount(); ++i) {
     TSWFTagInfo& info = reader_->TagInfo(i);
-    if (DefinesCharacter(info.TagCode)) ++count;
-    else if (info.TagCode == 57)
-      count += info.TagObject ? static_cast<uint32_t>(static_cast<TSWFImportAssets*>(info.TagObject)->Assets.size()) : 1;
+    if (info.TagObject) {
+      // The same ids RenumberCharacters hands out.
+      std::vector<uint16_t*> defined;
+      info.TagObject->DefinedCharacters(defined);
+      count += static_cast<uint32_t>(defined.size());
+    } else if (DefinesCharacter(info.TagCode) || info.TagCode == 57 || info.TagCode == 71) {
+      ++count;
+    }
   }
   return static_cast<uint16_t>(std::min<uint32_t>(count, 65535));
 }

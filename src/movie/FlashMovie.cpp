@@ -11,6 +11,7 @@
 #include "movie/FlashVideo.h"
 #include "swf/DisplayList.h"
 #include "swf/SoundVideo.h"
+#include "swf/SplicedStream.h"
 
 namespace reelcast {
 
@@ -158,12 +159,16 @@ TSWFFileAttributes& TFlashMovie::FileAttributes() {
 void TFlashMovie::MakeStream() {
   TMemoryStream& body = GetBodyStream();
   body.Clear();
-  // Embedded video is most of a movie's body: room for it is made once, so
-  // that the body is never copied while it grows.
-  uint64_t expected = 4096;
-  for (const auto& placement : videoPlacements_)
-    if (TStream* flv = placement->Video()->FLV().Stream()) expected += static_cast<uint64_t>(flv->Size());
-  body.Reserve(static_cast<size_t>(expected));
+  // Embedded video is most of a movie's body. A splicing body keeps the
+  // video's bytes in the FLV file; a plain one gets room for them at once,
+  // so that it is never copied while it grows.
+  auto* spliced = dynamic_cast<TSplicedStream*>(&body);
+  if (!spliced || !spliced->Splicing()) {
+    uint64_t expected = 4096;
+    for (const auto& placement : videoPlacements_)
+      if (TStream* flv = placement->Video()->FLV().Stream()) expected += static_cast<uint64_t>(flv->Size());
+    body.Reserve(static_cast<size_t>(expected));
+  }
   uint8_t version = SWFVersion();
   TBitsEngine be(body);
   if (UseFileAttributes) {

@@ -111,12 +111,9 @@ void TFlashSprite::WriteToStream(TBitsEngine& be) {
   if (initActions_) {
     TSWFDoInitAction init;
     init.SpriteId = SpriteTag->SpriteId;
-    const TSWFActionList& actions = initActions_->ActionList();
-    for (size_t i = 0; i < actions.Count(); ++i) {
-      std::unique_ptr<TSWFAction> copy = CreateActionObject(actions[i]->ActionCode());
-      copy->Assign(*actions[i]);
-      init.Actions().Add(std::move(copy));
-    }
+    // Copied with their markers relinked, so jumps and function bodies
+    // keep their offsets.
+    CopyActionList(initActions_->ActionList(), init.Actions());
     init.WriteToStream(be);
   }
 }

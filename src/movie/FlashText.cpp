@@ -246,12 +246,21 @@ TFlashFont* TFlashMovie::AddFont(const TFontDescription& description, bool devic
 
 namespace {
 
+// 8-bit texts handed to the movie are UTF-8, the program's own encoding. Plain
+// ASCII keeps the narrow code-page form; any other character goes the wide
+// way, so it is neither mistaken for Windows-1252 nor converted twice when the
+// movie writes UTF-8. Bytes that are not UTF-8 are taken as the code page.
 template <class S>
 void SetAnyText(TFlashText& t, const S& text) {
-  if constexpr (std::is_same_v<S, std::u16string>)
+  if constexpr (std::is_same_v<S, std::u16string>) {
     t.SetWideText(text);
-  else
-    t.SetText(text);
+  } else {
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (!ascii && IsValidUtf8(text))
+      t.SetWideText(Utf8ToUtf16(text));
+    else
+      t.SetText(text);
+  }
 }
 
 template <class S>

@@ -139,8 +139,12 @@ TFlashSprite* DoDTextEffect(const std::u16string& effectName, const DTextEffectP
     ApplyPose(*place, pose, centreX, centreY, faded);
     sprite->ShowFrame(1);
   }
-  // The text then rests in the middle of the frame.
-  sprite->ShowFrame(static_cast<uint16_t>(2 * steps));
+  // The text then rests in the middle of the frame, and stays there: the
+  // sprite stops on its last frame instead of starting the effect again
+  // while later lines come in.
+  sprite->ShowFrame(static_cast<uint16_t>(2 * steps - 1));
+  sprite->FrameActions().Stop();
+  sprite->ShowFrame(1);
   return sprite;
 }
 

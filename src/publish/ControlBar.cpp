@@ -1,5 +1,7 @@
 #include "publish/ControlBar.h"
 
+#include <vector>
+
 #include "app/Config.h"
 #include "movie/FlashButton.h"
 #include "movie/FlashExternalMovie.h"
@@ -10,6 +12,7 @@
 #include "movie/FlashSprite.h"
 #include "movie/FlashText.h"
 #include "publish/ControlBarStyles.h"
+#include "swf/ActionsFlow.h"
 
 namespace reelcast {
 
@@ -52,6 +55,18 @@ void OnTarget(TFlashActionScript& as, const std::string& target, Action action) 
   action();
 }
 
+// The timelines the bar drives: the root, and the video's own timeline when
+// it is not the root's (an empty mainPath: the video plays on the root).
+std::vector<std::string> DrivenTimelines(const std::string& mp, const std::string& rp) {
+  std::vector<std::string> t = {"_root", rp};
+  if (!mp.empty()) t.push_back(mp);
+  return t;
+}
+
+// The global the "Replay" button sets: the movie then plays again from its
+// start instead of halting where a bar without auto-play waits for a click.
+constexpr char kReplayedFlag[] = "rcReplayed";
+
 }  // namespace
 
 bool AddControlBar(TFlashMovie& m, uint16_t lastFrame, const std::string& mp,
@@ -78,16 +93,18 @@ bool AddControlBar(TFlashMovie& m, uint16_t lastFrame, const std::string& mp,
   {
     TFlashActionScript& as = stop->ReleaseActions();
     as.GotoFrame(2);
-    as.SetTarget("");
-    as.SetTarget(mp);
-    if (wrapped) as.SetTarget("MainMovie");
-    as.GotoLabel("MainMovie");
+    if (!mp.empty()) {
+      as.SetTarget("");
+      as.SetTarget(mp);
+      if (wrapped) as.SetTarget("MainMovie");
+      as.GotoLabel("MainMovie");
+    }
     as.SetTarget("");
     as.SetTarget(rp);
     as.GotoLabel("MainMovie");
     as.NextFrame();
     if (wrapped) OnTarget(as, "_root", [&] { as.Stop(); });
-    OnTarget(as, mp, [&] { as.GotoFrame(2); });
+    if (!mp.empty()) OnTarget(as, mp, [&] { as.GotoFrame(2); });
     SetEnabled(as, "_root.mc_Guide.bStop", false);
   }
   TFlashPlaceObject* stopPlace = g->PlaceObject(stop, 5);
@@ -98,7 +115,7 @@ bool AddControlBar(TFlashMovie& m, uint16_t lastFrame, const std::string& mp,
   {
     TFlashActionScript& as = pause->ReleaseActions();
     as.NextFrame();
-    for (const std::string& t : {std::string("_root"), rp, mp})
+    for (const std::string& t : DrivenTimelines(mp, rp))
       OnTarget(as, t, [&] { as.Stop(); });
     SetEnabled(as, "_root.mc_Guide.bStop", true);
   }
@@ -112,7 +129,7 @@ bool AddControlBar(TFlashMovie& m, uint16_t lastFrame, const std::string& mp,
   {
     TFlashActionScript& as = play->ReleaseActions();
     as.PreviousFrame();
-    for (const std::string& t : {std::string("_root"), rp, mp})
+    for (const std::string& t : DrivenTimelines(mp, rp))
       OnTarget(as, t, [&] { as.Play(); });
     SetEnabled(as, "_root.mc_Guide.bStop", true);
   }
@@ -128,13 +145,22 @@ bool AddControlBar(TFlashMovie& m, uint16_t lastFrame, const std::string& mp,
   guide->ColorTransform().SetAddB(125);
 
   const std::string last = std::to_string(lastFrame);
+  // Without auto-play the movie waits at its second frame for a click on
+  // Play; after "Replay" it plays on.
+  const bool autoPlay = param.ExportSetting && param.ExportSetting->AutoPlay;
   for (uint32_t n = 0; n <= lastFrame; ++n) {
     TFlashActionScript& as = m.FrameActions();
-    if (n == 1) {
+    if (n == 1 && !autoPlay) {
+      as.PushVariant(std::string("_global"));
+      as.GetVariable();
+      as.PushVariant(std::string(kReplayedFlag));
+      as.GetMember();
+      TSWFActionIf* replayed = as.If();
       OnTarget(as, "mc_Guide", [&] { as.NextFrame(); });
-      for (const std::string& t : {std::string("_root"), rp, mp})
+      for (const std::string& t : DrivenTimelines(mp, rp))
         OnTarget(as, t, [&] { as.Stop(); });
       SetEnabled(as, "mc_Guide.bStop", true);
+      as.AddMarker(replayed->GetMarker(), false);
     }
     OnTarget(as, "mc_Guide", [&] {
       as.PushValues({std::string("ftSwf"), std::to_string(n) + " of " + last});
@@ -171,9 +197,21 @@ void AddReplayButton(TFlashMovie& m) {
   down.SetAddB(-20);
   b->AddRecord(sprite, kButtonOver, 1)->GetColorTransform().SetAddB(70);
   TFlashActionScript& as = b->ReleaseActions();
+  as.PushVariant(std::string("_global"));
+  as.GetVariable();
+  as.PushValues({std::string(kReplayedFlag), true});
+  as.SetMember();
   as.SetTarget("_root");
   as.Play();
   m.PlaceObject(b, 4)->SetTranslate(m.Width() / 2 - 35, m.Height() / 2 - 11);
+}
+
+void RestartOnEntry(TFlashMovie& m, const std::string& spriteName) {
+  TFlashActionScript& as = m.FrameActions();
+  as.SetTarget(spriteName);
+  as.GotoFrame(0);
+  as.Play();
+  as.SetTarget("");
 }
 
 }  // namespace reelcast

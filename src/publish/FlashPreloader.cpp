@@ -1,5 +1,7 @@
 #include "publish/FlashPreloader.h"
 
+#include <algorithm>
+
 #include "app/Paths.h"
 #include "app/TextConvert.h"
 #include "movie/FlashExternalMovie.h"
@@ -125,6 +127,15 @@ void TFlashPreloader::BuildFrame(bool withScript) {
       } else {
         text = m.AddDynamicText("vLoadTxt", std::string(), TRect{0, 0, 2 * cx, 2 * cy}, font,
                                 l.TextColor | 0xFF000000u);
+        // The text draws with the font's own outlines: the font carries the
+        // glyphs of every text the script can put there, the caption around
+        // the number and the ten digits.
+        std::string shown = l.Caption + "0123456789";
+        if (size_t at = shown.find("%d"); at != std::string::npos) shown.erase(at, 2);
+        if (std::all_of(shown.begin(), shown.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+          font->AddChars(shown);
+        else
+          font->AddChars(Utf8ToUtf16(shown));
       }
       text->NoSelect = true;
       m.PlaceObject(text, NextDepth())->SetTranslate(l.TextX - cx / 2, l.TextY - cy / 2);

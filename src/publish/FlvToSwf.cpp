@@ -74,19 +74,31 @@ void FlvToSwf(const std::string& flvPath, const std::string& swfPath, const TSWF
     TFlashPlaceVideo* place = m->PlaceVideo(v, 2);
     if (p.Template.Kind == 0) AddLink(*m, p);
     if (p.AudioEnabled) place->SetEnableSound(true);
-    place->StartFrame = 1;
+    // The video starts in the frame it is placed in (after the preloader's
+    // frame when there is one), so every one of its frames is shown.
     const uint32_t frames = v->FLV().FrameCount();
     bool barAdded = false;
     if (p.ShowControlBar && !noBar && frames > 0) {
       place->SetName("MainMovie");
       m->FrameLabel = "MainMovie";
       NVLog("Add Control Bar");
-      barAdded = AddControlBar(*m, static_cast<uint16_t>(frames - 1), "_root.MainMovie", "_root", p);
+      // The video plays on the root's own timeline: the bar drives the root.
+      barAdded = AddControlBar(*m, static_cast<uint16_t>(frames - 1), "", "_root", p);
       if (barAdded) m->ShowFrame(1);
     }
     // Without the bar's movies the video frames are still laid out, as
     // without a bar.
-    if (!barAdded) m->ShowFrame(static_cast<uint16_t>(frames));
+    if (!barAdded) {
+      // Inside the music wrapper a movie that ends (Replay, No Loop) halts
+      // on its last picture, while the wrapper shows its own end frame.
+      if (musicPass && p.PlayMode != kPlayAutoLoop && frames > 0) {
+        m->ShowFrame(static_cast<uint16_t>(frames - 1));
+        m->FrameActions().Stop();
+        m->ShowFrame(1);
+      } else {
+        m->ShowFrame(static_cast<uint16_t>(frames));
+      }
+    }
     if (p.PlayMode == kPlayReplayButton && !noBar) {
       AddReplayButton(*m);
       m->FrameActions().Stop();
@@ -110,19 +122,27 @@ void FlvToSwf(const std::string& flvPath, const std::string& swfPath, const TSWF
   std::unique_ptr<TFlashMovie> m2 = NewMovie(p);
   ReportNotice(p, snAddingMusic);
   TFlashExternalMovie* first = m2->AddExternalMovie(swfPath, 3, true);
+  // The wrapper runs at the rate of the movie it carries, the video's, also
+  // when the job keeps the source rate (and its own rate is 0).
+  m2->FrameRate = first->Reader().FrameRate;
   TFlashSprite* sprite = first->AsSprite;
   const uint16_t spriteFrames = sprite->FrameCount();
   TFlashPlaceObject* place = m2->PlaceObject(sprite, 0);
+  place->SetName("MainMovie");
+  // "Replay" plays the wrapper from its first frame, where the movie (kept
+  // on its last picture) starts again.
+  if (p.PlayMode == kPlayReplayButton) RestartOnEntry(*m2, "MainMovie");
   bool barAdded = false;
   if (p.ShowControlBar && spriteFrames > 0) {
-    place->SetName("MainMovie");
     m2->FrameLabel = "MainMovie";
     NVLog("Add Control Bar");
     barAdded = AddControlBar(*m2, static_cast<uint16_t>(spriteFrames - 1), "_root.MainMovie", "_root", p);
     if (barAdded) m2->ShowFrame(1);
   }
   if (!barAdded) m2->ShowFrame(spriteFrames);
-  m2->RemoveObject(0, sprite);
+  // A looping wrapper starts the movie anew; one that ends keeps its last
+  // picture under the end frame (and the "Replay" button).
+  if (p.PlayMode == kPlayAutoLoop) m2->RemoveObject(0, sprite);
   NVLog("ThirdAudio");
   try {
     TFlashSound& sound = m2->StreamSound();

@@ -2,9 +2,12 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <system_error>
+#include <utility>
 
 #include "publish/OutputFile.h"
 #include "publish/PublishUrls.h"
+#include "swf/SWFStream.h"
 
 namespace reelcast {
 
@@ -25,13 +28,34 @@ std::string HexColor(uint32_t color) {
   return text;
 }
 
+// The stage of the published movie at path in pixels; the video's size when
+// there is no readable movie there yet.
+std::pair<int32_t, int32_t> StageSize(const std::string& path, const TSWFParam& param) {
+  std::error_code ec;
+  if (!path.empty() && std::filesystem::is_regular_file(path, ec)) {
+    try {
+      TSWFStreamReader movie(path);
+      // The frame rectangle is in twips, 20 to the pixel.
+      const int32_t w = (movie.FrameRect.Right - movie.FrameRect.Left) / 20;
+      const int32_t h = (movie.FrameRect.Bottom - movie.FrameRect.Top) / 20;
+      if (movie.IsSWF() && w > 0 && h > 0) return {w, h};
+    } catch (const std::exception&) {
+      // Not a movie: the video's size stands in.
+    }
+  }
+  return {param.VideoWidth, param.VideoHeight};
+}
+
 }  // namespace
 
 std::vector<std::string> HtmlPageLines(const std::string& movieFile, const TSWFParam& param,
                                        const THtmlPageOptions& options) {
   const std::string k = HexColor(param.BackColor);
-  const std::string w = std::to_string(param.VideoWidth);
-  const std::string h = std::to_string(param.VideoHeight);
+  // The object is as large as the movie's stage: a template or a player is
+  // larger than the video it shows.
+  const auto [stageWidth, stageHeight] = StageSize(param.OutputFile, param);
+  const std::string w = std::to_string(stageWidth);
+  const std::string h = std::to_string(stageHeight);
   const std::string n =
       HtmlEscape(UrlEncodeFileName(std::filesystem::path(movieFile).filename().string()));
   std::vector<std::string> lines = {

@@ -22,7 +22,9 @@ struct THtmlPageOptions {
 };
 
 // The page's lines (without line ends) for the movie file movieFile (only
-// its name part is used) with the size and background colour of param.
+// its name part is used) with the background colour of param, as large as
+// the stage of the published movie param.OutputFile (the video's size while
+// that is not a readable movie).
 // The name is percent-encoded where it is written, so any file name (quotes,
 // '<', '&', blanks, '#') keeps the page well-formed and still finds the movie.
 std::vector<std::string> HtmlPageLines(const std::string& movieFile, const TSWFParam& param,

@@ -38,6 +38,15 @@ void SetGlobal(TFlashActionScript& as, const std::string& name, const std::strin
   as.SetMember();
 }
 
+// A script address never goes into a movie: the link is published without
+// its action and the log says why.
+bool PublishableUrl(const std::string& url) {
+  std::string why = RefusedUrlReason(url);
+  if (why.empty()) return true;
+  NVLog("The address " + url + " is left out: " + why);
+  return false;
+}
+
 }  // namespace
 
 void AddLink(TFlashMovie& movie, const TSWFParam& param) {
@@ -60,7 +69,7 @@ void AddTextLink(TFlashMovie& m, const TTextLink& link) {
   TFlashShape* hit = m.AddRectangle(0, 0, w, h);
   hit->AddSolidFill(255, 255, 255, 0);
   b->AddRecord(hit, kButtonHit, 1);
-  b->ReleaseActions().GetUrl(NormalizeUrl(link.URL), "_blank");
+  if (PublishableUrl(link.URL)) b->ReleaseActions().GetUrl(NormalizeUrl(link.URL), "_blank");
   PlaceLink(m, b, link.X, link.Y);
 }
 
@@ -70,23 +79,21 @@ void AddImageLink(TFlashMovie& m, const TImageLink& link) {
     NVLog("procedure:MakeSwfURL,File not Exists");
     return;
   }
+  // The picture as the user gave it, in every state: square corners, its own
+  // colours and opacity.
   TFlashImage* image = m.AddImage(link.ImageFile);
-  TFlashShape* shapes[2];
-  for (TFlashShape*& s : shapes) {
-    s = m.AddRoundRect(0, 0, image->Width(), image->Height(), 5);
-    s->AddImageFill(image, 1, 1, 1);
-  }
+  TFlashShape* face = m.AddRectangle(0, 0, image->Width(), image->Height());
+  face->AddImageFill(image, 1, 1, 1);
   TFlashButton* b = m.AddButton(false, true);
-  b->AddRecord(shapes[0], kButtonUp | kButtonOver | kButtonHit, 1)->GetColorTransform().SetAddA(-100);
-  b->AddRecord(shapes[1], kButtonDown, 1)->GetColorTransform().SetAddB(-100);
-  b->ReleaseActions().GetUrl(NormalizeUrl(link.URL), "_blank");
+  b->AddRecord(face, kButtonUp | kButtonOver | kButtonDown | kButtonHit, 1);
+  if (PublishableUrl(link.URL)) b->ReleaseActions().GetUrl(NormalizeUrl(link.URL), "_blank");
   PlaceLink(m, b, link.X, link.Y);
 }
 
 void AddClickUrl(TFlashMovie& m, const TSWFParam& param) {
   if (!param.ExportSetting) return;
   const TURLInfo& click = param.ExportSetting->ClickingUrl;
-  if (!click.Enabled || click.URL.empty()) return;
+  if (!click.Enabled || click.URL.empty() || !PublishableUrl(click.URL)) return;
   TFlashShape* area = m.AddRectangle(0, 0, m.Width(), m.Height() - 43);
   area->AddSolidFill(255, 255, 255, 0);
   TFlashButton* b = m.AddButton(false, true);
@@ -98,7 +105,7 @@ void AddClickUrl(TFlashMovie& m, const TSWFParam& param) {
 void SetEndUrl(TFlashMovie& m, const TSWFParam& param) {
   if (!param.ExportSetting) return;
   const TURLInfo& end = param.ExportSetting->PlayEndUrl;
-  if (!end.Enabled) return;
+  if (!end.Enabled || !PublishableUrl(end.URL)) return;
   TFlashActionScript& as = m.FrameActions();
   SetGlobal(as, "g_endURL", NormalizeUrl(end.URL));
   if (!end.Target.empty()) SetGlobal(as, "g_endURLTarget", end.Target);

@@ -20,6 +20,7 @@
 #include "movie/FlashVideo.h"
 #include "publish/LinkActions.h"
 #include "publish/OutputFile.h"
+#include "publish/PublishUrls.h"
 
 namespace reelcast {
 
@@ -124,7 +125,9 @@ void BuildPlayerMovie(const std::string& pt, const std::string& as, const std::s
     TFontDescription desc;
     desc.Name = "_sans";
     TFlashFont* font = m.AddFont(desc, true);
-    TFlashText* name = m.AddDynamicText("FlvFileName", fs::path(f).filename().string(),
+    // The player opens the FLV by this name as a URL relative to the movie:
+    // "#", "?", "%", blanks and letters beyond ASCII are percent-encoded.
+    TFlashText* name = m.AddDynamicText("FlvFileName", UrlEncodeFileName(fs::path(f).filename().string()),
                                         TRect{0, 0, 0, 0}, font, 0xFF0000FFu);
     m.PlaceObject(name, 19);
     actions.PushValues({std::string("_global")});

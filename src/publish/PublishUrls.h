@@ -8,11 +8,19 @@
 
 namespace reelcast {
 
-// "http://" is put in front unless the URL already starts with it (compared
-// without regard to case). Control characters (a pasted line break, a NUL)
-// are dropped: they cannot be part of an address and would cut the string
-// short in the byte code, whose strings end at the first zero byte.
+// The address as it goes into byte code or a page. An address that names its
+// scheme ("https:", "mailto:", "ftp:", ...) keeps it; a bare host or path gets
+// "http://" in front ("localhost:8080/a" is a host with a port, not a scheme).
+// Control characters (a pasted line break, a NUL) are dropped: they cannot be
+// part of an address and would cut the byte-code string short. Blanks and
+// bytes beyond ASCII (the UTF-8 of "ä") are percent-encoded, so the address
+// is plain ASCII whatever the movie's text encoding.
 std::string NormalizeUrl(std::string_view url);
+
+// Why a link address may not be published ("" when it may): a script address
+// ("javascript:", "vbscript:", "data:") would run code in the page of
+// whoever clicks it.
+std::string RefusedUrlReason(std::string_view url);
 
 // Percent-encodes a file name for use as a relative URL in a page: bytes
 // other than letters, digits and - . _ ~ become %XX. A plain name such as

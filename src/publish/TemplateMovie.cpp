@@ -72,16 +72,13 @@ double FrameRateFor(const TSWFParam& p, const std::string& innerMovie) {
 // Posts the writing progress (3031), the saving notice (3032, 0) and saves
 // through a scratch file.
 // The movie's last frame by play mode: a stop, with the "Replay" button when
-// asked for and allowed here; "Auto Loop" adds nothing.
+// asked for and allowed here (a movie inside the music wrapper only halts:
+// the wrapper shows the button); "Auto Loop" adds nothing.
 void EndByPlayMode(TFlashMovie& m, int32_t playMode, bool replayAllowed) {
-  if (playMode == kPlayReplayButton && replayAllowed) {
-    AddReplayButton(m);
-    m.FrameActions().Stop();
-    m.ShowFrame(1);
-  } else if (playMode == kPlayNoLoop) {
-    m.FrameActions().Stop();
-    m.ShowFrame(1);
-  }
+  if (playMode == kPlayAutoLoop) return;
+  if (playMode == kPlayReplayButton && replayAllowed) AddReplayButton(m);
+  m.FrameActions().Stop();
+  m.ShowFrame(1);
 }
 
 void WriteMovie(TFlashMovie& movie, const std::string& path, const TSWFParam& p) {
@@ -262,7 +259,9 @@ bool CreatFlashMovie(const std::string& /*templateName*/, const std::string& swf
   m->PlaceObject(x4->AsSprite, 0)
       ->SetScale(static_cast<float>(static_cast<double>(W) / ew), static_cast<float>(static_cast<double>(H) / eh));
   m->ShowFrame(x4->AsSprite->FrameCount());
-  m->RemoveObject(0, x4->AsSprite);
+  // A movie that ends keeps the ending's last picture under its end frame;
+  // a looping one clears the stage for the next round.
+  if (p.PlayMode == kPlayAutoLoop) m->RemoveObject(0, x4->AsSprite);
 
   EndByPlayMode(*m, p.PlayMode, !withMusic);
   WriteMovie(*m, swfPath, p);
@@ -289,8 +288,11 @@ void ThirdAudio(const TSWFParam& p) {
   // it addresses the video as _root.ThirdAudio.MainMovie.
   TFlashExternalMovie* x = m->AddExternalMovie(o, 3, true);
   m->PlaceObject(x->AsSprite, 0)->SetName("ThirdAudio");
+  if (p.PlayMode == kPlayReplayButton) RestartOnEntry(*m, "ThirdAudio");
   m->ShowFrame(x->AsSprite->FrameCount());
-  m->RemoveObject(0, x->AsSprite);
+  // The composed movie halts on its own end frame; the wrapper keeps it
+  // there unless it loops.
+  if (p.PlayMode == kPlayAutoLoop) m->RemoveObject(0, x->AsSprite);
   const std::string music = BackgroundMusicPath(p);
   if (IsFile(music)) {
     try {

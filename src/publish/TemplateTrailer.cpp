@@ -17,9 +17,9 @@ uint32_t LittleEndian32(const unsigned char* p) {
          static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
-}  // namespace
-
-TImageArea ReadImageArea(const std::string& templatePath) {
+// The rectangle of the trailer's element of that name (left, top, right and
+// bottom attributes); all zero as described for ReadImageArea.
+TImageArea ReadTrailerArea(const std::string& templatePath, const char* element) {
   TImageArea area;
   std::ifstream file(templatePath, std::ios::binary);
   if (!file) return area;
@@ -42,7 +42,7 @@ TImageArea ReadImageArea(const std::string& templatePath) {
   pugi::xml_parse_result parsed =
       doc.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_latin1);
   if (!parsed) return area;
-  pugi::xml_node node = doc.document_element().child("ImageArea");
+  pugi::xml_node node = doc.document_element().child(element);
   if (!node) return area;
   area.Left = node.attribute("left").as_int();
   area.Top = node.attribute("top").as_int();
@@ -50,6 +50,12 @@ TImageArea ReadImageArea(const std::string& templatePath) {
   area.Bottom = node.attribute("bottom").as_int();
   return area;
 }
+
+}  // namespace
+
+TImageArea ReadImageArea(const std::string& templatePath) { return ReadTrailerArea(templatePath, "ImageArea"); }
+
+TImageArea ReadTitleArea(const std::string& partPath) { return ReadTrailerArea(partPath, "TitleArea"); }
 
 void CheckImageArea(const TImageArea& area, const std::string& templatePath) {
   if (area.Right > area.Left && area.Bottom > area.Top) return;

@@ -3,6 +3,8 @@
 // (or "KRWT", which carries no image area). The XML's document element has
 // an ImageArea child whose left, top, right and bottom attributes give the
 // window of the design, in template pixels, into which the video is set.
+// The opening and ending parts may carry the same trailer with a TitleArea
+// element instead.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +24,11 @@ class ETemplateError : public std::runtime_error {
 // unreadable, does not end in "KRWP", carries a length that does not fit
 // the file, XML that does not parse, or no ImageArea element.
 TImageArea ReadImageArea(const std::string& templatePath);
+
+// Where the titles of an opening or ending part may go, in the part's
+// pixels: the TitleArea element of the part's own "KRWP" trailer. All zero
+// when the part has none (its whole frame less a margin then serves).
+TImageArea ReadTitleArea(const std::string& partPath);
 
 // Throws ETemplateError with a message naming the template when the area
 // cannot hold a video: right <= left or bottom <= top (an all-zero area is

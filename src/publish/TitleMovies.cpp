@@ -1,7 +1,10 @@
 #include "publish/TitleMovies.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <filesystem>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -12,7 +15,9 @@
 #include "movie/FlashMovie.h"
 #include "movie/FlashPlaceObject.h"
 #include "movie/FlashSprite.h"
+#include "movie/FontFace.h"
 #include "movie/TextEffects.h"
+#include "publish/TemplateTrailer.h"
 #include "swf/SWFStream.h"
 
 namespace reelcast {
@@ -99,6 +104,22 @@ TFlashSprite* PlaceEffect(TFlashMovie& movie, const TTitleStyle& style, const st
   return sprite;
 }
 
+// The style with its font size lowered, when needed, so that text is no
+// wider than width pixels.
+TTitleStyle FittedStyle(TTitleStyle style, const std::u16string& text, int32_t width) {
+  if (text.empty() || width <= 0) return style;
+  try {
+    const std::u16string name = style.FontName.empty() ? std::u16string(kDefaultFontName) : style.FontName;
+    std::unique_ptr<TFontFace> face = TFontFace::Open(Utf16ToUtf8(name), style.Bold, style.Italic);
+    const double em = face->TextExtent(text).Width;  // 1024 units to the size
+    const double wide = em * style.FontSize / TFontFace::kEm;
+    if (wide > width) style.FontSize = std::max(4, static_cast<int32_t>(std::floor(style.FontSize * width / wide)));
+  } catch (const std::exception&) {
+    // No face to measure with: the effect library reports the font itself.
+  }
+  return style;
+}
+
 }  // namespace
 
 const char* TitleKeyWord(int kind) { return kKinds[kind & 3].KeyWord; }
@@ -117,7 +138,10 @@ TTitleStyle LoadTitleStyle(int kind) {
 
 TTitleSettings LoadTitleSettings() {
   TTitleSettings t;
-  t.Texts = TitleTextsOrSamples();
+  // What the user typed, and nothing else: the sample texts only fill a
+  // preview, never a published movie.
+  const std::array<std::u16string, 4> v = LoadTitleTexts();
+  t.Texts = {v[0], v[1], v[2], v[3]};
   for (int i = 0; i < 4; ++i) t.Styles[i] = LoadTitleStyle(i);
   return t;
 }
@@ -167,23 +191,36 @@ bool BuildTitleMovie(const std::string& partPath, bool ending, const TTitleSetti
   TFlashExternalMovie* part = movie.AddExternalMovie(partPath, 3, true);
   movie.PlaceObject(part->AsSprite, 1);
   movie.ShowFrame(1);
+  // The titles are laid out inside the part's title area: centred across
+  // it, each line no wider than it, and their rows kept inside it. A part
+  // that names no area offers its frame less a margin.
+  TImageArea area = ReadTitleArea(partPath);
+  if (area.Right <= area.Left || area.Bottom <= area.Top)
+    area = {w / 20 / 20, h / 20 / 20, w / 20 - w / 20 / 20, h / 20 - h / 20 / 20};
+  const int32_t centreX = (area.Left + area.Right) / 2;
+  const int32_t areaWidth = area.Right - area.Left;
+  auto place = [&](int kind, const std::u16string& text, uint16_t depth, int32_t y) {
+    const TTitleStyle style = FittedStyle(titles.Styles[kind], text, areaWidth);
+    const int32_t half = style.FontSize / 2;
+    y = std::clamp(y, area.Top + half, std::max(area.Top + half, area.Bottom - half));
+    return PlaceEffect(movie, style, text, w, h, depth, centreX, y);
+  };
   if (!ending) {
-    TFlashSprite* s = PlaceEffect(movie, titles.Styles[0], texts.Title, w, h, 4, 300, 100);
-    movie.ShowFrame(s->FrameCount());
-    s = PlaceEffect(movie, titles.Styles[1], texts.Director, w, h, 5, 300, 160);
-    movie.ShowFrame(s->FrameCount());
+    // An empty text shows nothing and takes no time.
+    if (!texts.Title.empty()) movie.ShowFrame(place(0, texts.Title, 4, 100)->FrameCount());
+    if (!texts.Director.empty()) movie.ShowFrame(place(1, texts.Director, 5, 160)->FrameCount());
     TFlashSprite* last = nullptr;
     for (const auto& [k, line] : NonEmptyLines(texts.Motive))
-      last = PlaceEffect(movie, titles.Styles[2], line, w, h, static_cast<uint16_t>(7 + k), 300,
-                         static_cast<int32_t>(220 + 60 * k));
+      last = place(2, line, static_cast<uint16_t>(7 + k), static_cast<int32_t>(220 + 60 * k));
     if (last) movie.ShowFrame(last->FrameCount());
   } else {
-    for (const auto& [k, line] : NonEmptyLines(texts.CastView)) {
-      TFlashSprite* s = PlaceEffect(movie, titles.Styles[3], line, w, h, static_cast<uint16_t>(8 + k),
-                                    300, static_cast<int32_t>(130 + 60 * k));
-      movie.ShowFrame(s->FrameCount());
-    }
+    for (const auto& [k, line] : NonEmptyLines(texts.CastView))
+      movie.ShowFrame(place(3, line, static_cast<uint16_t>(8 + k), static_cast<int32_t>(130 + 60 * k))->FrameCount());
   }
+  // Shown inside a template, the titles halt on their last picture instead
+  // of starting over.
+  movie.FrameActions().Stop();
+  movie.ShowFrame(1);
   movie.MakeStream();
   // Written beside the target first, so a failure leaves no half movie.
   const std::string scratch = outputPath + ".part";

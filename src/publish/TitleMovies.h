@@ -40,7 +40,8 @@ const char* TitleKeyWord(int kind);
 // missing), "FontName" ("Monotype Corsiva"), "FontSize" (the kind's
 // default), "FontColor" (0), "FontBold" and "FontItalic" (on when > 0).
 TTitleStyle LoadTitleStyle(int kind);
-// TitleTextsOrSamples and the four stored styles.
+// The stored texts as they are (no samples: an empty text stays empty) and
+// the four stored styles: what a published movie shows.
 TTitleSettings LoadTitleSettings();
 
 // Writes the effect, font name and font size keys of the four title texts
@@ -49,7 +50,7 @@ void InitTitleEffectDefaults();
 
 // The stored texts (LoadTitleTexts of the settings: "System.FlashText." +
 // key word, a missing key created empty). When all four are empty the
-// sample texts of a new movie are returned instead.
+// sample texts of a new movie are returned instead: for previews only.
 TTitleTexts TitleTextsOrSamples();
 
 // Builds the opening (ending false) or ending title movie over the part file

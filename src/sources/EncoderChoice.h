@@ -16,7 +16,7 @@ struct TEncoderChoice {
   int32_t Height = 240;       // 60..600
   double FrameRate = 0;       // 0 = "Keep original Frame Rate"
   int32_t BitrateKbps = 768;  // the slider position
-  int32_t AspectMode = 0;     // 0 "Full screen", 1 "Keep original", 2 "16:9", 3 "4:3"
+  int32_t AspectMode = 1;     // 0 "Full screen", 1 "Keep original" (the default), 2 "16:9", 3 "4:3"
   int32_t SampleRate = 22050; // 11025, 22050 or 44100
   bool DisableAudio = false;
 

@@ -11,6 +11,7 @@
 
 #include "swf/BitsEngine.h"
 #include "swf/ParallelDeflate.h"
+#include "swf/SplicedStream.h"
 
 namespace reelcast {
 
@@ -43,7 +44,7 @@ TBasedSWFStream::TBasedSWFStream(int32_t left, int32_t top, int32_t right, int32
 TBasedSWFStream::~TBasedSWFStream() = default;
 
 TMemoryStream& TBasedSWFStream::GetBodyStream() {
-  if (!body_) SetOwnedBody(std::make_unique<TMemoryStream>());
+  if (!body_) SetOwnedBody(std::make_unique<TSplicedStream>());
   return *body_;
 }
 
@@ -100,12 +101,34 @@ void TBasedSWFStream::Progress(int percent, uint8_t kind) {
 
 void TBasedSWFStream::SaveToStream(TStream& s) {
   TMemoryStream& body = GetBodyStream();
+  // A body that keeps bytes of source files is read from them now, piece by
+  // piece, so the movie is never whole in memory.
+  auto* spliced = dynamic_cast<TSplicedStream*>(&body);
+  if (spliced && spliced->SpliceCount() == 0) spliced = nullptr;
   FileLength = static_cast<uint32_t>(body.Size() + GetHeaderSize());
-  body.SetPosition(0);
+  if (!spliced) body.SetPosition(0);
+  auto eachPiece = [&](const std::function<void(const uint8_t*, size_t)>& sink) {
+    if (spliced) {
+      spliced->ForEachPiece(kZlibChunk, sink);
+      return;
+    }
+    const uint8_t* p = body.Memory();
+    size_t left = static_cast<size_t>(body.Size());
+    while (left > 0) {
+      size_t n = std::min(left, kZlibChunk);
+      sink(p, n);
+      p += n;
+      left -= n;
+    }
+  };
   if (!compressed_) {
     std::memcpy(signature_, "FWS", 3);
     WriteHeader(s, 0);
-    s.WriteBuffer(body.Memory(), static_cast<size_t>(body.Size()));
+    if (auto* file = dynamic_cast<TFileStream*>(&s); file && spliced) {
+      spliced->WriteToFile(file->Handle());
+      return;
+    }
+    eachPiece([&](const uint8_t* p, size_t n) { s.WriteBuffer(p, n); });
     return;
   }
 
@@ -127,14 +150,7 @@ void TBasedSWFStream::SaveToStream(TStream& s) {
     if (OnProgress) Progress(denominator > 0 ? RoundPercent(100.0 * consumed / denominator) : 100, 2);
   };
   pump(rest.Memory(), static_cast<size_t>(rest.Size()));
-  const uint8_t* p = body.Memory();
-  size_t left = static_cast<size_t>(body.Size());
-  while (left > 0) {
-    size_t n = std::min(left, kZlibChunk);
-    pump(p, n);
-    p += n;
-    left -= n;
-  }
+  eachPiece(pump);
   pump(nullptr, 0);
 }
 
@@ -517,6 +533,22 @@ void TSWFStreamReader::MakeStream() {
 }
 
 uint16_t TSWFStreamReader::RenumberCharacters(uint16_t firstId) {
+  // Ids are 16 bits and 0 is no character: a range that would run past 65535
+  // is refused before any id changes.
+  uint32_t count = 0;
+  for (auto& info : tags_) {
+    if (!info->TagObject) continue;
+    bool renumber = true;
+    if (OnRenumber) OnRenumber(*info->TagObject, renumber);
+    if (!renumber) continue;
+    std::vector<uint16_t*> defined;
+    info->TagObject->DefinedCharacters(defined);
+    count += static_cast<uint32_t>(defined.size());
+  }
+  if (firstId == 0 || firstId + count > 65536u)
+    throw ESWFError(std::to_string(count) + " characters numbered from " + std::to_string(firstId) +
+                    " do not fit below id 65536; the highest first id for this movie is " +
+                    std::to_string(65536u - std::max<uint32_t>(count, 1)));
   std::vector<uint16_t> oldIds;
   std::unordered_map<uint16_t, uint16_t> newIdOf;  // old id -> first new id given
   for (auto& info : tags_) {

@@ -33,7 +33,8 @@ class TBasedSWFStream {
   // Fills or rebuilds the body stream.
   virtual void MakeStream() = 0;
 
-  // The body, created empty (and owned) on first use.
+  // The body, created empty (and owned) on first use: a TSplicedStream, so
+  // payloads copied from read-only files stay in those files until saving.
   TMemoryStream& GetBodyStream();
   // Takes a body that the caller keeps (not freed with this object).
   void SetBodyStream(TMemoryStream* stream);
@@ -128,7 +129,8 @@ class TSWFStreamReader : public TBasedSWFStream {
   TSWFTagInfo& TagInfo(size_t index) { return *tags_.at(index); }
   size_t TagCount() const { return tags_.size(); }
   // Gives every defined character a new id from firstId on and updates the
-  // references; returns the next free id.
+  // references; returns the next free id (0 when the last id is 65535).
+  // Throws ESWFError, changing nothing, when the ids would not fit below 65536.
   uint16_t RenumberCharacters(uint16_t firstId);
   // Rebuilds the body from the tag infos: objects are written, tags without
   // an object are copied as read.

@@ -192,6 +192,29 @@ void TMemoryStream::Clear() {
   size_ = capacity_ = position_ = 0;
 }
 
+void TMemoryStream::CopyFrom(TStream& source, int64_t count) {
+  if (count <= 0) return;
+  if (dynamic_cast<TMemoryStream*>(&source) || dynamic_cast<TMemoryViewStream*>(&source)) {
+    TStream::CopyFrom(source, count);
+    return;
+  }
+  const size_t at = position_;
+  const size_t end = at + static_cast<size_t>(count);
+  const size_t oldSize = size_;
+  if (end > size_) {
+    Grow(end);
+    if (at > size_) std::memset(data_ + size_, 0, at - size_);
+    size_ = end;
+  }
+  try {
+    source.ReadBuffer(data_ + at, static_cast<size_t>(count));
+  } catch (...) {
+    size_ = oldSize;
+    throw;
+  }
+  position_ = end;
+}
+
 void TMemoryStream::AppendFrom(TStream& source, size_t count) {
   size_t start = size_;
   Grow(start + count);
@@ -248,7 +271,7 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
   int flags = O_CLOEXEC;
   switch (mode) {
     case TFileMode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
-    case TFileMode::OpenRead: flags |= O_RDONLY; break;
+    case TFileMode::OpenRead: flags |= O_RDONLY; readOnly_ = true; break;
     case TFileMode::OpenWrite: flags |= O_RDWR; break;
   }
   fd_ = ::open(fileName.c_str(), flags, 0644);

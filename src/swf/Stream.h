@@ -60,8 +60,9 @@ class TStream {
   // Writes exactly count bytes or throws EWriteError.
   void WriteBuffer(const void* buffer, size_t count);
   // Copies count bytes from source's current position to this stream.
-  // Throws EReadError when source holds fewer.
-  void CopyFrom(TStream& source, int64_t count);
+  // Throws EReadError when source holds fewer. A movie body may keep a
+  // reference to a read-only file's bytes instead (TSplicedStream).
+  virtual void CopyFrom(TStream& source, int64_t count);
   // Copies everything from source's position to its end; returns the count.
   int64_t CopyRestFrom(TStream& source);
 };
@@ -85,11 +86,17 @@ class TMemoryStream : public TStream {
 
   // Reserves room without changing the size (used before large copies).
   void Reserve(size_t capacity);
-  void Clear();
+  virtual void Clear();
   uint8_t* Memory() { return data_; }
   const uint8_t* Memory() const { return data_; }
+  // Bytes held in the buffer.
+  size_t BufferSize() const { return size_; }
+  // From a file or another stream: read straight into the buffer.
+  void CopyFrom(TStream& source, int64_t count) override;
   // The bytes as one string (tests and small bodies).
-  std::string ToString() const { return std::string(reinterpret_cast<const char*>(data_), size_); }
+  virtual std::string ToString() const {
+    return std::string(reinterpret_cast<const char*>(data_), size_);
+  }
   void LoadFromFile(const std::string& fileName);
   void SaveToFile(const std::string& fileName);
   // Appends count bytes read straight from source into this stream's own
@@ -157,10 +164,14 @@ class TFileStream : public TStream {
   int64_t Size() override;
   void SetSize(int64_t size) override;
   const std::string& FileName() const { return fileName_; }
+  // The open file (owned by this stream) and whether it was opened read-only.
+  int Handle() const { return fd_; }
+  bool ReadOnly() const { return readOnly_; }
 
  private:
   std::string fileName_;
   int fd_ = -1;
+  bool readOnly_ = false;
 };
 
 }  // namespace reelcast

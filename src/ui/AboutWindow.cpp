@@ -59,7 +59,7 @@ TAboutWindow::TAboutWindow(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::F
   ConfigFileDestroy(file);
 
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setContentsMargins(1, 1, 1, 1);  // the outline of the style sheet
   auto* strip = new TTitleStrip(QStringLiteral("About"), this);
   auto* close = strip->AddButton(QStringLiteral("btnClose"), GlyphIcon(TGlyph::Close, QColor(0xe2, 0xe8, 0xf0)),
                                  QStringLiteral("Close"));

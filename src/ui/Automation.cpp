@@ -31,8 +31,12 @@ const char* KindName(TDialogKind kind) {
   return "?";
 }
 
+// A visible widget by object name; the modal window in front is searched
+// first (several windows have a btnClose).
 QWidget* FindVisible(const QString& name) {
-  for (QWidget* top : QApplication::topLevelWidgets()) {
+  QWidgetList tops = QApplication::topLevelWidgets();
+  if (QWidget* modal = QApplication::activeModalWidget()) tops.prepend(modal);
+  for (QWidget* top : tops) {
     if (!top->isVisible()) continue;
     if (top->objectName() == name) return top;
     for (QWidget* w : top->findChildren<QWidget*>(name))

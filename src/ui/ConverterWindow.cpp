@@ -7,7 +7,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/Paths.h"
 #include "ui/Dialogs.h"
+#include "ui/FlashView.h"
 #include "ui/Icons.h"
 #include "ui/UploadDialog.h"
 #include "ui/WindowChrome.h"
@@ -43,7 +45,7 @@ TConverterWindow::TConverterWindow(const TSWFParam& settings, TTaskArray tasks, 
   });
 
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setContentsMargins(1, 1, 1, 1);  // the outline of the style sheet
   layout->setSpacing(0);
   auto* strip = new TTitleStrip(QStringLiteral("Converter"), this);
   auto* close = strip->AddButton(QStringLiteral("btnClose"), GlyphIcon(TGlyph::Close, QColor(0xe2, 0xe8, 0xf0)),
@@ -61,6 +63,13 @@ TConverterWindow::TConverterWindow(const TSWFParam& settings, TTaskArray tasks, 
   sfFlashShow_->setFixedWidth(141);
   new QVBoxLayout(sfFlashShow_);
   sfFlashShow_->layout()->setContentsMargins(0, 0, 0, 0);
+  // The side animation: a short looping movie of the data folder.
+  auto* animation = new FlashView(sfFlashShow_);
+  animation->setObjectName(QStringLiteral("sfFlashShowPlayer"));
+  animation->SetBGColor(QStringLiteral("FFFFFF"));
+  animation->SetMovie(QString::fromStdString(AppPath("res\\ConverterShow.swf")));
+  animation->Play();
+  sfFlashShow_->layout()->addWidget(animation);
   client->addWidget(sfFlashShow_);
 
   auto* right = new QVBoxLayout;

@@ -34,7 +34,7 @@ TUploadDialog::TUploadDialog(const QString& localFolder, const TSWFParam& param,
   DragByFreeSpots(this);
 
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setContentsMargins(1, 1, 1, 1);  // the outline of the style sheet
   layout->setSpacing(0);
   auto* strip = new TTitleStrip(QStringLiteral("FTP Upload"), this);
   auto* close = strip->AddButton(QStringLiteral("btnClose"), GlyphIcon(TGlyph::Close, QColor(0xe2, 0xe8, 0xf0)),

@@ -13,6 +13,7 @@
 #include "platform/EncoderManager.h"
 #include "publish/PublishSteps.h"
 #include "ui/Automation.h"
+#include "ui/FlashView.h"
 #include "ui/Icons.h"
 #include "ui/MainWindow.h"
 #include "ui/SingleInstance.h"
@@ -48,6 +49,7 @@ class TShownReporter : public QObject {
 int main(int argc, char** argv) {
   QElapsedTimer clock;
   clock.start();
+  ui::FlashView::PrepareEngine();  // the web engine's flags must precede the application
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("reelcast"));
   QApplication::setDesktopFileName(QStringLiteral("reelcast"));

@@ -24,7 +24,7 @@ TEST_F(SettingsTest, FreshStoreGivesTheDocumentedDefaults) {
   EXPECT_EQ(s.Height, 240);
   EXPECT_EQ(FrameRateChoices()[FrameRateChoiceIndex(s.FrameRate)], "Keep original Frame Rate");
   EXPECT_EQ(s.VideoBitrate / 1000, 768);
-  EXPECT_EQ(ZoomChoices()[s.Zoom], "Full screen");
+  EXPECT_EQ(ZoomChoices()[s.Zoom], "Keep original") << "a 16:9 DVD is not stretched";
   EXPECT_EQ(s.SampleRate, 22050);
   EXPECT_FALSE(s.DisableAudio);
   EXPECT_EQ(ReadConfigInt(keys::PhotoFormatID, 0), 0);

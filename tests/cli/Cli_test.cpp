@@ -120,6 +120,8 @@ TEST_F(CliTest, PublishOptionsAreTheSameForFlv2SwfAndConvert) {
       {{"--embed-mode", "inline"}, "--embed-mode needs embed or link"},
       {{"--click-target", "_new"}, "--click-target needs _self, _blank, _parent or _top"},
       {{"--end-url", " "}, "--end-url needs an address"},
+      {{"--url", "javascript:alert(1)"}, "--url: a \"javascript:\" address runs a script"},
+      {{"--click-url", "JavaScript:void(0)"}, "--click-url: a \"javascript:\" address"},
   };
   for (const char* command : {"flv2swf", "convert"})
     for (const TCase& c : cases) {

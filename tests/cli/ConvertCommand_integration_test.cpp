@@ -40,9 +40,43 @@ TEST(ConvertCommand, MakesTheFlvWithTheChosenEncoderSettings) {
   EXPECT_EQ(a["sample_rate"].String(), "44100");
   double duration = std::stod(probe["format"]["duration"].String());
   EXPECT_NEAR(duration, 5.5, 0.1);
+  // The FLV starts with its metadata: a player knows the length and size
+  // before the first frame.
+  std::string bytes = test::ReadFile(out / "movie.flv");
+  ASSERT_GT(bytes.size(), 200u);
+  EXPECT_EQ(bytes[13], 18) << "the first tag is the script tag";
+  const std::string head = bytes.substr(13, 400);
+  for (const char* name : {"onMetaData", "duration", "width", "height", "framerate", "audiosamplerate"})
+    EXPECT_NE(head.find(name), std::string::npos) << name;
   double videoBits = 8.0 * fs::file_size(out / "movie.flv") - 64000 * duration;
   EXPECT_NEAR(videoBits / duration, 400000, 400000 * 0.25);
   EXPECT_TRUE(fs::is_empty(Scratch()));
+}
+
+// Title 3 is 16:9: by default it keeps its proportions in the 4:3 frame
+// (black bands above and below); the stored or given choice "full" stretches.
+TEST(ConvertCommand, A16By9TitleKeepsItsProportionsByDefault) {
+  struct TCase {
+    std::vector<std::string> Options;
+    bool Bands;
+  };
+  const std::vector<TCase> cases = {{{}, true}, {{"--aspect", "full"}, false}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Bands ? "default" : "full");
+    test::TempDir out;
+    std::vector<std::string> args = {"-o", (out / "o.flv").string(), "--titles", "3", "--trim", "1-1.5",
+                                     "--size", "320x240"};
+    args.insert(args.end(), c.Options.begin(), c.Options.end());
+    auto r = Convert(args);
+    ASSERT_EQ(r.ExitCode, 0) << r.Output;
+    auto f = test::DecodeFrameNumber(out / "o.flv", 0);
+    // 320 x 180 of picture leaves 30 black lines at the top; stretched, the
+    // picture (its frame-number band, then the test pattern) starts at once.
+    double top = 0;
+    for (int ch = 0; ch < 3; ++ch) top = std::max(top, f.Mean(ch, 0, 18, 320, 28));
+    if (c.Bands) EXPECT_LT(top, 12) << "black band above the picture";
+    else EXPECT_GT(top, 30) << "the picture reaches the top";
+  }
 }
 
 TEST(ConvertCommand, PictureAndSoundOptionsReachEverySource) {
@@ -90,15 +124,29 @@ TEST(ConvertCommand, PlayerTemplateEmbedsOrLinksTheVideo) {
   for (const bool embed : {true, false}) {
     SCOPED_TRACE(embed ? "embed" : "link");
     test::TempDir out;
-    auto r = Convert({"-o", (out / "movie.swf").string(), "--titles", "2", "--format", "swf", "--template",
+    // A name that a URL must encode: a letter beyond ASCII, blanks, "#", "?".
+    const std::string name = "Pl\xC3\xA4 yer #1 ?";
+    const fs::path log = fs::path(std::getenv("REELCAST_HOME")) / "Reelcast.log";
+    const size_t logBefore = fs::exists(log) ? test::ReadFile(log).size() : 0;
+    auto r = Convert({"-o", (out / (name + ".swf")).string(), "--titles", "2", "--format", "swf", "--template",
                       "player:Classic Gray", "--embed-mode", embed ? "embed" : "link", "--size", "160x120",
                       "--yes"});
     ASSERT_EQ(r.ExitCode, 0) << r.Output;
     EXPECT_NE(r.Output.find("All conversion tasks have been finished."), std::string::npos) << r.Output;
-    ASSERT_TRUE(fs::exists(out / "movie.swf"));
-    EXPECT_EQ(fs::exists(out / "movie.flv"), !embed) << "the FLV stays beside the movie only when linked";
+    ASSERT_TRUE(fs::exists(out / (name + ".swf")));
+    EXPECT_EQ(fs::exists(out / (name + ".flv")), !embed) << "the FLV stays beside the movie only when linked";
+    if (!embed) {
+      // The linked FLV starts with its metadata: the player knows its length.
+      const std::string flv = test::ReadFile(out / (name + ".flv"));
+      ASSERT_GT(flv.size(), 100u);
+      EXPECT_EQ(flv[13], 18);
+      EXPECT_NE(flv.find("duration"), std::string::npos);
+    }
+    // A conversion that succeeded logs no failure.
+    const std::string logged = fs::exists(log) ? test::ReadFile(log).substr(logBefore) : "";
+    EXPECT_EQ(logged.find("could not be copied"), std::string::npos) << logged;
     auto dump = test::RunProcess({(test::BinDir() / "reelcast-cli").string(), "swf", "dump",
-                                  (out / "movie.swf").string(), "--actions"},
+                                  (out / (name + ".swf")).string(), "--actions"},
                                  60);
     ASSERT_EQ(dump.ExitCode, 0) << dump.Output;
     EXPECT_NE(dump.Output.find("initPlayer"), std::string::npos);
@@ -112,6 +160,9 @@ TEST(ConvertCommand, PlayerTemplateEmbedsOrLinksTheVideo) {
     } else {
       EXPECT_LE(frames, 1u) << "only the player's own empty video object";
       EXPECT_NE(dump.Output.find("Push \"g_flvURL\", \"FlvFileName\""), std::string::npos);
+      // The player opens the FLV by the percent-encoded name, in ASCII:
+      // "Pl%C3%A4%20yer%20%231%20%3F.flv".
+      EXPECT_NE(dump.Output.find("variable \"FlvFileName\" text 31 bytes"), std::string::npos) << dump.Output;
     }
     EXPECT_TRUE(fs::is_empty(Scratch()));
   }

@@ -104,6 +104,34 @@ TEST(SwfCommandActions, DumpListsActionsOnlyWhenAsked) {
   EXPECT_TRUE(test::ReadFile(dir / "again.swf") == file);
 }
 
+TEST(SwfCommandRenumber, RefusesIdsThatRunPast65535) {
+  // Three empty DefineShape tags (ids 1 to 3), each placed, one frame.
+  std::string rest = test::Bytes("78 00 05 5F 00 00 0F A0 00 00 0C 01 00");
+  for (int id = 1; id <= 3; ++id)
+    rest += test::Bytes("87 00") + std::string(1, static_cast<char>(id)) + test::Bytes("00 00 00 00 00 00") +
+            test::Bytes("85 06 02") + std::string(1, static_cast<char>(id)) + test::Bytes("00") +
+            std::string(1, static_cast<char>(id)) + test::Bytes("00");
+  rest += test::Bytes("40 00 00 00");
+  uint32_t length = static_cast<uint32_t>(8 + rest.size());
+  std::string file = std::string("FWS\x06", 4) + std::string(1, static_cast<char>(length)) +
+                     std::string(3, '\0') + rest;
+  test::TempDir dir;
+  std::string name = (dir / "shapes.swf").string();
+  test::WriteFile(name, file);
+
+  auto fits = Cli({"rewrite", name, (dir / "top.swf").string(), "--renumber", "65533"});
+  ASSERT_EQ(fits.ExitCode, 0) << fits.Output;
+  auto dump = Cli({"dump", (dir / "top.swf").string()});
+  for (const char* id : {"65533", "65534", "65535"}) EXPECT_NE(dump.Output.find(id), std::string::npos) << dump.Output;
+
+  for (const char* first : {"65534", "65535"}) {
+    auto refused = Cli({"rewrite", name, (dir / "wrapped.swf").string(), "--renumber", first});
+    EXPECT_NE(refused.ExitCode, 0) << refused.Output;
+    EXPECT_NE(refused.Output.find("do not fit below id 65536"), std::string::npos) << refused.Output;
+    EXPECT_FALSE(std::filesystem::exists(dir / "wrapped.swf")) << "nothing is written";
+  }
+}
+
 TEST(SwfCommandUsage, WrongArgumentsExplainThemselves) {
   struct {
     std::vector<std::string> args;

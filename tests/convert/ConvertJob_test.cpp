@@ -347,6 +347,13 @@ TEST_F(ConvertServiceTest, LimitsAndReplacing) {
   ASSERT_TRUE(tasks);
   EXPECT_EQ(SWFParam.FrameRate, 24);
   for (const TTask& t : *tasks) EXPECT_EQ(t.Encoder.FrameRate, 24);
+  // A rate the user gave explicitly wins over the template's rule.
+  choices_.ExplicitFrameRate = 12;
+  tasks = Convert();
+  ASSERT_TRUE(tasks);
+  EXPECT_EQ(SWFParam.FrameRate, 12);
+  for (const TTask& t : *tasks) EXPECT_EQ(t.Encoder.FrameRate, 12);
+  choices_.ExplicitFrameRate = 0;
   // Projector and screen saver paths.
   root_.Children[1]->Task.TrimEnd = 70;
   choices_.OutputKind = kOutputProjector;

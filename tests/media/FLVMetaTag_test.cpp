@@ -35,10 +35,20 @@ TEST(FLVMetaTag, InsertsTheTagInFrontOfTheFirstTagInPlace) {
   WriteFile(path, head + body);
   fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 
-  EXPECT_EQ(TFLVAddHead().ReadMetaData(path).Duration, 100 / 25.0);
+  const TMetaData meta = TFLVAddHead().ReadMetaData(path);
+  EXPECT_EQ(meta.Duration, 100 / 25.0);
+  EXPECT_EQ(meta.Width, 320);  // H.263 size code 5
+  EXPECT_EQ(meta.Height, 240);
+  EXPECT_EQ(meta.FrameRate, 25);
+  EXPECT_EQ(meta.VideoCodecId, 2);
+  EXPECT_TRUE(meta.HasAudio);
+  EXPECT_EQ(meta.AudioCodecId, 2);  // flags 0x2E: MP3, 44 kHz, 16 bits, mono
+  EXPECT_EQ(meta.AudioSampleRate, 44100);
+  EXPECT_EQ(meta.AudioSampleSize, 16);
+  EXPECT_FALSE(meta.Stereo);
   ASSERT_EQ(AddFlvMetaData(path), TAddMetaDataResult::Added);
   std::string after = ReadFile(path);
-  EXPECT_EQ(after, head + MakeFLVDurationTag(4.0) + body);
+  EXPECT_EQ(after, head + MakeFLVMetaTag(meta) + body);
   EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   EXPECT_FALSE(fs::exists(dir / kFLVMetaTempName));
@@ -46,6 +56,7 @@ TEST(FLVMetaTag, InsertsTheTagInFrontOfTheFirstTagInPlace) {
   TFLVData flv(path);
   ASSERT_NE(flv.MetaData(), nullptr);
   EXPECT_EQ(dynamic_cast<const TFLVDataNumber*>(flv.MetaData()->FindProperty(fmpDuration))->Value, 4.0);
+  EXPECT_EQ(dynamic_cast<const TFLVDataNumber*>(flv.MetaData()->FindProperty(fmpWidth))->Value, 320.0);
   EXPECT_EQ(flv.FrameCount(), 100u);
   EXPECT_EQ(flv.AudioFrameCount(), 1u);
 

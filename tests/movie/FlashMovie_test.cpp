@@ -36,6 +36,26 @@ TTestShape* AddTestShape(TFlashMovie& movie) {
   return movie.RegisterObject(std::make_unique<TTestShape>(&movie), &movie.Shapes());
 }
 
+// A character written as the library's own default tag of a given code
+// (DefineShape4, DefineMorphShape2, ...), with the object's id.
+class TTaggedCharacter : public TFlashVisualObject {
+ public:
+  TTaggedCharacter(TFlashMovie* owner, uint16_t code) : TFlashVisualObject(owner), tag_(CreateTagObject(code)) {}
+  void WriteToStream(TBitsEngine& be) override {
+    std::vector<uint16_t*> ids;
+    tag_->DefinedCharacters(ids);
+    *ids.at(0) = CharacterId;
+    tag_->WriteToStream(be);
+  }
+
+ private:
+  std::unique_ptr<TSWFObject> tag_;
+};
+
+TFlashVisualObject* AddTaggedCharacter(TFlashMovie& movie, uint16_t code) {
+  return movie.RegisterObject(std::make_unique<TTaggedCharacter>(&movie, code), &movie.Shapes());
+}
+
 std::string Body(TFlashMovie& movie) {
   movie.MakeStream();
   return movie.GetBodyStream().ToString();
@@ -181,6 +201,27 @@ TEST(FlashMovie, SpritesAndScripts) {
   EXPECT_EQ(sprites[0]->ControlTags[1]->TagID, 1);
   EXPECT_EQ(sprites[0]->ControlTags[2]->TagID, 0);
 
+  // Init actions with a forward jump keep its offset once written.
+  TFlashMovie jumping(0, 0, 100, 100, 12, true);
+  TFlashSprite* initSprite = jumping.AddSprite();
+  TFlashActionScript& init = initSprite->InitActions();
+  init.PushVariant(true);
+  TSWFActionIf* skip = init.If();
+  init.Play();
+  init.AddMarker(skip->GetMarker(), false);
+  init.Stop();
+  jumping.PlaceObject(initSprite, 1);
+  jumping.ShowFrame();
+  ReadBack j(jumping);
+  auto inits = j.All<TSWFDoInitAction>();
+  ASSERT_EQ(inits.size(), 1u);
+  const TSWFActionList& written = inits[0]->Actions();
+  TSWFActionIf* readIf = nullptr;
+  for (size_t i = 0; i < written.Count(); ++i)
+    if (!readIf) readIf = dynamic_cast<TSWFActionIf*>(written[i]);
+  ASSERT_NE(readIf, nullptr);
+  EXPECT_EQ(readIf->BranchOffset(), 1) << "the If jumps over the one-byte Play";
+
   TFlashActionScript script(&movie);
   script.PushVariant(static_cast<int64_t>(1));
   script.PushVariant(std::string("a"));
@@ -227,9 +268,12 @@ TEST(FlashMovie, Buttons) {
 
 TEST(FlashMovie, ImportedMoviesKeepTheirIdsApart) {
   TempDir dir;
-  // A movie of five shapes, each placed, over two frames.
+  // A movie of five shapes (DefineShape, then DefineShape4 and
+  // DefineMorphShape2 twice each), each placed, over two frames.
+  const uint16_t shapeCodes[] = {2, 83, 84, 83, 84};
   TFlashMovie source(0, 0, 50, 50, 12, true);
-  for (int i = 0; i < 5; ++i) source.PlaceObject(AddTestShape(source), static_cast<uint16_t>(i + 1));
+  for (int i = 0; i < 5; ++i)
+    source.PlaceObject(AddTaggedCharacter(source, shapeCodes[i]), static_cast<uint16_t>(i + 1));
   source.ShowFrame();
   source.RemoveObject(1);
   source.ShowFrame();
@@ -243,10 +287,10 @@ TEST(FlashMovie, ImportedMoviesKeepTheirIdsApart) {
     uint16_t frames;
   };
   const Case cases[] = {
-      {0, {2, 26, 2, 26, 2, 26, 2, 26, 2, 26, 1, 28, 1}, 3},
-      {1, {2, 2, 2, 2, 2}, 1},
-      {2, {2, 26, 2, 26, 2, 26, 2, 26, 2, 26, 28}, 1},
-      {3, {2, 2, 2, 2, 2, 39}, 1},
+      {0, {2, 26, 83, 26, 84, 26, 83, 26, 84, 26, 1, 28, 1}, 3},
+      {1, {2, 83, 84, 83, 84}, 1},
+      {2, {2, 26, 83, 26, 84, 26, 83, 26, 84, 26, 28}, 1},
+      {3, {2, 83, 84, 83, 84, 39}, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.mode));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 
@@ -93,6 +94,14 @@ TEST(TextEffects, EveryEffectEndsAtRestInTheFrameCentre) {
     if (last.ColorTransform()) {
       EXPECT_EQ(last.ColorTransform()->MultA(), 256);
     }
+    // A finished effect stays put: the only script stops the sprite in its
+    // last frame, so it never plays again while later lines come in.
+    std::vector<uint16_t> codes;
+    for (const auto& t : sprites[0]->ControlTags) codes.push_back(t->TagID);
+    ASSERT_GE(codes.size(), 3u);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), 12), 1);
+    EXPECT_EQ(codes[codes.size() - 3], 12) << "DoAction, the last ShowFrame, End";
+    EXPECT_EQ(codes[codes.size() - 2], 1);
   }
 }
 

@@ -47,8 +47,18 @@ class DressedInRuffle : public testing::Test {
   TempDir dir_{"reelcast-dressing-e2e"};
 };
 
-// The bar halts the movie at its second video frame; play runs it, pause
-// halts it, stop rewinds it to where it first halted.
+// True when Ruffle warned that a script aimed at something that is not a clip.
+bool WarnedAboutTargets(const RuffleResult& r) {
+  for (const std::string& w : r.Warnings)
+    if (w.find("not a MovieClip") != std::string::npos) return true;
+  for (const RuffleConsoleLine& line : r.Console)
+    if (line.Text.find("not a MovieClip") != std::string::npos) return true;
+  return false;
+}
+
+// Without auto-play the bar halts the movie at its second video frame; play
+// runs it, pause halts it, stop rewinds it to where it first halted. No
+// script aims at a target that is not a clip.
 TEST_F(DressedInRuffle, ControlBarOfEveryStyleHaltsPlaysPausesAndStops) {
   InitFolders();
   std::vector<std::string> styles = ListControlBarStyles();
@@ -56,11 +66,12 @@ TEST_F(DressedInRuffle, ControlBarOfEveryStyleHaltsPlaysPausesAndStops) {
   const RuffleClick playPause{0, 107, 107}, stop{0, 140, 107};
   for (const std::string& style : styles) {
     SCOPED_TRACE(style);
-    Make({"--control-bar", style, "--no-audio"});
+    Make({"--control-bar", style, "--no-audio", "--no-auto-play"});
     auto click = [](RuffleClick c, int at) { c.AtMs = at; return c; };
     RuffleResult r = Play({500, 1000, 1500, 1900, 2500, 2900, 3500, 3900},
                           {click(playPause, 1100), click(playPause, 2000), click(stop, 3000)}, 4000);
     ASSERT_TRUE(r.Ok) << r.Describe();
+    EXPECT_FALSE(WarnedAboutTargets(r)) << r.Describe();
     ASSERT_EQ(r.Shots.size(), 8u);
     EXPECT_TRUE(SameVideo(r, 0, 1)) << "halted before play";
     EXPECT_FALSE(SameVideo(r, 2, 3)) << "playing after play";
@@ -81,7 +92,7 @@ TEST_F(DressedInRuffle, ControlBarDrivesTheMovieWrappedWithMusic) {
   // clicks come in.
   MakePublishFlv((dir_ / "long.flv").string(), 5);
   auto made = Flv2Swf((dir_ / "long.flv").string(), (dir_ / "movie.swf").string(),
-                      {"--control-bar", ListControlBarStyles().at(0), "--no-audio", "--music",
+                      {"--control-bar", ListControlBarStyles().at(0), "--no-audio", "--no-auto-play", "--music",
                        (dir_ / "tune.mp3").string(), "--music-loop"});
   ASSERT_EQ(made.ExitCode, 0) << made.Output;
   const RuffleClick playPause{0, 107, 107}, stop{0, 140, 107};
@@ -101,6 +112,31 @@ TEST_F(DressedInRuffle, ControlBarDrivesTheMovieWrappedWithMusic) {
   EXPECT_FALSE(SameVideo(r, 0, 4)) << "paused later in the video";
   EXPECT_TRUE(SameVideo(r, 6, 7)) << "halted after stop";
   EXPECT_TRUE(SameVideo(r, 0, 6)) << "stop rewound to the first halt";
+}
+
+// With auto-play (the default) the bar's movie plays at once; at the end
+// "Replay" shows over the last picture and plays the movie again, through
+// the frame where a bar without auto-play would wait.
+TEST_F(DressedInRuffle, ControlBarWithAutoPlayPlaysAndReplayPlaysAgain) {
+  InitFolders();
+  for (const bool autoPlay : {true, false}) {
+    SCOPED_TRACE(autoPlay ? "auto-play" : "waits for Play");
+    std::vector<std::string> options = {"--control-bar", ListControlBarStyles().at(0), "--play-mode", "replay",
+                                        "--no-audio"};
+    if (!autoPlay) options.push_back("--no-auto-play");
+    Make(options);
+    std::vector<RuffleClick> clicks = {{3300, 80, 60}};
+    if (!autoPlay) clicks.insert(clicks.begin(), RuffleClick{300, 107, 107});
+    // 20 frames at 10 fps: at its end by 2.5 s; Replay at 3.3 s.
+    RuffleResult r = Play({200, 700, 2700, 3100, 3700, 4100}, clicks, 4300);
+    ASSERT_TRUE(r.Ok) << r.Describe();
+    EXPECT_FALSE(WarnedAboutTargets(r)) << r.Describe();
+    ASSERT_EQ(r.Shots.size(), 6u);
+    if (autoPlay) EXPECT_FALSE(SameVideo(r, 0, 1)) << "playing without a click";
+    EXPECT_TRUE(SameVideo(r, 2, 3)) << "halted at the end";
+    EXPECT_LT(r.Shots[2].Image.CoverFraction({0, 0, 0, 255}, 0, 0, 160, 60, 16), 0.9) << "the last picture stays";
+    EXPECT_FALSE(SameVideo(r, 4, 5)) << "Replay plays again, without waiting for Play";
+  }
 }
 
 TEST_F(DressedInRuffle, ReplayButtonAppearsAtTheEndAndPlaysAgain) {
@@ -123,6 +159,15 @@ TEST_F(DressedInRuffle, LinksOpenTheirNormalisedUrlInANewWindow) {
   ASSERT_EQ(text.Popups.size(), 1u) << text.Describe();
   EXPECT_EQ(text.Popups[0].Url, "http://example.com/page");
 
+  // An address with its own scheme keeps it; a letter beyond ASCII arrives
+  // encoded once.
+  Make({"--text-link", "Caf\xC3\xA9", "--url", "https://example.com/\xC3\xA4?x=1", "--link-pos", "0.05,0.05",
+        "--font-size", "20", "--no-audio"});
+  RuffleResult secure = Play({}, {{600, 18, 14}}, 1500);
+  ASSERT_TRUE(secure.Ok) << secure.Describe();
+  ASSERT_EQ(secure.Popups.size(), 1u) << secure.Describe();
+  EXPECT_EQ(secure.Popups[0].Url, "https://example.com/%C3%A4?x=1");
+
   RunFFmpeg({"-f", "lavfi", "-i", "color=c=red:s=40x30", "-frames:v", "1",
              (dir_ / "logo.png").string()});
   Make({"--image-link", (dir_ / "logo.png").string(), "--url", "HTTP://EXAMPLE.ORG/",
@@ -131,8 +176,10 @@ TEST_F(DressedInRuffle, LinksOpenTheirNormalisedUrlInANewWindow) {
   ASSERT_TRUE(image.Ok) << image.Describe();
   ASSERT_EQ(image.Popups.size(), 1u) << image.Describe();
   EXPECT_EQ(image.Popups[0].Url, "http://example.org/");  // the browser lowers the host
-  // The picture shows, half transparent over the video.
-  EXPECT_GT(image.Shots[0].Image.Pixel(100, 75).R, 150);
+  // The picture shows as given: opaque red to its corners.
+  for (auto [x, y] : {std::pair{100, 75}, {81, 61}, {118, 89}})
+    EXPECT_TRUE(image.Shots[0].Image.Pixel(x, y).Near({255, 0, 0, 255}, 40))
+        << x << "," << y << " " << image.Shots[0].Image.Pixel(x, y).ToString();
 }
 
 TEST_F(DressedInRuffle, PreloaderPassesOnToTheMovieAndItsPreviewShowsHalf) {

@@ -66,6 +66,28 @@ TEST(ControlBarLayout, BarPositionFrameTextsAndThePauseOfFrameOne) {
     EXPECT_EQ(CountCode(*scripts[n], 0x04), n == 1 ? 1 : 0) << n;
     EXPECT_EQ(CountCode(*scripts[n], 0x07), n == 1 ? 3 : 0) << n;
   }
+  // The pause is skipped once "Replay" was clicked (an If over it).
+  EXPECT_EQ(CountCode(*scripts[1], 0x9D), 1);
+
+  // A video on the root's own timeline is not addressed as a clip of its
+  // own; with auto-play the movie never pauses by itself.
+  struct Case {
+    bool AutoPlay;
+    const char* MainPath;
+    int Stops;
+  };
+  for (const Case c : {Case{false, "", 2}, Case{true, "_root.MainMovie", 0}}) {
+    SCOPED_TRACE(c.MainPath);
+    TFlashMovie bar(0, 0, 320, 240, 25, true);
+    TExportSetting es;
+    es.AutoPlay = c.AutoPlay;
+    p.ExportSetting = &es;
+    ASSERT_TRUE(AddControlBar(bar, 9, c.MainPath, "_root", p));
+    std::vector<TFlashActionScript*> frames = FrameScripts(bar);
+    ASSERT_EQ(frames.size(), 10u);
+    EXPECT_EQ(CountCode(*frames[1], 0x07), c.Stops);
+    p.ExportSetting = nullptr;
+  }
 }
 
 TEST(ControlBarLayout, MissingStyleIsLoggedAndAddsNothing) {

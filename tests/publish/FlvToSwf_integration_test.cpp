@@ -15,6 +15,7 @@
 #include "publish/PublishedMovie.h"
 #include "support/FFprobe.h"
 #include "swf/DisplayList.h"
+#include "swf/FontsText.h"
 #include "swf/SWFStream.h"
 #include "swf/SoundVideo.h"
 
@@ -38,10 +39,10 @@ TEST(Flv2Swf, EmbedsEveryFrameAndTheSoundOnlyWhenAudioIsOn) {
   ASSERT_EQ(on.ExitCode, 0) << on.Output;
   auto off = Flv2Swf((dir / "in.flv").string(), (dir / "off.swf").string(), {"--no-audio"});
   ASSERT_EQ(off.ExitCode, 0) << off.Output;
-  // Frame 0 holds the definitions; video frames 0 to 18 fill frames 1 to 19
-  // (the 20th frame would follow in a stop frame).
-  EXPECT_EQ(CountTags(dir / "on.swf", "VideoFrame"), 19);
-  EXPECT_EQ(CountTags(dir / "off.swf", "VideoFrame"), 19);
+  // Every one of the FLV's 20 frames, from the movie's first frame on.
+  EXPECT_EQ(CountTags(dir / "on.swf", "VideoFrame"), 20);
+  EXPECT_EQ(CountTags(dir / "off.swf", "VideoFrame"), 20);
+  EXPECT_EQ(CountPackets(dir / "on.swf", "v"), CountPackets(dir / "in.flv", "v")) << "ffprobe agrees";
   EXPECT_EQ(CountTags(dir / "on.swf", "SoundStreamHead"), 1);
   EXPECT_EQ(CountTags(dir / "off.swf", "SoundStreamHead"), 0);
   // ffprobe finds the MP3 stream in the one and none in the other.
@@ -168,7 +169,8 @@ TEST(Flv2Swf, MusicWrapsTheMovieAndLoopsForItsWholeLength) {
     EXPECT_EQ(music.reader.FrameCount, c.rootFrames);
     EXPECT_EQ(MovieTags::Count(music.root, 1), c.rootFrames);
     // The first movie, whole, in one sprite: its video placements and its
-    // own sound, but no frame scripts and no label of a bar.
+    // own sound, no label of a bar, and one script only: it halts on its
+    // last picture, which the wrapper's end frame keeps showing.
     std::vector<TSWFDefineSprite*> sprites;
     for (TSWFObject* t : music.root)
       if (auto* sprite = dynamic_cast<TSWFDefineSprite*>(t); sprite && sprite->SpriteId == 1) sprites.push_back(sprite);
@@ -176,12 +178,12 @@ TEST(Flv2Swf, MusicWrapsTheMovieAndLoopsForItsWholeLength) {
     EXPECT_EQ(sprites[0]->FrameCount, 20) << "the video's frames without a stop frame";
     const std::vector<TSWFObject*>& firstMovie = music.inSprite[1];
     EXPECT_EQ(MovieTags::Count(firstMovie, 18), 1) << "the video's sound stays in the sprite";
-    EXPECT_EQ(MovieTags::Count(firstMovie, 26), 19) << "the video frames 0 to 18 placed";
-    EXPECT_EQ(MovieTags::Count(music.root, 61), 19);
+    EXPECT_EQ(MovieTags::Count(firstMovie, 26), 20) << "the video frames 0 to 19 placed";
+    EXPECT_EQ(MovieTags::Count(music.root, 61), 20);
     // The bar's buttons and scripts exist once, as in the movie without music.
     EXPECT_EQ(MovieTags::Count(music.root, 34), MovieTags::Count(first.root, 34));
     EXPECT_EQ(MovieTags::Count(music.root, 12), MovieTags::Count(first.root, 12));
-    EXPECT_EQ(MovieTags::Count(firstMovie, 12), 0);
+    EXPECT_EQ(MovieTags::Count(firstMovie, 12), 1) << "only the halt on the last picture";
     EXPECT_EQ(MovieTags::Count(firstMovie, 43), 0);
 
     // The music: one stream head on the main timeline and a block of MP3
@@ -209,6 +211,54 @@ TEST(Flv2Swf, MusicWrapsTheMovieAndLoopsForItsWholeLength) {
   }
 }
 
+// The preloader's live percentage is drawn with the font's own outlines:
+// the font carries a glyph for every digit and the caption's "%".
+TEST(Flv2Swf, PreloaderPercentageFontHasTheGlyphsItShows) {
+  TempDir dir;
+  MakePublishFlv((dir / "in.flv").string());
+  auto made = Flv2Swf((dir / "in.flv").string(), (dir / "out.swf").string(),
+                      {"--preloader", "--preloader-bar", "Classic Blue", "--preloader-show", "all", "--no-audio"});
+  ASSERT_EQ(made.ExitCode, 0) << made.Output;
+  MovieTags movie(dir / "out.swf");
+  TSWFDefineEditText* text = nullptr;
+  for (TSWFObject* t : movie.root)
+    if (auto* e = dynamic_cast<TSWFDefineEditText*>(t); e && e->VariableName == "vLoadTxt") text = e;
+  ASSERT_NE(text, nullptr);
+  ASSERT_TRUE(text->HasFont);
+  TSWFDefineFont2* font = nullptr;
+  for (TSWFObject* t : movie.root)
+    if (auto* f = dynamic_cast<TSWFDefineFont2*>(t); f && f->FontId == text->FontId) font = f;
+  ASSERT_NE(font, nullptr);
+  if (text->UseOutlines) {
+    for (char16_t c : std::u16string(u"0123456789%"))
+      EXPECT_NE(std::find(font->CodeTable.begin(), font->CodeTable.end(), c), font->CodeTable.end())
+          << "no glyph for " << static_cast<char>(c);
+    EXPECT_EQ(font->Glyphs.size(), font->CodeTable.size());
+  }
+}
+
+// A job that keeps the source rate (0 in its settings) still gives the music
+// wrapper the video's rate, and with it music in every frame.
+TEST(Flv2Swf, MusicWrapperRunsAtTheVideosRateWhenTheJobKeepsTheSourceRate) {
+  TempDir dir;
+  InitFolders();
+  MakePublishFlv((dir / "in.flv").string());  // 20 frames at 10 fps
+  RunFFmpeg({"-f", "lavfi", "-i", "sine=frequency=660:sample_rate=44100", "-t", "0.7", "-c:a", "libmp3lame",
+             BackgroundMusicPath()});
+  TSWFParam p;
+  p.VideoWidth = 160;
+  p.VideoHeight = 120;
+  p.FrameRate = 0;
+  p.HasMusic = true;
+  FlvToSwf((dir / "in.flv").string(), (dir / "out.swf").string(), p);
+  MovieTags movie(dir / "out.swf");
+  EXPECT_EQ(movie.reader.FrameRate, 10 << 8);
+  ASSERT_EQ(MovieTags::Count(movie.root, 45), 1);
+  auto* head = dynamic_cast<TSWFSoundStreamHead*>(*std::find_if(movie.root.begin(), movie.root.end(), [](TSWFObject* t) { return t->TagID == 45; }));
+  EXPECT_EQ(head->StreamSoundSampleCount, 4410);
+  EXPECT_EQ(MovieTags::Count(movie.root, 19), static_cast<int>(movie.reader.FrameCount)) << "music in every frame";
+}
+
 // Music that cannot be had leaves the first movie as it is: missing from
 // the temporary folder (the job's case) or not a file the mixer can read.
 TEST(Flv2Swf, MissingMusicKeepsTheFirstMovie) {
@@ -223,7 +273,7 @@ TEST(Flv2Swf, MissingMusicKeepsTheFirstMovie) {
   fs::remove(BackgroundMusicPath(p));
   FlvToSwf((dir / "in.flv").string(), (dir / "out.swf").string(), p);
   MovieTags job(dir / "out.swf");
-  EXPECT_EQ(MovieTags::Count(job.root, 61), 9) << "the video at the top: no wrapper";
+  EXPECT_EQ(MovieTags::Count(job.root, 61), 10) << "the video at the top: no wrapper";
   EXPECT_EQ(MovieTags::Count(job.root, 45), 0);
   EXPECT_NE(ReadFile(LogFilePath()).find("function:FlvtoSwf;File Not Exists:" + BackgroundMusicPath(p)),
             std::string::npos);
@@ -238,7 +288,7 @@ TEST(Flv2Swf, MissingMusicKeepsTheFirstMovie) {
     EXPECT_EQ(r.ExitCode, 0) << r.Output;
     EXPECT_NE(r.Output.find("the movie has none"), std::string::npos) << r.Output;
     MovieTags cli(dir / "cli.swf");
-    EXPECT_EQ(MovieTags::Count(cli.root, 61), 9);
+    EXPECT_EQ(MovieTags::Count(cli.root, 61), 10);
     EXPECT_EQ(MovieTags::Count(cli.root, 45), 0);
   }
 }

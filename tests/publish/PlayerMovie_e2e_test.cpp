@@ -182,6 +182,37 @@ TEST_P(PlayersInRuffle, WaitsForPlayRepeatsAndOpensItsUrls) {
   });
 }
 
+// A movie whose name a URL must encode (a letter beyond ASCII, blanks, "#"
+// and "?") finds the FLV beside it: the player asks for the name encoded
+// once, and the video plays. One player is enough: the name is the movie's.
+TEST_P(PlayersInRuffle, FindsAnFlvWhoseNameNeedsEncoding) {
+  if (std::string(GetParam().Name) != "Classic Gray") GTEST_SKIP() << "one player covers the name";
+  seconds_ = 3;
+  SetUp();
+  es_.EmbedType = etSeperaterFLV;
+  const std::string name = "Pl\xC3\xA4 yer #1 ?";
+  ASSERT_TRUE(MakePlayerMovie((dir_ / "clip.flv").string(), GetParam().Name, (dir_ / (name + ".swf")).string(),
+                              false, param_));
+  ASSERT_TRUE(fs::exists(dir_ / (name + ".flv")));
+  Expect([&] {
+    RuffleOptions o;
+    o.Root = dir_.Path();
+    o.Swf = "Pl%C3%A4%20yer%20%231%20%3F.swf";  // the page asks for the movie by its URL
+    o.RunMs = 2500;
+    o.ShotsAt = {500, 2000};
+    RuffleResult r = RufflePlayer::Play(o);
+    TProblems p;
+    p.Check(r.Loaded && r.Failure.empty(), "the movie ran\n" + r.Describe());
+    for (const std::string& e : r.Errors) p.Check(false, "error: " + e);
+    if (r.Shots.size() != 2) {
+      p.Check(false, "2 shots\n" + r.Describe());
+      return p;
+    }
+    p.Check(VideoChange(r.Shots[0], r.Shots[1]) > 0.005, "the linked video plays\n" + r.Describe());
+    return p;
+  });
+}
+
 INSTANTIATE_TEST_SUITE_P(Shipped, PlayersInRuffle, testing::ValuesIn(kPlayers),
                          [](const testing::TestParamInfo<TPlayerControls>& info) {
                            std::string name = info.param.Name;

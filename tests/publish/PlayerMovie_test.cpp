@@ -95,7 +95,8 @@ TEST_F(PlayerMovieTest, ExternalMovieHandsThePlayerItsVariables) {
   EXPECT_EQ(movie.Script, expected);
 }
 
-// The dynamic text at depth 19 carries the FLV's file name for g_flvURL.
+// The dynamic text at depth 19 carries the FLV's file name for g_flvURL, as
+// the URL the player opens: encoded where a URL needs it.
 TEST_F(PlayerMovieTest, FileNameTextHoldsTheTravellingFlvsName) {
   ASSERT_TRUE(MakePlayerMovie(Out("in.flv"), "Tiny", Out("my clip.swf"), false, p_));
   TReadPlayerMovie movie(Out("my clip.swf"));
@@ -104,7 +105,7 @@ TEST_F(PlayerMovieTest, FileNameTextHoldsTheTravellingFlvsName) {
     if (auto* text = dynamic_cast<TSWFDefineEditText*>(movie.Reader->TagInfo(i).TagObject)) {
       found = true;
       EXPECT_EQ(text->VariableName, "FlvFileName");
-      EXPECT_EQ(text->InitialText, "my clip.flv");
+      EXPECT_EQ(text->InitialText, "my%20clip.flv");
     }
   EXPECT_TRUE(found);
   EXPECT_TRUE(fs::exists(out_.Path() / "my clip.flv"));

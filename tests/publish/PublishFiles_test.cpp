@@ -8,6 +8,7 @@
 
 #include "app/Config.h"
 #include "app/Paths.h"
+#include "movie/FlashMovie.h"
 #include "publish/HtmlPage.h"
 #include "publish/OutputFile.h"
 #include "publish/Projector.h"
@@ -22,7 +23,7 @@ using test::TempDir;
 using test::WriteFile;
 namespace fs = std::filesystem;
 
-TEST(PublishUrls, NormalizeAddsTheSchemeOnlyWhenMissing) {
+TEST(PublishUrls, NormalizeKeepsSchemesAndEncodesWhatAUrlCannotHold) {
   struct Case {
     const char* In;
     const char* Out;
@@ -31,16 +32,27 @@ TEST(PublishUrls, NormalizeAddsTheSchemeOnlyWhenMissing) {
       {"www.example.com", "http://www.example.com"},
       {"http://example.com/a?b=1", "http://example.com/a?b=1"},
       {"HTTP://EXAMPLE.COM", "HTTP://EXAMPLE.COM"},
-      {"HtTp://x", "HtTp://x"},
-      // Only the plain prefix counts: other schemes get it too, as before.
-      {"https://secure.example.com", "http://https://secure.example.com"},
+      {"https://secure.example.com/a", "https://secure.example.com/a"},
+      {"mailto:me@example.org", "mailto:me@example.org"},
+      {"ftp://files.example.org/x", "ftp://files.example.org/x"},
+      // A host with a port is not a scheme.
+      {"localhost:8080/a", "http://localhost:8080/a"},
+      {"example.org:81", "http://example.org:81"},
       {"", "http://"},
-      {"http:/", "http://http:/"},
+      // Letters beyond ASCII and blanks are percent-encoded once, from UTF-8.
+      {"example.org/\xC3\xA4?x=1", "http://example.org/%C3%A4?x=1"},
+      {"example.org/a b#c", "http://example.org/a%20b#c"},
       // A pasted line break or a NUL would cut or split the byte-code string.
       {"example.com/\r\npage", "http://example.com/page"},
   };
   for (const Case& c : cases) EXPECT_EQ(NormalizeUrl(c.In), c.Out) << c.In;
   EXPECT_EQ(NormalizeUrl(std::string_view("exa\0mple.com", 12)), "http://example.com");
+
+  for (const char* script : {"javascript:alert(1)", " JavaScript:x", "java\tscript:x", "vbscript:x", "data:text/html,x"})
+    EXPECT_NE(RefusedUrlReason(script), "") << script;
+  for (const char* fine : {"example.org", "https://a.example", "mailto:a@b.c", "localhost:8080"})
+    EXPECT_EQ(RefusedUrlReason(fine), "") << fine;
+  EXPECT_EQ(UrlEncodeFileName("Pl\xC3\xA4 yer #1 ?.flv"), "Pl%C3%A4%20yer%20%231%20%3F.flv");
 }
 
 TSWFParam PageParam(const std::string& output) {
@@ -83,6 +95,21 @@ TEST(HtmlPage, HasTheTwentyLinesWithSizeColourAndName) {
   EXPECT_EQ(page, expected);
   // Nothing but the page is left in the folder.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
+}
+
+// A template or player movie is larger than its video: the page's object
+// takes the size of the movie's stage.
+TEST(HtmlPage, ObjectIsAsLargeAsThePublishedMoviesStage) {
+  TempDir dir;
+  TSWFParam p = PageParam((dir / "movie.swf").string());  // a 320 x 240 video
+  TFlashMovie movie(0, 0, 640, 480, 24, true);
+  movie.ShowFrame();
+  movie.MakeStream();
+  movie.SaveToFile(p.OutputFile);
+  auto lines = HtmlPageLines(p.OutputFile, p);
+  ASSERT_EQ(lines.size(), 20u);
+  EXPECT_NE(lines[8].find("Width=\"640\" Height=\"480\""), std::string::npos) << lines[8];
+  EXPECT_EQ(lines[12].rfind("WIDTH=\"640\" HEIGHT=\"480\"", 0), 0u) << lines[12];
 }
 
 TEST(HtmlPage, BlueAndGreenBytesLandInTheirPlaces) {

@@ -253,8 +253,9 @@ TEST_F(TemplateMovie, MusicWrapsTheComposedMovieAsThirdAudio) {
         wrappers += place->Name() == "ThirdAudio" && place->Depth == 0;
       }
     }
-    // The wrapper shows the composition (2 + 5 + 3 frames) and its Replay frame.
-    EXPECT_EQ(reader.FrameCount, 2 + 5 + 3 + 1);
+    // The wrapper shows the composition (2 + 5 + 3 frames and the frame it
+    // halts on) and its Replay frame.
+    EXPECT_EQ(reader.FrameCount, 2 + 5 + 3 + 1 + 1);
     EXPECT_EQ(wrappers, 1);
     EXPECT_EQ(rootPlacements, 2);  // the wrapped movie and the Replay button
     EXPECT_EQ(buttons, 1);         // no Replay button inside the composition

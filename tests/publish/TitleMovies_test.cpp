@@ -8,6 +8,7 @@
 #include "publish/TitleMovies.h"
 #include "support/TestEnv.h"
 #include "swf/DisplayList.h"
+#include "swf/FontsText.h"
 #include "swf/SWFStream.h"
 
 namespace reelcast {
@@ -93,14 +94,72 @@ TEST_F(TitleMovies, TitlesFollowEachOtherOverTheBackground) {
   ASSERT_TRUE(BuildTitleMovie(part, false, texts, opening));
   TRead o = Read(opening);
   const int effect = 61;  // frames of one effect sprite
-  EXPECT_EQ(o.Frames, 1 + effect + effect + effect);
+  EXPECT_EQ(o.Frames, 1 + effect + effect + effect + 1) << "the last frame halts the titles";
   EXPECT_EQ(o.DepthCount, (std::map<int, int>{{1, 1}, {4, 1}, {5, 1}, {7, 1}, {9, 1}}));
 
   std::string endTitle = (dir_ / "EndTitle.swf").string();
   ASSERT_TRUE(BuildTitleMovie(part, true, texts, endTitle));
   TRead e = Read(endTitle);
-  EXPECT_EQ(e.Frames, 1 + 2 * effect);
+  EXPECT_EQ(e.Frames, 1 + 2 * effect + 1);
   EXPECT_EQ(e.DepthCount, (std::map<int, int>{{1, 1}, {8, 1}, {10, 1}}));
+}
+
+// With only a title typed, the published titles show that title and nothing
+// else: no sample words, and an empty text takes no place and no time.
+TEST_F(TitleMovies, PublishedTitlesShowOnlyTheUsersTexts) {
+  InitTitleEffectDefaults();
+  NVSetConfigStr("System.FlashText.Title", u"Only mine");
+  TTitleSettings titles = LoadTitleSettings();
+  EXPECT_EQ(titles.Texts.Title, u"Only mine");
+  EXPECT_EQ(titles.Texts.Director, u"");
+  EXPECT_EQ(titles.Texts.Motive, u"");
+  EXPECT_EQ(titles.Texts.CastView, u"");
+  std::string opening = (dir_ / "prelude.swf").string();
+  ASSERT_TRUE(BuildTitleMovie(Part(), false, titles, opening));
+  TRead o = Read(opening);
+  EXPECT_EQ(o.Frames, 1 + 61 + 1);
+  EXPECT_EQ(o.DepthCount, (std::map<int, int>{{1, 1}, {4, 1}}));
+  std::string endTitle = (dir_ / "EndTitle.swf").string();
+  ASSERT_TRUE(BuildTitleMovie(Part(), true, titles, endTitle));
+  TRead e = Read(endTitle);
+  EXPECT_EQ(e.Frames, 1 + 1);
+  EXPECT_EQ(e.DepthCount, (std::map<int, int>{{1, 1}}));
+}
+
+// A title longer than the part is wide is set smaller so that it stays
+// inside the title area: the part's own (from its trailer) or, without one,
+// its frame less a margin.
+TEST_F(TitleMovies, LongTitlesShrinkIntoTheTitleArea) {
+  InitTitleEffectDefaults();
+  TTitleSettings titles = LoadTitleSettings();
+  titles.Texts = {u"A title far too long for any title background at this size", u"Me", u"", u"Cast"};
+  titles.Styles[0].Effect = u"Fade";
+  // The same background, once as it is and once with a narrow title area.
+  std::string plain = Part();
+  std::string framed = (dir_ / "Narrow.prelude.swf").string();
+  const std::string xml = "<TitlePart><TitleArea left=\"120\" top=\"40\" right=\"280\" bottom=\"290\"/></TitlePart>";
+  std::string bytes = test::ReadFile(plain) + xml;
+  const uint32_t n = static_cast<uint32_t>(xml.size());
+  for (int i = 0; i < 4; ++i) bytes += static_cast<char>((n >> (8 * i)) & 0xFF);
+  test::WriteFile(framed, bytes + "KRWP");
+  struct Case {
+    std::string Part;
+    int AreaWidth;  // pixels
+  };
+  for (const Case& c : {Case{plain, 400 - 2 * 20}, Case{framed, 160}}) {
+    SCOPED_TRACE(c.AreaWidth);
+    std::string opening = (dir_ / "prelude.swf").string();
+    ASSERT_TRUE(BuildTitleMovie(c.Part, false, titles, opening));
+    TSWFStreamReader reader(opening);
+    reader.ParseTags(true, false);
+    int texts = 0;
+    for (size_t i = 0; i < reader.TagCount(); ++i)
+      if (auto* t = dynamic_cast<TSWFDefineText*>(reader.TagInfo(i).TagObject)) {
+        ++texts;
+        EXPECT_LE(t->TextBounds.Xmax() - t->TextBounds.Xmin(), c.AreaWidth * 20) << "text " << texts;
+      }
+    EXPECT_EQ(texts, 2);
+  }
 }
 
 // A character no font has (an unassigned code point) is drawn as the

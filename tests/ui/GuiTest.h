@@ -15,6 +15,8 @@
 #include <functional>
 #include <vector>
 
+#include "ui/FlashView.h"
+
 #include "app/Application.h"
 #include "platform/EncoderManager.h"
 #include "publish/PublishSteps.h"
@@ -90,6 +92,7 @@ template <typename TTest>
 int RunGuiTest(int argc, char** argv) {
   TempDir home("reelcast-gui-home");
   setenv("REELCAST_HOME", home.Path().c_str(), 1);
+  ui::FlashView::PrepareEngine();  // windows with Flash views start the web engine
   QApplication app(argc, argv);
   StartApplication();
   EncMgrInit();

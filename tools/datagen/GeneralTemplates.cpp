@@ -48,13 +48,28 @@ void Save(TFlashMovie& m, const std::string& path) {
 
 // Saves the template movie with its trailer: the XML, its length (32-bit
 // little-endian) and "KRWP".
+void SaveWithTrailer(TFlashMovie& m, const std::string& path, const std::string& xml);
+
 void SaveTemplate(TFlashMovie& m, const std::string& path, const std::string& name, int left,
                   int top, int right, int bottom) {
-  m.MakeStream();
   const std::string xml = "<Template name=\"" + name + "\" fps=\"24\"><ImageArea left=\"" +
                           std::to_string(left) + "\" top=\"" + std::to_string(top) +
                           "\" right=\"" + std::to_string(right) + "\" bottom=\"" +
                           std::to_string(bottom) + "\"/></Template>";
+  SaveWithTrailer(m, path, xml);
+}
+
+// A title background that says where its titles may go (the free part of
+// the design, in its pixels), in the same kind of trailer.
+void SavePart(TFlashMovie& m, const std::string& path, int left, int top, int right, int bottom) {
+  const std::string xml = "<TitlePart><TitleArea left=\"" + std::to_string(left) + "\" top=\"" +
+                          std::to_string(top) + "\" right=\"" + std::to_string(right) + "\" bottom=\"" +
+                          std::to_string(bottom) + "\"/></TitlePart>";
+  SaveWithTrailer(m, path, xml);
+}
+
+void SaveWithTrailer(TFlashMovie& m, const std::string& path, const std::string& xml) {
+  m.MakeStream();
   TOutputFile out(path);
   const std::string movie = out.ScratchPath() + ".swf";
   m.SaveToFile(movie);
@@ -206,7 +221,8 @@ void GalleryPart(const std::string& path, bool ending) {
   }
   m->FrameActions().Stop();
   m->ShowFrame(1);
-  Save(*m, path);
+  // The titles stay between the open curtains and below the pelmet.
+  SavePart(*m, path, 110, 40, kPartWidth - 110, kPartHeight - 10);
 }
 
 // --------------------------------------------------------------- Film Strip
@@ -281,7 +297,8 @@ void FilmStripPart(const std::string& path, bool ending) {
     mx.SetTranslate(cx * 20, cy * 20);
     m->ShowFrame(1);
   }
-  Save(*m, path);
+  // The titles stay clear of the perforated bands of the ending.
+  SavePart(*m, path, 20, 40, kPartWidth - 20, kPartHeight - 40);
 }
 
 // ------------------------------------------------------------ Spring Meadow

@@ -1,0 +1,228 @@
+#include "swf/SplicedStream.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace reelcast {
+
+namespace {
+
+constexpr size_t kCopyBlock = size_t{1} << 20;
+
+void WriteAll(int fd, const uint8_t* data, size_t count) {
+  while (count > 0) {
+    ssize_t n = ::write(fd, data, count);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) throw EWriteError(std::string("stream write error: ") + std::strerror(errno));
+    data += n;
+    count -= static_cast<size_t>(n);
+  }
+}
+
+}  // namespace
+
+TSplicedStream::~TSplicedStream() {
+  for (const auto& f : files_) ::close(f.Handle);
+}
+
+size_t TSplicedStream::FileFor(int handle) {
+  struct stat st {};
+  if (::fstat(handle, &st) != 0) throw EReadError(std::string("cannot stat a source: ") + std::strerror(errno));
+  for (size_t i = 0; i < files_.size(); ++i)
+    if (files_[i].Device == st.st_dev && files_[i].Inode == st.st_ino) return i;
+  int own = ::fcntl(handle, F_DUPFD_CLOEXEC, 0);
+  if (own < 0) throw EReadError(std::string("cannot keep a source open: ") + std::strerror(errno));
+  files_.push_back({own, static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)});
+  return files_.size() - 1;
+}
+
+uint64_t TSplicedStream::SplicedTotal() const {
+  return splices_.empty() ? 0 : splices_.back().SplicedBefore + splices_.back().Length;
+}
+
+uint64_t TSplicedStream::SplicedUpTo(uint64_t memoryOffset) const {
+  auto it = std::upper_bound(splices_.begin(), splices_.end(), memoryOffset,
+                             [](uint64_t m, const TSplice& s) { return m < s.MemoryOffset; });
+  if (it == splices_.begin()) return 0;
+  --it;
+  return it->SplicedBefore + it->Length;
+}
+
+int64_t TSplicedStream::Size() { return TMemoryStream::Size() + static_cast<int64_t>(SplicedTotal()); }
+
+int64_t TSplicedStream::Seek(int64_t offset, TSeekOrigin origin) {
+  if (splices_.empty()) return TMemoryStream::Seek(offset, origin);
+  const uint64_t memory = static_cast<uint64_t>(TMemoryStream::Seek(0, TSeekOrigin::Current));
+  const int64_t current = static_cast<int64_t>(memory + SplicedUpTo(memory));
+  int64_t base = origin == TSeekOrigin::Begin ? 0 : origin == TSeekOrigin::Current ? current : Size();
+  int64_t target = base + offset;
+  if (target < 0) throw EStreamError("seek before the start of a stream");
+  // The last range that ends at or before the target; the target must not
+  // fall on or inside the range after it.
+  const uint64_t t = static_cast<uint64_t>(target);
+  auto after = std::upper_bound(splices_.begin(), splices_.end(), t, [](uint64_t v, const TSplice& s) {
+    return v < s.MemoryOffset + s.SplicedBefore + s.Length;
+  });
+  uint64_t before = after == splices_.begin() ? 0 : std::prev(after)->SplicedBefore + std::prev(after)->Length;
+  if (after != splices_.end() && t >= after->MemoryOffset + after->SplicedBefore)
+    throw EStreamError("cannot move into bytes kept in a source file");
+  TMemoryStream::Seek(static_cast<int64_t>(t - before), TSeekOrigin::Begin);
+  return target;
+}
+
+size_t TSplicedStream::Write(const void* buffer, size_t count) {
+  if (!splices_.empty() && count > 0) {
+    const uint64_t memory = static_cast<uint64_t>(TMemoryStream::Seek(0, TSeekOrigin::Current));
+    auto next = std::upper_bound(splices_.begin(), splices_.end(), memory,
+                                 [](uint64_t m, const TSplice& s) { return m < s.MemoryOffset; });
+    if (next != splices_.end() && memory + count > next->MemoryOffset)
+      throw EWriteError("stream write error: cannot write over bytes kept in a source file");
+  }
+  return TMemoryStream::Write(buffer, count);
+}
+
+size_t TSplicedStream::Read(void* buffer, size_t count) {
+  // Only the memory up to the next kept range is read; a body is read back
+  // whole through ForEachPiece.
+  if (!splices_.empty()) {
+    const uint64_t memory = static_cast<uint64_t>(TMemoryStream::Seek(0, TSeekOrigin::Current));
+    auto next = std::upper_bound(splices_.begin(), splices_.end(), memory,
+                                 [](uint64_t m, const TSplice& s) { return m < s.MemoryOffset; });
+    if (next != splices_.end()) count = static_cast<size_t>(std::min<uint64_t>(count, next->MemoryOffset - memory));
+  }
+  return TMemoryStream::Read(buffer, count);
+}
+
+void TSplicedStream::SetSize(int64_t size) {
+  if (size < 0) throw EStreamError("negative stream size");
+  if (!splices_.empty()) {
+    const TSplice& last = splices_.back();
+    if (static_cast<uint64_t>(size) < last.MemoryOffset + last.SplicedBefore + last.Length)
+      throw EStreamError("cannot cut bytes kept in a source file");
+  }
+  TMemoryStream::SetSize(size - static_cast<int64_t>(SplicedTotal()));
+}
+
+void TSplicedStream::Clear() {
+  TMemoryStream::Clear();
+  splices_.clear();
+  for (const auto& f : files_) ::close(f.Handle);
+  files_.clear();
+}
+
+void TSplicedStream::CopyFrom(TStream& source, int64_t count) {
+  if (count <= 0) return;
+  auto* file = dynamic_cast<TFileStream*>(&source);
+  const int64_t memorySize = TMemoryStream::Size();
+  if (splicing_ && file && file->ReadOnly() && count >= kMinSplice &&
+      TMemoryStream::Seek(0, TSeekOrigin::Current) == memorySize) {
+    const int64_t from = file->Position();
+    if (file->Size() - from < count) throw EReadError("stream read error: read past the end of the stream");
+    const size_t index = FileFor(file->Handle());
+    const auto memoryOffset = static_cast<uint64_t>(memorySize);
+    TSplice* last = splices_.empty() ? nullptr : &splices_.back();
+    if (last && last->MemoryOffset == memoryOffset && last->File == index &&
+        last->SourceOffset + static_cast<int64_t>(last->Length) == from) {
+      last->Length += static_cast<uint64_t>(count);  // continues the range before it
+    } else {
+      splices_.push_back({memoryOffset, SplicedTotal(), from, static_cast<uint64_t>(count), index});
+    }
+    file->Seek(count, TSeekOrigin::Current);
+    return;
+  }
+  if (!splices_.empty()) {
+    const uint64_t memory = static_cast<uint64_t>(TMemoryStream::Seek(0, TSeekOrigin::Current));
+    if (memory < static_cast<uint64_t>(memorySize) && memory + count > splices_.back().MemoryOffset &&
+        memory < splices_.back().MemoryOffset)
+      throw EWriteError("stream write error: cannot write over bytes kept in a source file");
+  }
+  TMemoryStream::CopyFrom(source, count);
+}
+
+void TSplicedStream::ReadRange(const TSplice& splice, uint64_t from, uint8_t* out, size_t count) const {
+  int fd = files_[splice.File].Handle;
+  off_t at = static_cast<off_t>(splice.SourceOffset + static_cast<int64_t>(from));
+  while (count > 0) {
+    ssize_t n = ::pread(fd, out, count, at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) throw EReadError("stream read error: a source file became shorter or unreadable");
+    out += n;
+    at += n;
+    count -= static_cast<size_t>(n);
+  }
+}
+
+void TSplicedStream::ForEachPiece(size_t chunk,
+                                  const std::function<void(const uint8_t*, size_t)>& sink) const {
+  chunk = std::max<size_t>(chunk, 1);
+  const uint8_t* memory = Memory();
+  auto emitMemory = [&](uint64_t from, uint64_t to) {
+    while (from < to) {
+      size_t n = static_cast<size_t>(std::min<uint64_t>(to - from, chunk));
+      sink(memory + from, n);
+      from += n;
+    }
+  };
+  std::vector<uint8_t> buffer;
+  uint64_t cursor = 0;
+  for (const TSplice& s : splices_) {
+    emitMemory(cursor, s.MemoryOffset);
+    cursor = s.MemoryOffset;
+    if (buffer.empty()) buffer.resize(static_cast<size_t>(std::min<uint64_t>(chunk, kCopyBlock)));
+    for (uint64_t done = 0; done < s.Length;) {
+      size_t n = static_cast<size_t>(std::min<uint64_t>(s.Length - done, buffer.size()));
+      ReadRange(s, done, buffer.data(), n);
+      sink(buffer.data(), n);
+      done += n;
+    }
+  }
+  emitMemory(cursor, static_cast<uint64_t>(BufferSize()));
+}
+
+void TSplicedStream::WriteToFile(int fd) const {
+  const uint8_t* memory = Memory();
+  std::vector<uint8_t> buffer;
+  uint64_t cursor = 0;
+  auto copyRange = [&](const TSplice& s) {
+    uint64_t done = 0;
+    // In the kernel, file to file; a pair of files it cannot join that way
+    // goes through a buffer.
+    while (done < s.Length) {
+      loff_t from = static_cast<loff_t>(s.SourceOffset + static_cast<int64_t>(done));
+      ssize_t n = ::copy_file_range(files_[s.File].Handle, &from, fd, nullptr,
+                                    static_cast<size_t>(s.Length - done), 0);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<uint64_t>(n);
+    }
+    if (buffer.empty() && done < s.Length) buffer.resize(kCopyBlock);
+    while (done < s.Length) {
+      size_t n = static_cast<size_t>(std::min<uint64_t>(s.Length - done, buffer.size()));
+      ReadRange(s, done, buffer.data(), n);
+      WriteAll(fd, buffer.data(), n);
+      done += n;
+    }
+  };
+  for (const TSplice& s : splices_) {
+    WriteAll(fd, memory + cursor, static_cast<size_t>(s.MemoryOffset - cursor));
+    cursor = s.MemoryOffset;
+    copyRange(s);
+  }
+  const uint64_t end = static_cast<uint64_t>(BufferSize());
+  WriteAll(fd, memory + cursor, static_cast<size_t>(end - cursor));
+}
+
+std::string TSplicedStream::ToString() const {
+  std::string out;
+  ForEachPiece(kCopyBlock, [&](const uint8_t* data, size_t n) {
+    out.append(reinterpret_cast<const char*>(data), n);
+  });
+  return out;
+}
+
+}  // namespace reelcast

@@ -1,0 +1,81 @@
+// A movie body that does not copy large payloads into memory: bytes copied
+// from a read-only file (video frames of an FLV, sound of an MP3, tags of a
+// movie read from disk) are kept as references to the file's bytes and read
+// from the file only when the body is saved. Everything else (tag headers,
+// shapes, scripts) is held in memory as in TMemoryStream.
+//
+// Positions are the body's own, the referenced bytes included, so callers
+// that note a position and come back to patch a length field keep working;
+// writing over referenced bytes is refused.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "swf/Stream.h"
+
+namespace reelcast {
+
+class TSplicedStream : public TMemoryStream {
+ public:
+  // Copies shorter than this are taken into memory.
+  static constexpr int64_t kMinSplice = 256;
+
+  TSplicedStream() = default;
+  ~TSplicedStream() override;
+  TSplicedStream(const TSplicedStream&) = delete;
+  TSplicedStream& operator=(const TSplicedStream&) = delete;
+
+  size_t Read(void* buffer, size_t count) override;
+  size_t Write(const void* buffer, size_t count) override;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Size() override;
+  // Grows the memory tail; cutting is allowed down to the end of the last
+  // referenced range.
+  void SetSize(int64_t size) override;
+  void Clear() override;
+  std::string ToString() const override;
+  // From a read-only file at the end of the body: a reference (the file
+  // stays readable through a handle of this stream's own, even after the
+  // source closes it); otherwise a copy.
+  void CopyFrom(TStream& source, int64_t count) override;
+
+  // Off: every copy goes into memory (the body is then a plain memory body).
+  void SetSplicing(bool on) { splicing_ = on; }
+  bool Splicing() const { return splicing_; }
+  size_t SpliceCount() const { return splices_.size(); }
+
+  // Hands the whole body to sink in order, in pieces of at most chunk
+  // bytes; referenced bytes are read from their files into a buffer.
+  void ForEachPiece(size_t chunk, const std::function<void(const uint8_t*, size_t)>& sink) const;
+  // Writes the whole body to a file descriptor; referenced ranges are
+  // copied file to file by the kernel where it can.
+  void WriteToFile(int fd) const;
+
+ private:
+  struct TSplice {
+    uint64_t MemoryOffset;  // the memory byte the range comes before
+    uint64_t SplicedBefore; // referenced bytes before this range
+    int64_t SourceOffset;
+    uint64_t Length;
+    size_t File;            // index into files_
+  };
+  struct TFile {
+    int Handle;
+    uint64_t Device, Inode;
+  };
+
+  size_t FileFor(int handle);
+  uint64_t SplicedTotal() const;
+  // Referenced bytes up to and including those at memory offset m.
+  uint64_t SplicedUpTo(uint64_t memoryOffset) const;
+  void ReadRange(const TSplice& splice, uint64_t from, uint8_t* out, size_t count) const;
+
+  std::vector<TSplice> splices_;
+  std::vector<TFile> files_;
+  bool splicing_ = true;
+};
+
+}  // namespace reelcast

@@ -1,0 +1,137 @@
+// A movie body that keeps the bytes of its source files by reference writes
+// the same movie, byte for byte, as one that copies them into memory.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "media/FlvBytes.h"
+#include "movie/FlashMovie.h"
+#include "movie/FlashSound.h"
+#include "movie/FlashVideo.h"
+#include "support/TestEnv.h"
+#include "swf/SplicedStream.h"
+#include "swf/SWFStream.h"
+
+namespace reelcast::test {
+namespace {
+
+const std::string kMP3Frame = std::string("\xFF\xFB\x90\x64", 4) + std::string(413, '\x11');
+
+// frames H.263 frames of about frameBytes each at 25 fps, with audio tags
+// (flags byte, then payload) interleaved.
+std::string Flv(int frames, size_t frameBytes, int audioTags, const std::string& audio) {
+  std::string tags;
+  for (int i = 0; i < std::max(frames, audioTags); ++i) {
+    if (i < frames)
+      tags += FlvTag(kFLVTagVideo, static_cast<uint32_t>(i * 40), H263Frame(5, 0, 0, frameBytes + i));
+    if (i < audioTags) tags += FlvTag(kFLVTagAudio, static_cast<uint32_t>(i * 40), audio);
+  }
+  return FlvHeader() + tags;
+}
+
+struct TMovieCase {
+  const char* Name;
+  std::function<void(TFlashMovie&, const TempDir&)> Build;
+};
+
+std::string Save(TFlashMovie& movie, bool compressed, const TempDir& dir) {
+  movie.SetCompressed(compressed);
+  // Once through a memory stream, once into a file (the file-to-file path):
+  // both must agree.
+  TMemoryStream memory;
+  movie.SaveToStream(memory);
+  std::string file = (dir / "saved.swf").string();
+  movie.SaveToFile(file);
+  EXPECT_EQ(ReadFile(file), memory.ToString());
+  return memory.ToString();
+}
+
+TEST(StreamedBody, WritesTheSameBytesAsTheMemoryBodyForEveryKindOfMovie) {
+  TempDir dir;
+  WriteFile(dir / "mp3.flv", Flv(30, 3000, 40, "\x2E" + kMP3Frame));
+  WriteFile(dir / "nelly.flv", Flv(20, 900, 20, "\x6A" + std::string(640, '\x42')));
+  WriteFile(dir / "silent.flv", Flv(12, 5000, 0, ""));
+  std::string song;
+  for (int i = 0; i < 200; ++i) song += kMP3Frame;
+  WriteFile(dir / "song.mp3", song);
+
+  const TMovieCase cases[] = {
+      {"video with its MP3 sound, looping",
+       [](TFlashMovie& m, const TempDir& d) {
+         TFlashVideo* v = m.AddVideo((d / "mp3.flv").string());
+         m.PlaceVideo(v, 1)->SetEnableSound(true);
+         m.ShowFrame(60);
+       }},
+      {"video with Nellymoser sound",
+       [](TFlashMovie& m, const TempDir& d) {
+         TFlashVideo* v = m.AddVideo((d / "nelly.flv").string());
+         m.PlaceVideo(v, 1)->SetEnableSound(true);
+         m.ShowFrame(20);
+       }},
+      {"two videos and music streamed from an MP3 file",
+       [](TFlashMovie& m, const TempDir& d) {
+         m.StreamSound().LoadFromFile((d / "song.mp3").string());
+         m.AddRectangle(0, 0, 10, 10);
+         TFlashVideo* a = m.AddVideo((d / "silent.flv").string());
+         TFlashVideo* b = m.AddVideo((d / "mp3.flv").string());
+         m.PlaceVideo(a, 1);
+         m.PlaceVideo(b, 2)->Loop = false;
+         m.ShowFrame(45);
+       }},
+  };
+  for (const auto& c : cases) {
+    for (bool compressed : {false, true}) {
+      SCOPED_TRACE(std::string(c.Name) + (compressed ? ", compressed" : ""));
+      std::string expected;
+      for (bool splicing : {false, true}) {
+        TFlashMovie movie(0, 0, 320, 240, 25, true);
+        auto& body = dynamic_cast<TSplicedStream&>(movie.GetBodyStream());
+        body.SetSplicing(splicing);
+        c.Build(movie, dir);
+        movie.MakeStream();
+        EXPECT_EQ(body.SpliceCount() > 0, splicing);
+        if (splicing) {
+          // The payloads stay in the files: the memory holds tags around them.
+          EXPECT_LT(body.BufferSize() * 4, static_cast<size_t>(body.Size()));
+          EXPECT_EQ(Save(movie, compressed, dir), expected);
+        } else {
+          expected = Save(movie, compressed, dir);
+        }
+      }
+    }
+  }
+}
+
+TEST(StreamedBody, KeepsPositionsPatchesInMemoryAndRefusesToWriteOverFileBytes) {
+  TempDir dir;
+  WriteFile(dir / "source.bin", std::string(1000, 'a') + std::string(1000, 'b'));
+  TSplicedStream body;
+  body.WriteBuffer("head", 4);
+  {
+    TFileStream source((dir / "source.bin").string(), TFileMode::OpenRead);
+    body.CopyFrom(source, 600);          // kept: 'a' x 600
+    body.CopyFrom(source, 900);          // continues the same range
+    body.CopyFrom(source, 10);           // too short: copied
+    body.WriteBuffer("tail", 4);
+    source.SetPosition(1990);
+    body.CopyFrom(source, 10);
+    EXPECT_EQ(body.SpliceCount(), 1u);
+    // The source closes here; the body still reads its bytes.
+  }
+  EXPECT_EQ(body.Size(), 4 + 1500 + 10 + 4 + 10);
+  EXPECT_EQ(body.Position(), body.Size());
+  // Patch the memory before and after the kept range by position.
+  body.SetPosition(1);
+  body.WriteBuffer("E", 1);
+  body.SetPosition(4 + 1500 + 10);
+  body.WriteBuffer("TAIL", 4);
+  EXPECT_THROW(body.SetPosition(100), EStreamError);
+  body.SetPosition(2);
+  EXPECT_THROW(body.WriteBuffer("xxxx", 4), EWriteError);
+  EXPECT_EQ(body.ToString(), "hEad" + std::string(1000, 'a') + std::string(500, 'b') + std::string(10, 'b') +
+                                 "TAIL" + std::string(10, 'b'));
+}
+
+}  // namespace
+}  // namespace reelcast::test
