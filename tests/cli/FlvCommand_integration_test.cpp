@@ -102,8 +102,15 @@ TEST_F(FlvCommand, AddMetadataRewritesInPlaceOnce) {
   ASSERT_EQ(added.ExitCode, 0) << added.Output;
   EXPECT_NE(added.Output.find("duration of 2.000 s"), std::string::npos) << added.Output;
   std::string after = ReadFile(path);
-  ASSERT_EQ(after.size(), before.size() + 55);
-  EXPECT_EQ(after.substr(68), before.substr(13));
+  // The script tag sits after the 13-byte file head: an 11-byte tag head whose
+  // 24-bit body size follows the tag type, the body, then 4 bytes of back pointer.
+  ASSERT_GT(after.size(), 24u);
+  ASSERT_EQ(static_cast<uint8_t>(after[13]), 18);
+  const size_t body = (static_cast<uint8_t>(after[14]) << 16) | (static_cast<uint8_t>(after[15]) << 8) |
+                      static_cast<uint8_t>(after[16]);
+  const size_t tagEnd = 13 + 11 + body + 4;
+  ASSERT_EQ(after.size(), before.size() + (tagEnd - 13));
+  EXPECT_EQ(after.substr(tagEnd), before.substr(13));
   EXPECT_NEAR(RunFFprobe(path, {"-show_entries", "format=duration"})["format"]["duration"].Number(), 2.0, 0.05);
   EXPECT_EQ(FilesInFolder(), 1u) << "no scratch file is left";
 

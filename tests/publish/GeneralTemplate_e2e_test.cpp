@@ -118,7 +118,7 @@ TEST_F(GeneralTemplateInRuffle, ControlBarDrivesTheVideoInsideTheMusicWrapper) {
   RunFFmpeg({"-f", "lavfi", "-i", "sine=frequency=660:sample_rate=44100", "-t", "0.7", "-c:a", "libmp3lame",
              (dir_ / "tune.mp3").string()});
   auto made = Flv2Swf(flv, (dir_ / "movie.swf").string(),
-                      {"--template", "general:Gallery", "--control-bar", "Classic", "--music",
+                      {"--template", "general:Gallery", "--control-bar", "Classic", "--no-auto-play", "--music",
                        (dir_ / "tune.mp3").string(), "--music-loop", "--title-text", "T", "--director-text",
                        "D", "--motive-text", ""});
   ASSERT_EQ(made.ExitCode, 0) << made.Output;
