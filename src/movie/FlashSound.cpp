@@ -108,7 +108,7 @@ void TFlashSound::LoadFromFile(const std::string& fileName) {
     IsStereo = (run.Header[3] >> 6) != kMPEGChannelMono;
     Is16Bit = true;
   } else {
-    blockAlign_ = static_cast<uint16_t>(reader.Channels * reader.BitsPerSample / 8);
+    blockAlign_ = static_cast<uint16_t>(static_cast<uint32_t>(reader.Channels) * reader.BitsPerSample / 8);
     DataOffset = reader.DataOffset;
     // A trailing partial sample frame would shift every loop after it.
     DataSize = reader.DataSize - reader.DataSize % blockAlign_;

@@ -166,7 +166,7 @@ void TWaveReader::ReadRiff(const std::string& fileName) {
     }
     BitsPerSample = 16;
   } else if (BitsPerSample && Channels) {
-    SampleCount = static_cast<uint32_t>(static_cast<uint64_t>(DataSize) * 8 / (BitsPerSample * Channels));
+    SampleCount = static_cast<uint32_t>(static_cast<uint64_t>(DataSize) * 8 / (static_cast<uint64_t>(BitsPerSample) * Channels));
   }
   if (Duration == 0 && SampleRate) Duration = static_cast<double>(SampleCount) / SampleRate;
 }

@@ -25,7 +25,7 @@ std::string Chunk(const std::string& id, const std::string& body, int64_t claime
   return c;
 }
 std::string Fmt(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
-  uint16_t align = static_cast<uint16_t>(channels * bits / 8);
+  uint16_t align = static_cast<uint16_t>(static_cast<uint32_t>(channels) * bits / 8);
   return LE16(tag) + LE16(channels) + LE32(rate) + LE32(rate * align) + LE16(align) + LE16(bits);
 }
 std::string Riff(const std::string& chunks) { return "RIFF" + LE32(static_cast<uint32_t>(chunks.size() + 4)) + "WAVE" + chunks; }
@@ -131,6 +131,10 @@ TEST(WaveReader, ReadsTheFormatAndFindsTheData) {
       // A streamed WAV whose data size was never filled in: cut to the file.
       {"open-ended.wav", Riff(Chunk("fmt ", Fmt(1, 1, 22050, 16)) + Chunk("data", Ramp(300), 0xFFFFFFFF)), 1, 1,
        22050, 16, 44, 300, 150},
+      // Absurd channel and sample sizes from a damaged header: counted in
+      // 64 bits, they give no whole sample instead of an overflow.
+      {"huge-frames.wav", Riff(Chunk("fmt ", Fmt(1, 65533, 8000, 65280)) + Chunk("data", Ramp(400))), 1, 65533,
+       8000, 65280, 44, 400, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
