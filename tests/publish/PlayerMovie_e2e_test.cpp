@@ -199,7 +199,7 @@ TEST_P(PlayersInRuffle, FindsAnFlvWhoseNameNeedsEncoding) {
     o.Root = dir_.Path();
     o.Swf = "Pl%C3%A4%20yer%20%231%20%3F.swf";  // the page asks for the movie by its URL
     o.RunMs = 2500;
-    o.ShotsAt = {500, 2000};
+    o.ShotsAt = {500, 2000};  // movie time on the harness's virtual clock, the FLV fetched before each step
     RuffleResult r = RufflePlayer::Play(o);
     TProblems p;
     p.Check(r.Loaded && r.Failure.empty(), "the movie ran\n" + r.Describe());

@@ -92,7 +92,7 @@ TEST(Desktop, ConvertsATitleAndAChapterToFlvAndSwf) {
   o.Root = out.Path();
   o.Swf = "movie.swf";
   o.RunMs = 3000;
-  o.ShotsAt = {2500};
+  o.ShotsAt = {2500};  // movie time: the harness steps a virtual clock, so this is the same frame on any machine
   RuffleResult played = RufflePlayer::Play(o);
   ASSERT_TRUE(played.Ok) << played.Describe();
   ASSERT_EQ(played.Shots.size(), 1u);
