@@ -533,37 +533,28 @@ void TSWFStreamReader::MakeStream() {
 }
 
 uint16_t TSWFStreamReader::RenumberCharacters(uint16_t firstId) {
-  // Ids are 16 bits and 0 is no character: a range that would run past 65535
-  // is refused before any id changes.
-  uint32_t count = 0;
+  // The ids that the renumbered tags define, in file order. Ids are 16 bits
+  // and 0 is no character: a range that would run past 65535 is refused
+  // before any id changes.
+  std::vector<uint16_t*> defined;
   for (auto& info : tags_) {
     if (!info->TagObject) continue;
     bool renumber = true;
     if (OnRenumber) OnRenumber(*info->TagObject, renumber);
-    if (!renumber) continue;
-    std::vector<uint16_t*> defined;
-    info->TagObject->DefinedCharacters(defined);
-    count += static_cast<uint32_t>(defined.size());
+    if (renumber) info->TagObject->DefinedCharacters(defined);
   }
+  const uint32_t count = static_cast<uint32_t>(defined.size());
   if (firstId == 0 || firstId + count > 65536u)
     throw ESWFError(std::to_string(count) + " characters numbered from " + std::to_string(firstId) +
                     " do not fit below id 65536; the highest first id for this movie is " +
                     std::to_string(65536u - std::max<uint32_t>(count, 1)));
   std::vector<uint16_t> oldIds;
   std::unordered_map<uint16_t, uint16_t> newIdOf;  // old id -> first new id given
-  for (auto& info : tags_) {
-    if (!info->TagObject) continue;
-    bool renumber = true;
-    if (OnRenumber) OnRenumber(*info->TagObject, renumber);
-    if (!renumber) continue;
-    std::vector<uint16_t*> defined;
-    info->TagObject->DefinedCharacters(defined);
-    for (uint16_t* id : defined) {
-      uint16_t newId = static_cast<uint16_t>(firstId + oldIds.size());
-      newIdOf.emplace(*id, newId);
-      oldIds.push_back(*id);
-      *id = newId;
-    }
+  for (uint16_t* id : defined) {
+    uint16_t newId = static_cast<uint16_t>(firstId + oldIds.size());
+    newIdOf.emplace(*id, newId);
+    oldIds.push_back(*id);
+    *id = newId;
   }
   for (auto& info : tags_) {
     if (!info->TagObject) continue;
