@@ -18,9 +18,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -62,8 +64,17 @@ void Bridge(benchmark::State& state) {
   p.Container = kContainerFlv;
   for (auto _ : state) {
     auto start = std::chrono::steady_clock::now();
-    TMessageQueue queue;
-    TConvWrapper bridge(queue.Handle(), true);
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    TConvWrapper bridge(
+        [&](TJobEventKind kind, bool) {
+          if (kind != TJobEventKind::EncodeDone) return;
+          std::lock_guard lock(mutex);
+          done = true;
+          ended.notify_one();
+        },
+        true);
     TSegment s;
     s.SourcePath = (dvd / "VIDEO_TS" / "VTS_01_0.IFO").string();
     s.StartTime = 0;
@@ -76,10 +87,10 @@ void Bridge(benchmark::State& state) {
       state.SkipWithError(bridge.LastError().c_str());
       return;
     }
-    bool done = false;
-    while (!done)
-      for (const TMessage& m : queue.WaitAndDrain(std::chrono::seconds(1)))
-        if (m.Msg == kMsgEncodeDone) done = true;
+    {
+      std::unique_lock lock(mutex);
+      ended.wait(lock, [&] { return done; });
+    }
     frames = bridge.CurrentFrame();
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     state.SetIterationTime(seconds);

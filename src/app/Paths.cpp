@@ -102,6 +102,8 @@ std::string UserFolder() {
   return "/tmp/reelcast-" + std::to_string(getuid()) + "/";
 }
 
+std::string ScreenSaverFolder() { return UserFolder() + "ScreenSavers/"; }
+
 void InitFolders() {
   AppFolder = LocateAppFolder();
   std::string user = UserFolder();

@@ -21,6 +21,8 @@ extern std::string TempFolder;  // UserFolder() + "temp/"
 // folder cannot be created or written.
 void InitFolders();
 std::string UserFolder();
+// Where screen savers are installed: UserFolder() + "ScreenSavers/".
+std::string ScreenSaverFolder();
 
 // Resolves a relative name written the Windows way ("res\Control Bar\x.swf",
 // "Res\frm_Top.jpg") under base, component by component, without regard to

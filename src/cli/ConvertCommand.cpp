@@ -2,11 +2,9 @@
 // content, with the same checks, settings record and job as the desktop's
 // Convert button and progress window. The stored settings are the defaults;
 // the options change them for this run only.
-#include <signal.h>
 #include <unistd.h>
 
 #include <array>
-#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -22,13 +20,13 @@
 #include "app/SettingsKeys.h"
 #include "cli/CliCommand.h"
 #include "cli/JobUpload.h"
+#include "cli/Interrupt.h"
 #include "cli/PublishOptions.h"
 #include "cli/ReplaceQuestion.h"
 #include "convert/ConvertService.h"
 #include "convert/JobChecks.h"
 #include "convert/ConverterModel.h"
 #include "platform/EncoderManager.h"
-#include "publish/Projector.h"
 #include "publish/PublishSteps.h"
 #include "sources/EncoderChoice.h"
 #include "sources/TaskList.h"
@@ -342,8 +340,6 @@ std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& 
   return "";
 }
 
-std::atomic<bool> interrupted{false};
-void OnInterrupt(int) { interrupted = true; }
 
 // Checks the chosen rows: only the listed titles and chapters when any are
 // listed, else the list's own initial marks.
@@ -434,9 +430,9 @@ class TTerminalDisplay {
     const int width = 30;
     int filled = model_.Progress() * width / 100;
     std::string times;
-    if (model_.TimeLabelVisible() && model_.Bridge())
-      times = "  Elapsed " + FormatDuration(model_.Bridge()->ElapsedSeconds()) + "  Remaining " +
-              FormatDuration(model_.Bridge()->RemainingSeconds());
+    if (model_.TimeLabelVisible() && model_.State() == TConverterState::Encoding)
+      times = "  Elapsed " + FormatDuration(model_.Encode().ElapsedSeconds) + "  Remaining " +
+              FormatDuration(model_.Encode().RemainingSeconds);
     std::printf("\r\033[K[%s%s] %3d%%%s%s", std::string(filled, '#').c_str(),
                 std::string(width - filled, '-').c_str(), model_.Progress(), times.c_str(),
                 model_.PauseState() ? "  (paused)" : "");
@@ -460,11 +456,17 @@ class TTerminalDisplay {
   bool barShown_ = false;
 };
 
+int ReportCancelled() {
+  std::printf("Cancelled.\n");
+  return 130;
+}
+
 int RunConvert(const std::vector<std::string>& args) {
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
     PrintUsage();
     return 0;
   }
+  if (Interrupted()) return ReportCancelled();
   SetEncoderManagerHooks({EncMgrInit, EncMgrUninit});
   StartApplication();
   struct TShutdown {
@@ -480,7 +482,6 @@ int RunConvert(const std::vector<std::string>& args) {
     return 2;
   }
   if (o.Publish.ListStyles) return ListPublishStyles("convert") ? 0 : 1;
-  RegisterPublishSteps(o.Publish.Page);
 
   // Refusals and failures go to standard error, everything else to standard output.
   auto errorMessage = [](const std::string& text, const std::string& caption) {
@@ -501,7 +502,7 @@ int RunConvert(const std::vector<std::string>& args) {
   TTaskList list(listHost);
   std::string folder = fs::absolute(o.Folder).lexically_normal().string();
   if (folder.back() != '/') folder += '/';
-  if (!list.LoadDvdFolder(folder)) return 1;
+  if (!list.LoadDvdFolder(folder)) return Interrupted() ? ReportCancelled() : 1;
   if (std::string error = ChooseRows(list, o); !error.empty()) {
     std::fprintf(stderr, "reelcast-cli convert: %s\n", error.c_str());
     return 2;
@@ -644,7 +645,8 @@ int RunConvert(const std::vector<std::string>& args) {
     if (o.Kind != kOutputScreenSaver)
       if (auto problem = CheckOutputFolder(fs::path(choices.OutputBox).parent_path().string())) return Refuse(*problem);
   }
-  auto tasks = PrepareConvert(list.Rows(), choices, host);
+  auto tasks = PrepareConvert(list.Rows(), choices, host, SWFParam);
+  if (Interrupted()) return ReportCancelled();
   if (!tasks) return 1;
   for (const TTask& t : *tasks)
     if (t.TrimEnd <= t.TrimStart) {
@@ -666,48 +668,41 @@ int RunConvert(const std::vector<std::string>& args) {
   modelHost.OpenPath = [&](const std::string& path) { opened = path; };
   // "System.bUseFTP" asks for the upload after a finished job, as --upload does.
   modelHost.Upload = [&](const std::string&) { o.Upload = true; };
-  TConverterModel model(*tasks, true, modelHost);
+  // The title movies of a general template are made by the job, in its
+  // own scratch folder.
+  if (SWFParam.Template.Kind == 1) LoadStoredTitles(o.Publish.General);
+  TConverterModel model(SWFParam, *tasks, PublishSteps(o.Publish.Page, o.Publish.General.Titles), modelHost);
   running = &model;
   TTerminalDisplay display(model);
-
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  struct sigaction oldInt {}, oldTerm {};
-  sigaction(SIGINT, &action, &oldInt);
-  sigaction(SIGTERM, &action, &oldTerm);
 
   model.Show();
   display.Update();
   model.StartStep();
   display.Update();
+  bool cancelAsked = false;
   while (!model.Closed()) {
-    model.ProcessMessages(std::chrono::milliseconds(100));
-    if (interrupted && !model.Closed()) {
+    if (Interrupted() && !cancelAsked) {
       display.Line("Cancelling...");
       cancelling = true;
       model.CancelClick();
       cancelling = false;
-      interrupted = false;
+      cancelAsked = true;
     }
+    if (!model.Closed()) model.ProcessEvents(std::chrono::milliseconds(100));
     display.Update();
   }
   display.Update();
-  sigaction(SIGINT, &oldInt, nullptr);
-  sigaction(SIGTERM, &oldTerm, nullptr);
-  if (model.Succeeded()) {
-    // A screen saver's movie was a scratch file; the saver is installed.
-    std::string output = ExpectedOutputPath();
-    if (SWFParam.OutputKind == kOutputScreenSaver)
-      output = ScreenSaverFolder() + fs::path(SWFParam.OutputFile).stem().string() + ".scr";
-    std::printf("Output: %s\n", output.c_str());
-    if (o.Upload && SWFParam.OutputKind != kOutputScreenSaver) return UploadJobOutput(SWFParam);
+  // The job removes its scratch and staged files before it ends; a job
+  // that had already put its output in place has succeeded.
+  model.Job().Wait();
+  const TJobResult result = model.Job().Result();
+  if (result.Succeeded()) {
+    std::printf("Output: %s\n", model.Job().OutputPath().c_str());
+    if (o.Upload && model.Job().Settings().OutputKind != kOutputScreenSaver)
+      return UploadJobOutput(model.Job().Settings());
     return 0;
   }
-  if (model.Cancelled()) {
-    std::printf("Cancelled.\n");
-    return 130;
-  }
+  if (result.Cancelled()) return ReportCancelled();
   return 1;
 }
 

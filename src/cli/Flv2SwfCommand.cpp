@@ -201,7 +201,7 @@ int RunFlv2Swf(const std::vector<std::string>& args) {
     // refused before anything is written.
     try {
       LoadStoredTitles(o.Publish.General);
-      p.ImageArea = PrepareGeneralTemplate(p.Template.Name, o.Publish.General.Titles);
+      p.ImageArea = PrepareGeneralTemplate(p.Template.Name, o.Publish.General.Titles, p);
     } catch (const std::exception& e) {
       std::fprintf(stderr, "reelcast-cli flv2swf: %s\n", e.what());
       return 1;
@@ -210,12 +210,12 @@ int RunFlv2Swf(const std::vector<std::string>& args) {
   struct TMusicFile {
     ~TMusicFile() {
       std::error_code ec;
-      fs::remove(BackgroundMusicPath(), ec);
+      fs::remove(BackgroundMusicPath(SWFParam), ec);
     }
   } mixedMusic;
   try {
     // A player template plays the FLV's own sound; music is for the others.
-    if (p.HasMusic && p.Template.Kind != 2 && !MixBackgroundMusic([](int) { return -1; }))
+    if (p.HasMusic && p.Template.Kind != 2 && !MixBackgroundMusic(p, [](int) { return -1; }))
       std::fprintf(stderr, "reelcast-cli flv2swf: the music of %s could not be used; the movie has none "
                            "(see the log file %s)\n", p.MusicFile.c_str(), LogFilePath().c_str());
     if (general) {

@@ -51,28 +51,10 @@ void LoadStoredTitles(TGeneralTemplateChoice& choice) {
 }
 
 void WireGeneralTemplate(TConvertHost& host, TGeneralTemplateChoice& choice) {
-  host.RenderTitlePreviews = [&choice] {
-    LoadStoredTitles(choice);
-    const TGeneralTemplateFiles files = GeneralTemplateFiles(SWFParam.Template.Name);
-    // A missing part, or one that cannot be built, leaves its movie unmade;
-    // the job then reports the template as not applied.
-    auto build = [&](const std::string& part, bool ending, const std::string& out) {
-      try {
-        if (BuildTitleMovie(part, ending, choice.Titles, out)) return;
-        NVLog("The title movie of " + part + " was not made: the part is missing or not a movie");
-      } catch (const std::exception& e) {
-        NVLog("The title movie of " + part + " was not made: " + e.what());
-      }
-      std::error_code ec;
-      std::filesystem::remove(out, ec);
-    };
-    build(files.Prelude, false, PreludeMoviePath());
-    build(files.EndTitle, true, EndTitleMoviePath());
-  };
+  // The job copies the template and renders its title movies in its own
+  // scratch folder; here the titles are only read.
+  host.RenderTitlePreviews = [&choice] { LoadStoredTitles(choice); };
   host.ReadImageArea = [](const std::string& file) { return ReadImageArea(file); };
-  host.PrepareTemplate = [](const std::string& file) {
-    if (!PrepareTemplate(file)) NVLog("The template " + file + " could not be copied to " + TemplateCopyPath());
-  };
 }
 
 bool ParseTitleOption(const std::vector<std::string>& args, size_t& i, TGeneralTemplateChoice& choice,

@@ -22,9 +22,9 @@ struct TGeneralTemplateChoice {
 // settings store.
 void LoadStoredTitles(TGeneralTemplateChoice& choice);
 
-// Lets a conversion job with a general template render its title movies
-// with choice's titles, read the template's image area and prepare the
-// template's copy (the hooks of the Convert checks).
+// The hooks of the Convert checks for a general template: reading the
+// template's image area, and loading choice's titles (the job renders the
+// title movies with them, PublishSteps).
 void WireGeneralTemplate(TConvertHost& host, TGeneralTemplateChoice& choice);
 
 // When args[i] is one of the title options, consumes it (and its value,

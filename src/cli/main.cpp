@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/CliCommand.h"
+#include "cli/Interrupt.h"
 
 #ifndef REELCAST_VERSION
 #define REELCAST_VERSION "0.0.0"
@@ -27,6 +28,9 @@ void PrintHelp() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A conversion cancels on Ctrl+C from its very start, before the command
+  // has even parsed its options.
+  if (argc > 1 && std::string(argv[1]) == "convert") reelcast::cli::CatchInterrupts();
   std::vector<std::string> words(argv + 1, argv + argc);
   if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
     PrintHelp();

@@ -20,7 +20,7 @@ int32_t RoundEven(double v) { return static_cast<int32_t>(std::nearbyint(v)); }
 
 }  // namespace
 
-TConvWrapper::TConvWrapper(TWindowHandle window, bool merged) : merged_(merged), window_(window) {}
+TConvWrapper::TConvWrapper(TNotify notify, bool merged) : merged_(merged), notify_(std::move(notify)) {}
 
 TConvWrapper::~TConvWrapper() {
   if (converter_) WEDestroy(converter_);
@@ -149,11 +149,11 @@ int TConvWrapper::Callback(void* userData, int32_t kind, int32_t value, const TP
     case kConvertProgress:
       if (report) {
         self->OnReport(*report);
-        PostMessage(self->window_, kMsgEncodeProgress);
+        if (self->notify_) self->notify_(TJobEventKind::EncodeProgress, false);
       }
       break;
     case kConvertFinished:
-      PostMessage(self->window_, kMsgEncodeDone);
+      if (self->notify_) self->notify_(TJobEventKind::EncodeDone, false);
       break;
     case kConvertFailed: {
       std::string error = WELastError(self->converter_);
@@ -162,12 +162,12 @@ int TConvWrapper::Callback(void* userData, int32_t kind, int32_t value, const TP
         self->lastError_ = error;
       }
       NVLog("Creating the FLV file failed: " + error);
-      PostMessage(self->window_, kMsgEncodeDone, kEncodeFailed);
+      if (self->notify_) self->notify_(TJobEventKind::EncodeDone, true);
       break;
     }
     case kConvertPercent:
       self->overallPercent_ = value;
-      PostMessage(self->window_, kMsgEncodeProgress);
+      if (self->notify_) self->notify_(TJobEventKind::EncodeProgress, false);
       break;
     default:
       break;

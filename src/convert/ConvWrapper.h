@@ -1,11 +1,12 @@
 // The codec bridge: one conversion job's segments handed to the slide
 // decoder and converter calls, merged onto one output time line into one
-// FLV file, with the progress counters the progress window reads and the
-// messages it posts (4024 on progress, 4025 at the end).
+// FLV file, with the progress counters and the notices it gives its job
+// (EncodeProgress on progress, EncodeDone at the end).
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -50,8 +51,13 @@ struct TSegment {
 
 class TConvWrapper {
  public:
-  // window receives 4024 and 4025; merged is always true in this program.
-  TConvWrapper(TWindowHandle window, bool merged);
+  // Called on the converter's threads with EncodeProgress or EncodeDone
+  // (failed: the conversion stopped on an error, LastError says why). It
+  // must return quickly and must not destroy the bridge.
+  using TNotify = std::function<void(TJobEventKind kind, bool failed)>;
+
+  // merged is always true in this program.
+  TConvWrapper(TNotify notify, bool merged);
   ~TConvWrapper();
   TConvWrapper(const TConvWrapper&) = delete;
   TConvWrapper& operator=(const TConvWrapper&) = delete;
@@ -77,13 +83,9 @@ class TConvWrapper {
   double Speed() const { return speed_; }
   const std::vector<TSegment>& Segments() const { return segments_; }
   bool Merged() const { return merged_; }
-  // Why the conversion failed (after a 4025 with wParam 1, or a refused
+  // Why the conversion failed (after a failed EncodeDone, or a refused
   // start).
   std::string LastError() const;
-
-  // wParam of the 4025 the bridge posts when the conversion failed instead
-  // of finishing.
-  static constexpr uintptr_t kEncodeFailed = 1;
 
  private:
   static int Callback(void* userData, int32_t kind, int32_t value, const TProgressReport* report);
@@ -108,7 +110,7 @@ class TConvWrapper {
   TConverter* converter_ = nullptr;
   bool merged_;
   std::atomic<bool> stopRequested_{false};
-  TWindowHandle window_;
+  TNotify notify_;
   double finishedTime_ = 0;
   int64_t startTick_ = 0;
   mutable std::mutex errorMutex_;

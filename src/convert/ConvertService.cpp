@@ -31,8 +31,7 @@ double SwfFileFrameRate(const std::string& path) {
 }
 
 std::optional<TTaskArray> PrepareConvert(const std::vector<TTaskRow*>& rows,
-                                         const TConvertChoices& choices, TConvertHost& host) {
-  TSWFParam& p = SWFParam;
+                                         const TConvertChoices& choices, TConvertHost& host, TSWFParam& p) {
   auto message = [&](const std::string& text) {
     if (host.ShowMessage) host.ShowMessage(text, kInformation);
   };
@@ -121,12 +120,12 @@ std::optional<TTaskArray> PrepareConvert(const std::vector<TTaskRow*>& rows,
   // 13.
   if (p.OutputKind != kOutputScreenSaver && !outputFolder.empty())
     fs::create_directory(outputFolder, ec);
-  // 14.
+  // 14. Yes means "replace when done": the job moves its output over the
+  // old file only once the whole job has succeeded.
   if (fs::exists(p.OutputFile)) {
     bool yes = host.AskYesNo &&
                host.AskYesNo("File " + p.OutputFile + " exists already,do you want to replace it?", kInformation);
     if (!yes) return std::nullopt;
-    fs::remove(p.OutputFile, ec);
   }
   // 15.
   p.PublishHtml = choices.PublishHtml;

@@ -1,5 +1,5 @@
 // The Convert command of the main window as a service both front ends call:
-// every check and message before a job, the filling of SWFParam, the task
+// every check and message before a job, the filling of the job record, the task
 // array of the taken rows, the 1800-second rule for published movies and the
 // replace question. The caller then runs the job (TConverterModel) with the
 // tasks it returns.
@@ -58,11 +58,13 @@ struct TConvertHost {
 // cannot be read.
 double SwfFileFrameRate(const std::string& path);
 
-// Runs the checks and fills SWFParam (its PreLoader, ExportSetting and link
-// fields stay). rows are the list's rows in list order (the root first).
-// Returns the tasks to convert, or nothing when a check stopped the command
-// (the reason was shown through the host).
+// Runs the checks and fills param (the front end's record, normally
+// SWFParam; its PreLoader, ExportSetting and link fields stay). rows are
+// the list's rows in list order (the root first). Returns the tasks to
+// convert, or nothing when a check stopped the command (the reason was
+// shown through the host). An existing output is not touched: answering
+// the replace question Yes lets the job replace it when it has succeeded.
 std::optional<TTaskArray> PrepareConvert(const std::vector<TTaskRow*>& rows,
-                                         const TConvertChoices& choices, TConvertHost& host);
+                                         const TConvertChoices& choices, TConvertHost& host, TSWFParam& param);
 
 }  // namespace reelcast

@@ -1,8 +1,12 @@
 // The progress window's logic, shared by the desktop window and the
-// terminal display: it runs one conversion job from the encode phase to the
-// end, driven by the posted job messages, the Pause and Cancel buttons and
-// the start timer, and exposes what the window shows (log lines, status
-// line, progress bar, time label, Pause button).
+// terminal display: it runs one conversion job (TConversionJob) from the
+// encode phase to the end, driven by the job's events, the Pause and Cancel
+// buttons and the start timer, and exposes what the window shows (log
+// lines, status line, progress bar, time label, Pause button).
+//
+// A front end drains Queue() on its own thread (ProcessEvents, or
+// HandleEvent for each event it takes from the queue); the queue's wake-up
+// tells it when there is something to drain.
 #pragma once
 
 #include <chrono>
@@ -11,8 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/ConvWrapper.h"
-#include "convert/EncoderThread.h"
+#include "convert/ConversionJob.h"
 #include "convert/JobMessages.h"
 #include "sources/Task.h"
 
@@ -21,11 +24,6 @@ namespace reelcast {
 // "hh:mm:ss" of a whole number of seconds; hours take as many digits as
 // they need (at least two). Negative values show as 0.
 std::string FormatDuration(int64_t seconds);
-
-// Turns a task into the codec bridge's segment: source, stream choices,
-// picture values, crop, start and end on the source's time base, the
-// encoder block and the temporary FLV path.
-TSegment TaskToSegment(const TTask& task);
 
 enum class TConverterState { Created, Shown, Encoding, Finishing, Finished, Closed };
 
@@ -44,26 +42,26 @@ class TConverterModel {
     std::function<void()> Changed;
   };
 
-  // merged: all tasks into one output (the main window always passes true).
-  TConverterModel(TTaskArray tasks, bool merged, THost host);
-  // Empties and re-creates the scratch folder, waits for a finishing thread
-  // still running, frees the bridge.
+  // The job of settings (copied) and tasks, finished with steps.
+  TConverterModel(const TSWFParam& settings, TTaskArray tasks, TFinishingSteps steps, THost host);
+  // Cancels a job still running and waits for its end (the job removes its
+  // scratch folder and staged outputs).
   ~TConverterModel();
   TConverterModel(const TConverterModel&) = delete;
   TConverterModel& operator=(const TConverterModel&) = delete;
 
-  // The handle job messages are posted to (also ConverterWindow).
-  TWindowHandle Handle() const { return queue_.Handle(); }
-  TMessageQueue& Queue() { return queue_; }
+  // Where the job's events arrive.
+  const std::shared_ptr<TJobEventQueue>& Queue() const { return queue_; }
+  TConversionJob& Job() { return *job_; }
+  const TConversionJob& Job() const { return *job_; }
 
   // Showing: the summary lines; the start timer would run next.
   void Show();
-  // The start timer's step: asks the replace question, builds the segments
-  // and starts the codec bridge.
+  // The start timer's step: starts the job.
   void StartStep();
-  void HandleMessage(const TMessage& message);
+  void HandleEvent(const TJobEvent& event);
   // Handles everything posted so far; waits up to timeout for the first.
-  void ProcessMessages(std::chrono::milliseconds timeout = std::chrono::milliseconds(0));
+  void ProcessEvents(std::chrono::milliseconds timeout = std::chrono::milliseconds(0));
   void PauseClick();
   // Cancel and the close button: asks "Cancel conversion?" and cancels the
   // phase the job is in.
@@ -81,28 +79,27 @@ class TConverterModel {
   int Progress() const { return progress_; }
   const std::string& TimeLabel() const { return timeLabel_; }
   bool TimeLabelVisible() const { return timeLabelVisible_; }
+  // The encoder's counters of the last EncodeProgress.
+  const TEncodeCounters& Encode() const { return encode_; }
   const std::string& PauseCaption() const { return pauseCaption_; }
   bool PauseEnabled() const { return pauseEnabled_; }
   int PauseState() const { return pauseState_; }
-  const TConvWrapper* Bridge() const { return bridge_.get(); }
 
  private:
   void AddLog(const std::string& line);
   void Close();
   void Changed();
-  void EndOfJob(bool failed);
-  void EncodeFailed();
+  void EndOfJob(const TJobResult& result);
   void FinishFailure(const std::string& text);
   void CancelFinishing();
   bool Ask(const std::string& text);
   void Message(const std::string& text);
+  const TSWFParam& Settings() const { return job_->Settings(); }
 
-  TTaskArray tasks_;
-  bool merged_;
   THost host_;
-  TMessageQueue queue_;
-  std::unique_ptr<TConvWrapper> bridge_;
-  std::unique_ptr<TEncoderThread> thread_;
+  std::shared_ptr<TJobEventQueue> queue_ = std::make_shared<TJobEventQueue>();
+  std::unique_ptr<TConversionJob> job_;
+  bool hasTasks_;
   TConverterState state_ = TConverterState::Created;
   bool finished_ = false;
   bool succeeded_ = false;
@@ -114,13 +111,10 @@ class TConverterModel {
   int progress_ = 0;
   std::string timeLabel_ = "Elapsed Time :     00:00:00 \rTime Remaining : 00:00:00";
   bool timeLabelVisible_ = true;
+  TEncodeCounters encode_;
   std::string pauseCaption_ = "&Pause";
   bool pauseEnabled_ = true;
   int pauseState_ = 0;
 };
-
-// Deletes every file directly inside folder and removes it (it stays when
-// a sub-folder is left); recreate makes it again, empty.
-void EmptyScratchFolder(const std::string& folder, bool recreate);
 
 }  // namespace reelcast

@@ -5,14 +5,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
-#include <sys/stat.h>
 #include <filesystem>
+#include <mutex>
 
 #include "app/Config.h"
 #include "app/Paths.h"
-#include "app/TextConvert.h"
-#include "convert/MakeSwf.h"
 #include "app/SideFiles.h"
+#include "convert/MakeSwf.h"
 #include "media/FLVMetaTag.h"
 #include "platform/AudioTool.h"
 
@@ -32,22 +31,16 @@ std::string FolderOf(const std::string& path) {
 
 std::string StemOf(const std::string& path) { return fs::path(path).stem().string(); }
 
-// What tells whether a step wrote a file: the file's identity, size and
-// time of change. A step that writes under a scratch name and renames, or
-// rewrites in place, changes at least one of them.
-struct TFileState {
-  bool Exists = false;
-  uintmax_t Inode = 0;
-  uintmax_t Size = 0;
-  int64_t ChangeNs = 0;
-  bool operator==(const TFileState&) const = default;
-};
+bool IsFile(const std::string& path) {
+  std::error_code ec;
+  return fs::is_regular_file(path, ec);
+}
 
-TFileState FileState(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
-  return {true, static_cast<uintmax_t>(st.st_ino), static_cast<uintmax_t>(st.st_size),
-          static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+// The music tool and the audio-information calls keep one state for the
+// process: jobs running side by side take turns.
+std::recursive_mutex& MusicToolMutex() {
+  static std::recursive_mutex mutex;
+  return mutex;
 }
 
 void AddMusic(pugi::xml_node track, const char* volume, const std::string& file, int64_t t0,
@@ -63,30 +56,39 @@ void AddMusic(pugi::xml_node track, const char* volume, const std::string& file,
   media.append_attribute("Stop").set_value(std::to_string(m1).c_str());
 }
 
+// Runs a step: a missing routine, a refusal and an error it raised all
+// become its failure; a cancel goes on up.
+template <class TStep, class... TArgs>
+TStageResult RunStep(const TStep& step, const char* missing, TArgs&&... args) {
+  if (!step) return TStageResult::Failed(missing);
+  try {
+    return step(std::forward<TArgs>(args)...);
+  } catch (const TJobCancelled&) {
+    throw;
+  } catch (const std::exception& e) {
+    return TStageResult::Failed(e.what());
+  }
+}
+
 }  // namespace
 
-TFinishingSteps& FinishingSteps() {
-  static TFinishingSteps steps;
-  return steps;
+std::string TemporaryFlvPath(const TSWFParam& param) { return ScratchFolderOf(param) + param.BaseName + kFlvExt; }
+
+std::string ExpectedOutputPath(const TSWFParam& param) {
+  if (param.OutputKind == kOutputProjector)
+    return FolderOf(param.OutputFile) + StemOf(param.OutputFile) + kExeExt;
+  return param.OutputFile;
 }
 
-std::string TemporaryFlvPath() { return TempFolder + SWFParam.BaseName + kFlvExt; }
-
-std::string ExpectedOutputPath() {
-  if (SWFParam.OutputKind == kOutputProjector)
-    return FolderOf(SWFParam.OutputFile) + StemOf(SWFParam.OutputFile) + kExeExt;
-  return SWFParam.OutputFile;
-}
-
-int64_t MusicTargetLength() {
-  double seconds = SWFParam.TotalDuration;
+int64_t MusicTargetLength(const TSWFParam& param) {
+  double seconds = param.TotalDuration;
   // Room for a general template's opening and ending titles.
-  if (SWFParam.Template.Kind != 0 && SWFParam.Template.Name != "None") seconds += 16;
+  if (param.Template.Kind != 0 && param.Template.Name != "None") seconds += 16;
   return static_cast<int64_t>(std::nearbyint(seconds * static_cast<double>(kTimeUnit)));
 }
 
 bool WriteAudioXml(const std::string& scriptPath, const std::string& musicFile, bool single,
-                   int64_t musicLength) {
+                   int64_t musicLength, const TSWFParam& param) {
   pugi::xml_document doc;
   pugi::xml_node decl = doc.append_child(pugi::node_declaration);
   decl.append_attribute("version") = "1.0";
@@ -102,13 +104,13 @@ bool WriteAudioXml(const std::string& scriptPath, const std::string& musicFile, 
   if (single) {
     AddMusic(track, "100", musicFile, 0, m, 0, m);
   } else if (m > 0) {  // a music of no length would repeat for ever
-    const int64_t l = MusicTargetLength();
+    const int64_t l = MusicTargetLength(param);
     int64_t p = 0;
     while (p < l) {
       AddMusic(track, "100", musicFile, p, p + m, 0, m);
       p += m;
       if (p > l) break;
-      if (!SWFParam.LoopMusic && m < l) {
+      if (!param.LoopMusic && m < l) {
         AddMusic(track, "0", "", m, l, 0, l - m);
         break;
       }
@@ -120,6 +122,7 @@ bool WriteAudioXml(const std::string& scriptPath, const std::string& musicFile, 
 }
 
 int64_t AudioFileLength(const std::string& fileName, bool inSeconds) {
+  std::lock_guard lock(MusicToolMutex());
   int64_t length = 0;
   if (SetMediaFile(fileName)) GetAudioLength(&length);
   FreeMedia();
@@ -127,194 +130,18 @@ int64_t AudioFileLength(const std::string& fileName, bool inSeconds) {
   return length;
 }
 
-TEncoderThread::TEncoderThread(TWindowHandle window) : window_(window) {
-  std::srand(static_cast<unsigned>(std::time(nullptr)));
-  for (const std::string& path : OutputPaths()) existedBefore_.emplace_back(path, FileState(path).Exists);
-  NVLog("Create Thread.");
-  thread_ = std::thread([this] { Execute(); });
-}
-
-TEncoderThread::~TEncoderThread() {
-  Wait();
-  NVLog("Destroy Thread.");
-}
-
-void TEncoderThread::Wait() {
-  if (thread_.joinable()) thread_.join();
-}
-
-bool TEncoderThread::Stopped() const { return terminated_ || CancelRequested == 1; }
-
-std::vector<std::string> TEncoderThread::OutputPaths() const {
-  const std::string& out = SWFParam.OutputFile;
-  std::vector<std::string> paths = {out, ExpectedOutputPath()};
-  if (out.size() > 3) paths.push_back(out.substr(0, out.size() - 3) + "html");  // the HTML page
-  if (out.size() > 4) paths.push_back(out.substr(0, out.size() - 4) + kFlvExt);  // a linked FLV
-  return paths;
-}
-
-void TEncoderThread::RemoveOutputsMade() {
-  for (const auto& [path, existed] : existedBefore_) {
-    std::error_code ec;
-    if (!existed && fs::remove(path, ec)) NVLog("Removed the output of the cancelled job: " + path);
-  }
-}
-
-std::string TEncoderThread::FailedStage() const {
-  std::lock_guard lock(mutex_);
-  return failedStage_;
-}
-
-void TEncoderThread::Fail(const std::string& stage) {
-  std::lock_guard lock(mutex_);
-  if (failedStage_.empty()) failedStage_ = stage;
-}
-
-void TEncoderThread::Execute() {
-  try {
-    RunStages();
-  } catch (const TJobCancelled&) {
-    NVLog("The finishing stages stopped: the job was cancelled.");
-  } catch (const std::exception& e) {
-    Fail(std::string("an error stopped the job: ") + e.what());
-  }
-  if (Stopped() && FailedStage().empty()) Fail("the job was cancelled");
-  if (FailedStage().empty() && !fs::exists(ExpectedOutputPath()))
-    Fail("the output file " + ExpectedOutputPath() + " was not made");
-  std::string failed = FailedStage();
-  if (!failed.empty()) NVLog("The conversion job failed: " + failed);
-  uintptr_t result = failed.empty() ? 0 : kJobFailed;
-  running_ = false;
-  PostMessage(window_, kMsgJobDone, result);
-  PostMessage(window_, kMsgJobDone, result);
-}
-
-void TEncoderThread::RunStages() {
-  const TFinishingSteps& steps = FinishingSteps();
-  const TSWFParam& p = SWFParam;
-  const std::string t = TemporaryFlvPath();
-  if (!fs::exists(t)) {
-    Fail("the temporary FLV file " + t + " is missing");
-    return;
-  }
-  // A cancelled job starts no further stage.
-  auto stopped = [this] {
-    if (!Stopped()) return false;
-    Fail("the job was cancelled");
-    return true;
-  };
-  // Every FLV the job delivers, on its own or beside a player movie, starts
-  // with its metadata.
-  AddFlvMetaData(t, TempFolder + kFLVMetaTempName);
-  if (p.OutputKind != kOutputFlv) {
-    MakeBackgroundMusic();
-    if (stopped()) return;
-    if (p.Template.Kind != 2) {
-      if (!steps.FlvToSwf) {
-        Fail("making the SWF movie: SWF output is not available in this version");
-        return;
-      }
-      NVLog("Start Convert FLV to SWF!");
-      steps.FlvToSwf(t, p.OutputFile);
-      // The composition routines only log what they miss; a step that
-      // left no movie ends the job here as failed, not as finished.
-      if (!FileState(p.OutputFile).Exists) {
-        Fail("making the SWF movie: " + p.OutputFile + " was not made");
-        return;
-      }
-      PostMessage(window_, kMsgFlvToSwfDone);
-      NVLog("Convert to SWF End!");
-      if (stopped()) return;
-      if (p.Template.Name != "None") {
-        if (!steps.CreatFlashMovie) {
-          Fail("integrating the template: general templates are not available in this version");
-          return;
-        }
-        NVLog("Start Convert FlashMovie");
-        const TFileState before = FileState(p.OutputFile);
-        steps.CreatFlashMovie(p.Template.Name, p.OutputFile, p.ImageArea);
-        // Without its template files the step keeps the plain movie.
-        const TFileState after = FileState(p.OutputFile);
-        if (!after.Exists || after == before) {
-          Fail("integrating the template \"" + p.Template.Name + "\": " + p.OutputFile +
-               " was not made with it");
-          return;
-        }
-        PostMessage(window_, kMsgTemplateDone);
-        NVLog("Convert FlashMovie End");
-      }
-    } else {
-      if (!steps.MakePlayerMovie) {
-        Fail("making the player movie: player templates are not available in this version");
-        return;
-      }
-      steps.MakePlayerMovie(t, p.Template.Name, p.OutputFile, false);
-      if (!FileState(p.OutputFile).Exists) {
-        Fail("making the player movie with the template \"" + p.Template.Name + "\": " + p.OutputFile +
-             " was not made");
-        return;
-      }
-    }
-  }
-  if (stopped()) return;
-  switch (p.OutputKind) {
-    case kOutputFlv: {
-      std::error_code ec;
-      fs::copy_file(t, p.OutputFile, fs::copy_options::overwrite_existing, ec);
-      if (ec) Fail("copying the FLV file to " + p.OutputFile + ": " + ec.message());
-      break;
-    }
-    case kOutputSwf:
-      if (p.PublishHtml) {
-        PostMessage(window_, kMsgStageNotice, snMakingHtml);
-        if (!steps.WriteHtmlPage) {
-          Fail("writing the HTML page: HTML pages are not available in this version");
-          return;
-        }
-        steps.WriteHtmlPage(fs::path(p.OutputFile).filename().string());
-      }
-      break;
-    case kOutputScreenSaver: {
-      PostMessage(window_, kMsgStageNotice, snMakingScreenSaver);
-      if (!steps.ExportToScreenSaver) {
-        Fail("making the screen saver: screen savers are not available in this version");
-        return;
-      }
-      const std::string scr = StemOf(p.OutputFile) + kScrExt;
-      if (steps.ExportToScreenSaver(Utf8ToUtf16(p.OutputFile), 0, Utf8ToUtf16(scr), u"") != 0)
-        Fail("making the screen saver " + scr + ": it was not installed (is the player program " +
-             AppPath(kProjectorPlayer) + " there?)");
-      break;
-    }
-    case kOutputProjector:
-      PostMessage(window_, kMsgStageNotice, snMakingExe);
-      if (!steps.MakeProjector) {
-        Fail("making the projector: projectors are not available in this version");
-        return;
-      }
-      steps.MakeProjector(AppPath(kProjectorPlayer),
-                          FolderOf(p.OutputFile) + StemOf(p.OutputFile) + kSwfExt);
-      if (!FileState(ExpectedOutputPath()).Exists)
-        Fail("making the projector: " + ExpectedOutputPath() + " was not made (is the player program " +
-             AppPath(kProjectorPlayer) + " there?)");
-      break;
-    default:
-      Fail("unknown output kind " + std::to_string(p.OutputKind));
-      break;
-  }
-}
-
-bool MixBackgroundMusic(const std::function<int(int percent)>& progress) {
-  const TSWFParam& p = SWFParam;
-  const std::string out = TempFolder + kBackgroundMusicFile;
-  const std::string script = TempFolder + kAudioScriptFile;
+bool MixBackgroundMusic(const TSWFParam& p, const std::function<int(int percent)>& progress) {
+  const std::string scratch = ScratchFolderOf(p);
+  const std::string out = scratch + kBackgroundMusicFile;
+  const std::string script = scratch + kAudioScriptFile;
   // The music of an earlier job must never stand in for this one's.
   std::error_code ec;
   fs::remove(out, ec);
-  const int64_t target = MusicTargetLength();
+  std::lock_guard lock(MusicToolMutex());
+  const int64_t target = MusicTargetLength(p);
   int64_t m = AudioFileLength(p.MusicFile, false);
   if (m > target) m = target;
-  WriteAudioXml(script, p.MusicFile, false, m);
+  WriteAudioXml(script, p.MusicFile, false, m, p);
   if (m > 0 && AudioUtilLoadXmlFile(44100, script) == 0) {
     AudioUtilSetProgressProc(progress);
     AudioSetEncoderBitrate(128);
@@ -326,14 +153,137 @@ bool MixBackgroundMusic(const std::function<int(int percent)>& progress) {
   return false;
 }
 
+TEncoderThread::TEncoderThread(const TSWFParam& param, const TFinishingSteps& steps,
+                               std::function<void(TJobEventKind)> post, std::string screenSaverPath)
+    : param_(param), steps_(steps), post_(std::move(post)), screenSaverPath_(std::move(screenSaverPath)) {
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  NVLog("Create Thread.");
+}
+
+TEncoderThread::~TEncoderThread() { NVLog("Destroy Thread."); }
+
+bool TEncoderThread::Stopped() const { return JobCancelled(param_); }
+
+TJobResult TEncoderThread::Execute() {
+  TJobResult result;
+  try {
+    result = RunStages();
+  } catch (const TJobCancelled&) {
+    NVLog("The finishing stages stopped: the job was cancelled.");
+    result = TJobResult::Cancel();
+  } catch (const std::exception& e) {
+    result = TJobResult::Failure("finishing the job", e.what());
+  }
+  if (result.Succeeded() && Stopped()) result = TJobResult::Cancel();
+  if (result.Failed()) NVLog("The conversion job failed: " + result.Stage + ": " + result.Reason);
+  return result;
+}
+
+TJobResult TEncoderThread::RunStages() {
+  const TSWFParam& p = param_;
+  const TFinishingSteps& steps = steps_;
+  const std::string t = TemporaryFlvPath(p);
+  if (!IsFile(t)) return TJobResult::Failure("finishing the FLV file", "the temporary FLV file " + t + " is missing");
+  auto post = [this](TJobEventKind kind) {
+    if (post_) post_(kind);
+  };
+  // Every FLV the job delivers, on its own or beside a player movie, starts
+  // with its metadata.
+  AddFlvMetaData(t, ScratchFolderOf(p) + kFLVMetaTempName);
+  if (p.OutputKind != kOutputFlv) {
+    MakeBackgroundMusic();
+    if (Stopped()) return TJobResult::Cancel();
+    if (p.Template.Kind != 2) {
+      const char* stage = "making the SWF movie";
+      NVLog("Start Convert FLV to SWF!");
+      TStageResult r = RunStep(steps.FlvToSwf, "SWF output is not available in this version", t, p.OutputFile, p);
+      if (!r) return TJobResult::Failure(stage, r.Reason);
+      // The last guard: a step that only logged what it missed.
+      if (!IsFile(p.OutputFile)) return TJobResult::Failure(stage, p.OutputFile + " was not made");
+      post(TJobEventKind::FlvToSwfDone);
+      NVLog("Convert to SWF End!");
+      if (Stopped()) return TJobResult::Cancel();
+      if (p.Template.Name != "None") {
+        const std::string templateStage = "integrating the template \"" + p.Template.Name + "\"";
+        NVLog("Start Convert FlashMovie");
+        r = RunStep(steps.CreatFlashMovie, "general templates are not available in this version", p.Template.Name,
+                    p.OutputFile, p.ImageArea, p);
+        if (!r) return TJobResult::Failure(templateStage, r.Reason);
+        if (!IsFile(p.OutputFile)) return TJobResult::Failure(templateStage, p.OutputFile + " was not made");
+        post(TJobEventKind::TemplateDone);
+        NVLog("Convert FlashMovie End");
+      }
+    } else {
+      const std::string stage = "making the player movie with the template \"" + p.Template.Name + "\"";
+      TStageResult r = RunStep(steps.MakePlayerMovie, "player templates are not available in this version", t,
+                               p.Template.Name, p.OutputFile, false, p);
+      if (!r) return TJobResult::Failure(stage, r.Reason);
+      if (!IsFile(p.OutputFile)) return TJobResult::Failure(stage, p.OutputFile + " was not made");
+    }
+  }
+  if (Stopped()) return TJobResult::Cancel();
+  switch (p.OutputKind) {
+    case kOutputFlv: {
+      std::error_code ec;
+      fs::copy_file(t, p.OutputFile, fs::copy_options::overwrite_existing, ec);
+      if (ec) {
+        fs::remove(p.OutputFile, ec);
+        return TJobResult::Failure("copying the FLV file to " + p.OutputFile, ec.message());
+      }
+      break;
+    }
+    case kOutputSwf:
+      if (p.PublishHtml) {
+        ReportNotice(p, snMakingHtml);
+        TStageResult r = RunStep(steps.WriteHtmlPage, "HTML pages are not available in this version",
+                                 fs::path(p.OutputFile).filename().string(), p);
+        if (!r) return TJobResult::Failure("writing the HTML page", r.Reason);
+      }
+      break;
+    case kOutputScreenSaver: {
+      ReportNotice(p, snMakingScreenSaver);
+      const std::string& scr = screenSaverPath_;
+      TStageResult r = RunStep(steps.ExportToScreenSaver, "screen savers are not available in this version",
+                               p.OutputFile, scr, p);
+      if (!r) return TJobResult::Failure("making the screen saver " + fs::path(scr).filename().string(), r.Reason);
+      if (!IsFile(scr))
+        return TJobResult::Failure("making the screen saver", scr + " was not made (is the player program " +
+                                                                  AppPath(kProjectorPlayer) + " there?)");
+      break;
+    }
+    case kOutputProjector: {
+      ReportNotice(p, snMakingExe);
+      TStageResult r = RunStep(steps.MakeProjector, "projectors are not available in this version",
+                               AppPath(kProjectorPlayer), FolderOf(p.OutputFile) + StemOf(p.OutputFile) + kSwfExt, p);
+      if (!r) return TJobResult::Failure("making the projector", r.Reason);
+      if (!IsFile(ExpectedOutputPath(p)))
+        return TJobResult::Failure("making the projector", ExpectedOutputPath(p) +
+                                                               " was not made (is the player program " +
+                                                               AppPath(kProjectorPlayer) + " there?)");
+      break;
+    }
+    default:
+      return TJobResult::Failure("delivering the output", "unknown output kind " + std::to_string(p.OutputKind));
+  }
+  // The external FLV beside an output that embeds or wraps the video is
+  // not part of the delivery.
+  const bool embeds = p.ExportSetting && p.ExportSetting->EmbedType == etEmbedFLV;
+  if (((p.OutputKind != kOutputFlv && embeds) || p.OutputKind == kOutputScreenSaver ||
+       p.OutputKind == kOutputProjector) &&
+      p.OutputFile.size() >= 4) {
+    std::error_code ec;
+    fs::remove(p.OutputFile.substr(0, p.OutputFile.size() - 4) + kFlvExt, ec);
+  }
+  return TJobResult::Success();
+}
+
 void TEncoderThread::MakeBackgroundMusic() {
-  const TSWFParam& p = SWFParam;
+  const TSWFParam& p = param_;
   if (!p.HasMusic || p.Template.Kind == 2) return;
-  PostMessage(window_, kMsgStageNotice, snMakingMusic);
-  const TWindowHandle window = window_;
-  MixBackgroundMusic([this, window](int percent) {
-    if (percent >= 1 && percent <= 100) PostMessage(window, kMsgStageNotice, snMusicProgress, percent);
-    return (CancelRequested == 1 || terminated_) ? 0 : -1;
+  ReportNotice(p, snMakingMusic);
+  MixBackgroundMusic(p, [&p](int percent) {
+    if (percent >= 1 && percent <= 100) ReportNotice(p, snMusicProgress, percent);
+    return JobCancelled(p) ? 0 : -1;
   });
 }
 

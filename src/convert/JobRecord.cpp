@@ -2,6 +2,7 @@
 
 #include "app/Paths.h"
 #include "app/SettingsKeys.h"
+#include "convert/StageReport.h"
 
 namespace reelcast {
 
@@ -21,6 +22,39 @@ void InitJobSettings(TJobSettingObjects& objects) {
   LoadPreloaderSettings(*objects.PreLoader, *objects.ExportSetting);
   SWFParam.PreLoader = objects.PreLoader.get();
   SWFParam.ExportSetting = objects.ExportSetting.get();
+}
+
+std::string ScratchFolderOf(const TSWFParam& param) {
+  return param.ScratchFolder.empty() ? TempFolder : param.ScratchFolder;
+}
+
+void ReportNotice(const TSWFParam& param, TStageNotice notice, int32_t value) {
+  if (param.Report) param.Report->Notice(notice, value);
+}
+
+bool JobCancelled(const TSWFParam& param) { return param.Report && param.Report->CancelRequested(); }
+
+TJobSettings::TJobSettings() { Adopt(TSWFParam{}); }
+
+TJobSettings::TJobSettings(const TSWFParam& source) { Adopt(source); }
+
+TJobSettings::TJobSettings(const TJobSettings& other) { Adopt(other.param_); }
+
+TJobSettings& TJobSettings::operator=(const TJobSettings& other) {
+  if (this != &other) Adopt(other.param_);
+  return *this;
+}
+
+void TJobSettings::Adopt(const TSWFParam& source) {
+  auto preLoader = source.PreLoader ? std::make_unique<TPreLoader>(*source.PreLoader)
+                                    : std::make_unique<TPreLoader>();
+  auto exportSetting = source.ExportSetting ? std::make_unique<TExportSetting>(*source.ExportSetting)
+                                            : std::make_unique<TExportSetting>();
+  param_ = source;
+  preLoader_ = std::move(preLoader);
+  exportSetting_ = std::move(exportSetting);
+  param_.PreLoader = preLoader_.get();
+  param_.ExportSetting = exportSetting_.get();
 }
 
 std::string MakeOutputFile(int32_t outputKind, const std::string& outputBox,

@@ -1,6 +1,7 @@
-// The settings record of one conversion job. The front end fills SWFParam
-// just before a job starts; the finishing thread and every composition
-// routine read it; nothing writes it while the job runs.
+// The settings record of one conversion job. A front end fills SWFParam
+// (or a record of its own) before it starts a job; the job runs on its own
+// copy (TJobSettings), which it hands to every composition routine. Nothing
+// below the front ends reads SWFParam.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,8 @@
 #include "app/ProjectSettings.h"
 
 namespace reelcast {
+
+class TStageReport;
 
 struct TTemplate {
   int32_t Kind = 0;  // 0 no template, 1 general template, 2 player template
@@ -83,11 +86,43 @@ struct TSWFParam {
   int32_t LinkKind = kLinkNone;
   TTextLink TextLink;
   TImageLink ImageLink;
-  TPreLoader* PreLoader = nullptr;          // not owned (TJobSettingObjects)
-  TExportSetting* ExportSetting = nullptr;  // not owned (TJobSettingObjects)
+  TPreLoader* PreLoader = nullptr;          // not owned (TJobSettingObjects, TJobSettings)
+  TExportSetting* ExportSetting = nullptr;  // not owned (TJobSettingObjects, TJobSettings)
+  // The running job's own scratch folder (with a trailing "/"); empty
+  // outside a job, where TempFolder serves (ScratchFolderOf).
+  std::string ScratchFolder;
+  // Where the running job's stages report; not owned, null outside a job.
+  TStageReport* Report = nullptr;
 };
 
-// The one job record of the program.
+// The folder for the scratch files of the record's job: its own folder,
+// else TempFolder.
+std::string ScratchFolderOf(const TSWFParam& param);
+
+// A job's own copy of its settings: the record together with the preloader
+// and export settings it points to. Copies are deep, so a job never sees
+// later changes of the record it was made from.
+class TJobSettings {
+ public:
+  TJobSettings();
+  // Copies source and the objects it points to (defaults where it points
+  // to none).
+  explicit TJobSettings(const TSWFParam& source);
+  TJobSettings(const TJobSettings& other);
+  TJobSettings& operator=(const TJobSettings& other);
+
+  TSWFParam& Param() { return param_; }
+  const TSWFParam& Param() const { return param_; }
+
+ private:
+  void Adopt(const TSWFParam& source);
+
+  TSWFParam param_;
+  std::unique_ptr<TPreLoader> preLoader_;
+  std::unique_ptr<TExportSetting> exportSetting_;
+};
+
+// The record the desktop's pages fill before a job starts (front ends only).
 extern TSWFParam SWFParam;
 
 // The preloader and export settings objects SWFParam refers to; the front

@@ -5,9 +5,9 @@
 namespace reelcast {
 
 void TMakeSwf::Progress(int percent) {
-  if (CancelRequested == 1) throw TJobCancelled();
-  const auto value = static_cast<uint8_t>(std::clamp(percent, 0, 100));
-  PostMessage(window_, kMsgMovieProgress, value);
+  if (!report_) return;
+  if (report_->CancelRequested()) throw TJobCancelled();
+  report_->MovieProgress(static_cast<uint8_t>(std::clamp(percent, 0, 100)));
 }
 
 TBasedSWFStream::TProgressEvent TMakeSwf::Handler() {

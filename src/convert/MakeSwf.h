@@ -1,18 +1,18 @@
 // TMakeSwf: the receiver of a movie writer's progress while one published
-// movie is written. Each report goes to the progress window as 3031 with
-// the percentage (a byte) as wParam. One object per movie written.
+// movie is written. Each report goes to the job as a MovieProgress event
+// with the percentage (a byte). One object per movie written.
 #pragma once
 
 #include <cstdint>
 #include <stdexcept>
 
-#include "convert/JobMessages.h"
+#include "convert/StageReport.h"
 #include "swf/SWFStream.h"
 
 namespace reelcast {
 
-// Thrown by the handler when the job was cancelled (CancelRequested is 1):
-// the movie being written is given up at once instead of being finished.
+// Thrown by the handler when the job was cancelled: the movie being written
+// is given up at once instead of being finished.
 class TJobCancelled : public std::runtime_error {
  public:
   TJobCancelled() : std::runtime_error("the job was cancelled") {}
@@ -20,17 +20,17 @@ class TJobCancelled : public std::runtime_error {
 
 class TMakeSwf {
  public:
-  // Reports go to window (ConverterWindow unless given).
-  explicit TMakeSwf(TWindowHandle window = ConverterWindow) : window_(window) {}
+  // Reports go to report (not owned; none outside a job).
+  explicit TMakeSwf(TStageReport* report) : report_(report) {}
 
-  // The handler: posts 3031 with the percentage, kept within 0..100;
-  // throws TJobCancelled once the job was cancelled.
+  // The handler: reports the percentage, kept within 0..100; throws
+  // TJobCancelled once the job was cancelled.
   void Progress(int percent);
   // The handler as the SWF writer's progress event.
   TBasedSWFStream::TProgressEvent Handler();
 
  private:
-  TWindowHandle window_;
+  TStageReport* report_;
 };
 
 }  // namespace reelcast

@@ -21,7 +21,7 @@ class TFlashMovie;
 // wrapper). When a style movie is missing it logs "Add
 // Control Bar:File Not Exists" and adds nothing (false).
 bool AddControlBar(TFlashMovie& movie, uint16_t lastFrame, const std::string& mainPath,
-                   const std::string& rootPath, const TSWFParam& param = SWFParam);
+                   const std::string& rootPath, const TSWFParam& param);
 
 // The "Replay" button at depth 4 in the middle of the stage; a click plays
 // _root again, from its start, without the bar's pause at frame 1. The

@@ -51,9 +51,9 @@ class TFlashPreloader {
 };
 
 // Adds the preloader frame to movie; true when built.
-bool AddPreloader(TFlashMovie& movie, const TSWFParam& param = SWFParam);
+bool AddPreloader(TFlashMovie& movie, const TSWFParam& param);
 // Writes the preview to TempFolder + "QVX2_PreviewPreloader.swf".
-bool MakePreloaderPreview(const TSWFParam& param = SWFParam);
+bool MakePreloaderPreview(const TSWFParam& param);
 // Where MakePreloaderPreview writes.
 std::string PreloaderPreviewPath();
 

@@ -6,7 +6,6 @@
 
 #include "app/Config.h"
 #include "app/Paths.h"
-#include "convert/JobMessages.h"
 #include "convert/MakeSwf.h"
 #include "movie/FlashExternalMovie.h"
 #include "movie/FlashMovie.h"
@@ -43,19 +42,19 @@ std::unique_ptr<TFlashMovie> NewMovie(const TSWFParam& p) {
 }
 
 // Posts the writing progress (3031), the saving notice (3032, 0) and saves.
-void WriteMovie(TFlashMovie& movie, const std::string& swfPath, const char* logLine) {
-  TMakeSwf receiver;
+void WriteMovie(TFlashMovie& movie, const std::string& swfPath, const char* logLine, const TSWFParam& p) {
+  TMakeSwf receiver(p.Report);
   movie.OnProgress = receiver.Handler();
   NVLog(logLine);
   movie.MakeStream();
-  PostMessage(ConverterWindow, kMsgStageNotice, snSaving);
+  ReportNotice(p, snSaving);
   SaveThroughScratch(swfPath, [&](const std::string& scratch) { movie.SaveToFile(scratch); });
   movie.OnProgress = nullptr;
 }
 
 }  // namespace
 
-std::string BackgroundMusicPath() { return TempFolder + "BackGroupMusic.mp3"; }
+std::string BackgroundMusicPath(const TSWFParam& p) { return ScratchFolderOf(p) + "BackGroupMusic.mp3"; }
 
 void FlvToSwf(const std::string& flvPath, const std::string& swfPath, const TSWFParam& p) {
   if (!IsFile(flvPath)) {
@@ -108,20 +107,20 @@ void FlvToSwf(const std::string& flvPath, const std::string& swfPath, const TSWF
       m->FrameActions().Stop();
       m->ShowFrame(1);
     }
-    WriteMovie(*m, swfPath, "MakeStream1");
+    WriteMovie(*m, swfPath, "MakeStream1", p);
   }
   if (!musicPass) return;
 
   // Second pass: the first movie becomes a sprite of a wrapper whose stream
   // sound is the mixed music, looping for the length of the movie. The
   // control bar and the "Replay" button live in the wrapper only.
-  const std::string music = BackgroundMusicPath();
+  const std::string music = BackgroundMusicPath(p);
   if (!IsFile(music)) {
     NVLog("function:FlvtoSwf;File Not Exists:" + music);
     return;
   }
   std::unique_ptr<TFlashMovie> m2 = NewMovie(p);
-  PostMessage(ConverterWindow, kMsgStageNotice, snAddingMusic);
+  ReportNotice(p, snAddingMusic);
   TFlashExternalMovie* first = m2->AddExternalMovie(swfPath, 3, true);
   // The wrapper runs at the rate of the movie it carries, the video's, also
   // when the job keeps the source rate (and its own rate is 0).
@@ -162,7 +161,7 @@ void FlvToSwf(const std::string& flvPath, const std::string& swfPath, const TSWF
     m2->FrameActions().Stop();
     m2->ShowFrame(1);
   }
-  WriteMovie(*m2, swfPath, "MakeStream2");
+  WriteMovie(*m2, swfPath, "MakeStream2", p);
 }
 
 }  // namespace reelcast

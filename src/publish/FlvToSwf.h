@@ -11,14 +11,15 @@
 
 namespace reelcast {
 
-// The mixed music of the second pass: TempFolder + "BackGroupMusic.mp3".
-std::string BackgroundMusicPath();
+// The mixed music of the second pass: the job's scratch folder
+// (ScratchFolderOf) + "BackGroupMusic.mp3".
+std::string BackgroundMusicPath(const TSWFParam& param);
 
 // Builds and writes swfPath from flvPath and param. A missing FLV is
 // logged and nothing is written; a missing music file keeps the first
 // movie. swfPath is always a complete movie or left as it was: each pass
 // writes under a scratch name and renames. Errors of the builder throw.
 void FlvToSwf(const std::string& flvPath, const std::string& swfPath,
-              const TSWFParam& param = SWFParam);
+              const TSWFParam& param);
 
 }  // namespace reelcast

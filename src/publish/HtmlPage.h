@@ -37,7 +37,7 @@ std::string HtmlPagePath(const std::string& outputFile);
 // Writes the page of movieFile to HtmlPagePath(param.OutputFile), each line
 // ended by CR LF. The page is complete or absent; a write error throws
 // std::runtime_error.
-void WriteHtmlPage(const std::string& movieFile, const TSWFParam& param = SWFParam,
+void WriteHtmlPage(const std::string& movieFile, const TSWFParam& param,
                    const THtmlPageOptions& options = {});
 
 }  // namespace reelcast

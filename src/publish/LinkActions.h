@@ -11,7 +11,7 @@ namespace reelcast {
 class TFlashMovie;
 
 // By param.LinkKind: the text link, the image link, or nothing.
-void AddLink(TFlashMovie& movie, const TSWFParam& param = SWFParam);
+void AddLink(TFlashMovie& movie, const TSWFParam& param);
 // A button showing the text at depth 65531, at the link's position as
 // fractions of the stage; a click opens the URL in a new window.
 void AddTextLink(TFlashMovie& movie, const TTextLink& link);
@@ -21,9 +21,9 @@ void AddImageLink(TFlashMovie& movie, const TImageLink& link);
 // Player templates: when the click URL is on and not empty, an invisible
 // button over the stage but its bottom 43 pixels (the player's controls)
 // opens it in its target. Depth 65530.
-void AddClickUrl(TFlashMovie& movie, const TSWFParam& param = SWFParam);
+void AddClickUrl(TFlashMovie& movie, const TSWFParam& param);
 // Player templates: when the end URL is on, the first frame sets
 // _global.g_endURL (and g_endURLTarget when a target is given).
-void SetEndUrl(TFlashMovie& movie, const TSWFParam& param = SWFParam);
+void SetEndUrl(TFlashMovie& movie, const TSWFParam& param);
 
 }  // namespace reelcast

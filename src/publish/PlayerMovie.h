@@ -30,7 +30,7 @@ TPlayerFrame ReadPlayerFrame(const std::string& templateName);
 // complete or absent: both are written under scratch names and renamed.
 // Errors of the builder (a player file that is no movie) throw.
 bool MakePlayerMovie(const std::string& flvPath, const std::string& templateName,
-                     const std::string& swfPath, bool preview, const TSWFParam& param = SWFParam);
+                     const std::string& swfPath, bool preview, const TSWFParam& param);
 
 // True when the movie at swfPath is a player movie that plays the FLV
 // beside it (the ".flv" of its own name) rather than video inside it: its
@@ -43,6 +43,6 @@ bool MovieLinksFlv(const std::string& swfPath);
 // read-only), with the sample's copy beside it; returns that path, or an
 // empty string when nothing was written.
 std::string MakePlayerPreview(const std::string& templateName, bool preview,
-                              const TSWFParam& param = SWFParam);
+                              const TSWFParam& param);
 
 }  // namespace reelcast

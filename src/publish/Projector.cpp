@@ -62,30 +62,36 @@ bool MakeProjector(const std::string& playerPath, const std::string& swfPath,
   return true;
 }
 
-std::string ScreenSaverFolder() { return UserFolder() + "ScreenSavers/"; }
+std::string WriteScreenSaver(const std::string& swf, const std::string& scrPath) {
+  const std::string player = AppPath(kProjectorPlayerName);
+  if (!IsFile(swf) || !IsFile(player)) {
+    NVLog("function:ExportToScreenSaver;File Not Exists:" + player + " or " + swf);
+    return "the player program " + player + " or the movie " + swf + " is missing";
+  }
+  try {
+    TOutputFile out(scrPath);
+    WriteAppendedMovie(out, player, swf, false);
+    out.Commit();
+    MakeExecutable(scrPath);
+  } catch (const std::exception& e) {
+    NVLog(std::string("function:ExportToScreenSaver;") + e.what());
+    return e.what();
+  }
+  return "";
+}
 
 int ExportToScreenSaver(const std::u16string& swfPath, int32_t, const std::u16string& scrName,
                         const std::u16string&) {
-  const std::string swf = Utf16ToUtf8(swfPath);
-  const std::string player = AppPath(kProjectorPlayerName);
   // Only the name part counts: the saver always goes into the folder.
   const std::string name = fs::path(Utf16ToUtf8(scrName)).filename().string();
-  if (name.empty() || !IsFile(swf) || !IsFile(player)) {
-    NVLog("function:ExportToScreenSaver;File Not Exists:" + player + " or " + swf);
+  const std::string swf = Utf16ToUtf8(swfPath);
+  if (name.empty() || !IsFile(swf) || !IsFile(AppPath(kProjectorPlayerName))) {
+    NVLog("function:ExportToScreenSaver;File Not Exists:" + AppPath(kProjectorPlayerName) + " or " + swf);
     return 1;
   }
   std::error_code ec;
   fs::create_directories(ScreenSaverFolder(), ec);
-  try {
-    TOutputFile out(ScreenSaverFolder() + name);
-    WriteAppendedMovie(out, player, swf, false);
-    out.Commit();
-    MakeExecutable(ScreenSaverFolder() + name);
-  } catch (const std::exception& e) {
-    NVLog(std::string("function:ExportToScreenSaver;") + e.what());
-    return 2;
-  }
-  return 0;
+  return WriteScreenSaver(swf, ScreenSaverFolder() + name).empty() ? 0 : 2;
 }
 
 }  // namespace reelcast

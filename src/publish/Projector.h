@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/Paths.h"
 #include "convert/JobRecord.h"
 
 namespace reelcast {
@@ -25,10 +26,11 @@ std::string ProjectorPath(const std::string& outputFile);
 // written (false). The projector is complete or absent; a write error
 // throws std::runtime_error and leaves the movie in place.
 bool MakeProjector(const std::string& playerPath, const std::string& swfPath,
-                   const TSWFParam& param = SWFParam);
+                   const TSWFParam& param);
 
-// Where screen savers are installed: UserFolder() + "ScreenSavers/".
-std::string ScreenSaverFolder();
+// Writes the screen saver scrPath (complete or absent) from the movie swf
+// and AppFolder's player program; empty when done, else why not.
+std::string WriteScreenSaver(const std::string& swf, const std::string& scrPath);
 
 // The screen-saver export: turns the movie swfPath into the screen saver
 // scrName (a file name without folder, ".scr") in ScreenSaverFolder(), with

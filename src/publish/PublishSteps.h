@@ -1,15 +1,17 @@
-// Hands the publishing routines to the conversion job's finishing steps.
+// The publishing routines as the finishing steps of a conversion job.
 #pragma once
 
+#include "convert/EncoderThread.h"
 #include "publish/HtmlPage.h"
+#include "publish/TitleMovies.h"
 
 namespace reelcast {
 
-// Fills FinishingSteps() with the routines this build provides (HTML page,
-// projector, screen saver, player-template movies and, where present, the
-// other movie compositions).
-// Front ends call it once before running a job; page says how the job's HTML
-// page is written.
-void RegisterPublishSteps(const THtmlPageOptions& page = {});
+// The steps a job runs to publish its movie: the general template and its
+// title movies (made with titles), the embedded-video, template and
+// player-template movies, the HTML page (written as page says), the
+// projector and the screen saver. Each reports a failure with its reason:
+// a missing input, or an error the routine raised.
+TFinishingSteps PublishSteps(const THtmlPageOptions& page = {}, const TTitleSettings& titles = {});
 
 }  // namespace reelcast

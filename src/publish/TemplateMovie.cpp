@@ -10,7 +10,6 @@
 
 #include "app/Config.h"
 #include "app/Paths.h"
-#include "convert/JobMessages.h"
 #include "convert/MakeSwf.h"
 #include "movie/FlashExternalMovie.h"
 #include "movie/FlashMovie.h"
@@ -82,11 +81,11 @@ void EndByPlayMode(TFlashMovie& m, int32_t playMode, bool replayAllowed) {
   m.ShowFrame(1);
 }
 
-void WriteMovie(TFlashMovie& movie, const std::string& path) {
-  TMakeSwf receiver;
+void WriteMovie(TFlashMovie& movie, const std::string& path, const TSWFParam& p) {
+  TMakeSwf receiver(p.Report);
   movie.OnProgress = receiver.Handler();
   movie.MakeStream();
-  PostMessage(ConverterWindow, kMsgStageNotice, snSaving);
+  ReportNotice(p, snSaving);
   SaveThroughScratch(path, [&](const std::string& scratch) { movie.SaveToFile(scratch); });
   movie.OnProgress = nullptr;
 }
@@ -111,9 +110,9 @@ std::string FindTemplateFile(const fs::path& folder, const std::string& fileName
 
 }  // namespace
 
-std::string TemplateCopyPath() { return TempFolder + "Template.swf"; }
-std::string PreludeMoviePath() { return TempFolder + "prelude.swf"; }
-std::string EndTitleMoviePath() { return TempFolder + "EndTitle.swf"; }
+std::string TemplateCopyPath(const TSWFParam& p) { return ScratchFolderOf(p) + "Template.swf"; }
+std::string PreludeMoviePath(const TSWFParam& p) { return ScratchFolderOf(p) + "prelude.swf"; }
+std::string EndTitleMoviePath(const TSWFParam& p) { return ScratchFolderOf(p) + "EndTitle.swf"; }
 
 TGeneralTemplateFiles GeneralTemplateFiles(const std::string& name) {
   const std::string folder = AppPath("templates/24/");
@@ -134,8 +133,8 @@ TGeneralTemplateFiles GeneralTemplateFiles(const std::string& name) {
   return files;
 }
 
-bool PrepareTemplate(const std::string& templatePath) {
-  const std::string copy = TemplateCopyPath();
+bool PrepareTemplate(const std::string& templatePath, const TSWFParam& p) {
+  const std::string copy = TemplateCopyPath(p);
   std::error_code ec;
   // An older copy must not stand in for a template that cannot be copied.
   fs::remove(copy, ec);
@@ -171,7 +170,7 @@ bool PrepareTemplate(const std::string& templatePath) {
   return true;
 }
 
-TImageArea PrepareGeneralTemplate(const std::string& name, const TTitleSettings& titles) {
+TImageArea PrepareGeneralTemplate(const std::string& name, const TTitleSettings& titles, const TSWFParam& p) {
   const TGeneralTemplateFiles files = GeneralTemplateFiles(name);
   if (!IsFile(files.Template))
     throw ETemplateError("There is no general template \"" + name + "\" (" + files.Template + ")");
@@ -181,18 +180,18 @@ TImageArea PrepareGeneralTemplate(const std::string& name, const TTitleSettings&
   InputPixelSize(files.Template, w, h);
   for (const std::string* part : {&files.Prelude, &files.EndTitle})
     if (!IsFile(*part)) throw ETemplateError("The general template \"" + name + "\" lacks " + *part);
-  if (!PrepareTemplate(files.Template))
-    throw ETemplateError("The template " + files.Template + " cannot be copied to " + TemplateCopyPath());
-  if (!BuildTitleMovie(files.Prelude, false, titles, PreludeMoviePath()))
+  if (!PrepareTemplate(files.Template, p))
+    throw ETemplateError("The template " + files.Template + " cannot be copied to " + TemplateCopyPath(p));
+  if (!BuildTitleMovie(files.Prelude, false, titles, PreludeMoviePath(p)))
     throw ETemplateError("The opening movie " + files.Prelude + " is not a movie");
-  if (!BuildTitleMovie(files.EndTitle, true, titles, EndTitleMoviePath()))
+  if (!BuildTitleMovie(files.EndTitle, true, titles, EndTitleMoviePath(p)))
     throw ETemplateError("The ending movie " + files.EndTitle + " is not a movie");
   return area;
 }
 
 bool CreatFlashMovie(const std::string& /*templateName*/, const std::string& swfPath,
                      const TImageArea& a, const TSWFParam& p) {
-  const std::string t = TemplateCopyPath(), pre = PreludeMoviePath(), end = EndTitleMoviePath();
+  const std::string t = TemplateCopyPath(p), pre = PreludeMoviePath(p), end = EndTitleMoviePath(p);
   if (!IsFile(t) || !IsFile(swfPath)) {
     NVLog("function:CreatFlashMovie;file not Exitsts:" + t + " or " + swfPath);
     return false;
@@ -265,12 +264,12 @@ bool CreatFlashMovie(const std::string& /*templateName*/, const std::string& swf
   if (p.PlayMode == kPlayAutoLoop) m->RemoveObject(0, x4->AsSprite);
 
   EndByPlayMode(*m, p.PlayMode, !withMusic);
-  WriteMovie(*m, swfPath);
+  WriteMovie(*m, swfPath, p);
   m.reset();
 
   if (withMusic) {
     NVLog("Begin Add Thrid Audio");
-    PostMessage(ConverterWindow, kMsgStageNotice, snAddingMusic);
+    ReportNotice(p, snAddingMusic);
     TSWFParam wrapped = p;
     wrapped.OutputFile = swfPath;
     ThirdAudio(wrapped);
@@ -294,7 +293,7 @@ void ThirdAudio(const TSWFParam& p) {
   // The composed movie halts on its own end frame; the wrapper keeps it
   // there unless it loops.
   if (p.PlayMode == kPlayAutoLoop) m->RemoveObject(0, x->AsSprite);
-  const std::string music = BackgroundMusicPath();
+  const std::string music = BackgroundMusicPath(p);
   if (IsFile(music)) {
     try {
       TFlashSound& sound = m->StreamSound();
@@ -309,7 +308,7 @@ void ThirdAudio(const TSWFParam& p) {
     NVLog("Not Found File:" + music);
   }
   EndByPlayMode(*m, p.PlayMode, true);
-  WriteMovie(*m, o);
+  WriteMovie(*m, o, p);
 }
 
 }  // namespace reelcast

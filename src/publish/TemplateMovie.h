@@ -12,12 +12,12 @@
 
 namespace reelcast {
 
-// The scratch copies the composition reads: TempFolder + "Template.swf"
-// (the template without its trailer), "prelude.swf" and "EndTitle.swf" (the
-// rendered title movies).
-std::string TemplateCopyPath();
-std::string PreludeMoviePath();
-std::string EndTitleMoviePath();
+// The scratch copies the composition reads, in the job's scratch folder
+// (ScratchFolderOf): "Template.swf" (the template without its trailer),
+// "prelude.swf" and "EndTitle.swf" (the rendered title movies).
+std::string TemplateCopyPath(const TSWFParam& param);
+std::string PreludeMoviePath(const TSWFParam& param);
+std::string EndTitleMoviePath(const TSWFParam& param);
 
 // The three files of a general template, found in "templates/24/" or one of
 // its subfolders; the paths in "templates/24/" when no such template is
@@ -29,11 +29,11 @@ struct TGeneralTemplateFiles {
 };
 TGeneralTemplateFiles GeneralTemplateFiles(const std::string& name);
 
-// Copies the template to TemplateCopyPath() (replacing an older copy) and
+// Copies the template to TemplateCopyPath(param) (replacing an older copy) and
 // cuts off a "KRWP" or "KRWT" trailer; a file without a trailer is copied
 // as it is. False when the copy cannot be made or opened; then no older
 // copy is left behind either.
-bool PrepareTemplate(const std::string& templatePath);
+bool PrepareTemplate(const std::string& templatePath, const TSWFParam& param);
 
 // What the front end does before a job with a general template: reads the
 // template's image area and refuses it (ETemplateError, with a message
@@ -41,7 +41,7 @@ bool PrepareTemplate(const std::string& templatePath);
 // height; then prepares the template copy and renders the opening and
 // ending title movies with the given titles. Nothing is written to the
 // output. Returns the image area for SWFParam.ImageArea.
-TImageArea PrepareGeneralTemplate(const std::string& name, const TTitleSettings& titles);
+TImageArea PrepareGeneralTemplate(const std::string& name, const TTitleSettings& titles, const TSWFParam& param);
 
 // Composes the general-template movie into swfPath, which holds the video
 // movie of FlvToSwf and is replaced by the composition (through a scratch
@@ -52,13 +52,13 @@ TImageArea PrepareGeneralTemplate(const std::string& name, const TTitleSettings&
 // composed movie.
 // templateName is not used: the scratch copies are.
 bool CreatFlashMovie(const std::string& templateName, const std::string& swfPath,
-                     const TImageArea& imageArea, const TSWFParam& param = SWFParam);
+                     const TImageArea& imageArea, const TSWFParam& param);
 
 // Wraps param.OutputFile in a movie of its size that holds it as the
 // sprite named "ThirdAudio" and has the mixed background music
 // (BackgroundMusicPath) as its looping stream sound; a missing or unusable
 // music file is logged and the wrapper is written without sound. The
 // "Replay" button and the "No Loop" stop are the wrapper's.
-void ThirdAudio(const TSWFParam& param = SWFParam);
+void ThirdAudio(const TSWFParam& param);
 
 }  // namespace reelcast

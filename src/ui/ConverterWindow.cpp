@@ -16,7 +16,8 @@
 
 namespace reelcast::ui {
 
-TConverterWindow::TConverterWindow(TTaskArray tasks, QWidget* parent)
+TConverterWindow::TConverterWindow(const TSWFParam& settings, TTaskArray tasks, TFinishingSteps steps,
+                                   QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
   setObjectName(QStringLiteral("frmConverter"));
   setWindowTitle(QStringLiteral("Converter"));
@@ -36,9 +37,9 @@ TConverterWindow::TConverterWindow(TTaskArray tasks, QWidget* parent)
   host.OpenPath = [this](const std::string& path) { OpenPath(path); };
   host.Upload = [this](const std::string& folder) { Upload(folder); };
   host.Changed = [this] { Refresh(); };
-  model_ = std::make_unique<TConverterModel>(std::move(tasks), true, std::move(host));
+  model_ = std::make_unique<TConverterModel>(settings, std::move(tasks), std::move(steps), std::move(host));
   // Posted on the job's threads: wake the UI thread once per batch.
-  model_->Queue().SetWakeUp([this] {
+  model_->Queue()->SetWakeUp([this] {
     if (!wakePending_.exchange(true))
       QMetaObject::invokeMethod(this, &TConverterWindow::ProcessEvents, Qt::QueuedConnection);
   });
@@ -117,7 +118,7 @@ TConverterWindow::TConverterWindow(TTaskArray tasks, QWidget* parent)
 
 TConverterWindow::~TConverterWindow() {
   // Nothing may wake a window that is going away.
-  model_->Queue().SetWakeUp({});
+  model_->Queue()->SetWakeUp({});
   model_.reset();
 }
 
@@ -130,7 +131,7 @@ void TConverterWindow::showEvent(QShowEvent* event) {
 
 void TConverterWindow::ProcessEvents() {
   wakePending_ = false;
-  model_->ProcessMessages();
+  model_->ProcessEvents();
 }
 
 void TConverterWindow::Refresh() {
@@ -158,7 +159,7 @@ void TConverterWindow::OpenPath(const std::string& path) {
 }
 
 void TConverterWindow::Upload(const std::string& folder) {
-  TUploadDialog dialog(QString::fromStdString(folder), SWFParam, this);
+  TUploadDialog dialog(QString::fromStdString(folder), model_->Job().Settings(), this);
   dialog.exec();
 }
 

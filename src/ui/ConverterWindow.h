@@ -20,7 +20,8 @@ namespace reelcast::ui {
 class TConverterWindow : public QDialog {
   Q_OBJECT
  public:
-  TConverterWindow(TTaskArray tasks, QWidget* parent = nullptr);
+  // The job of settings (copied) and tasks, finished with steps.
+  TConverterWindow(const TSWFParam& settings, TTaskArray tasks, TFinishingSteps steps, QWidget* parent = nullptr);
   ~TConverterWindow() override;
 
   TConverterModel& Model() { return *model_; }

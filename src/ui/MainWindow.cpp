@@ -13,6 +13,7 @@
 #include "app/Config.h"
 #include "app/Paths.h"
 #include "convert/ConvertService.h"
+#include "publish/PublishSteps.h"
 #include "publish/TemplateMovie.h"
 #include "publish/TemplateTrailer.h"
 #include "ui/AboutWindow.h"
@@ -184,13 +185,12 @@ void TMainWindow::btnConvertClick() {
   host.StoreEditSettings = [this](TTask& task) { EditPage()->StoreSettings(task); };
   host.StoreEncoderSettings = [this](TTask& task) { EncoderPage()->StoreSettings(task); };
   host.ReadImageArea = [](const std::string& file) { return ReadImageArea(file); };
-  host.PrepareTemplate = [](const std::string& file) {
-    if (!PrepareTemplate(file)) NVLog("The template " + file + " could not be copied to " + TemplateCopyPath());
-  };
-  std::optional<TTaskArray> tasks = PrepareConvert(workspace_->List().Rows(), choices, host);
+  std::optional<TTaskArray> tasks = PrepareConvert(workspace_->List().Rows(), choices, host, SWFParam);
   workspace_->NotifyRowsChanged();
   if (!tasks) return;
-  TConverterWindow converter(std::move(*tasks), this);
+  // The job copies a general template and renders its title movies with
+  // the stored titles in its own scratch folder.
+  TConverterWindow converter(SWFParam, std::move(*tasks), PublishSteps({}, LoadTitleSettings()), this);
   emit converterWindowCreated(&converter);
   converter.exec();
 }

@@ -70,7 +70,6 @@ int main(int argc, char** argv) {
   EncMgrInit();
   QApplication::setApplicationDisplayName(productName.isEmpty() ? QStringLiteral("Reelcast") : productName);
   ui::ApplyStyle(app);
-  RegisterPublishSteps();
 
   qint64 splashMs = 0;
   if (!std::getenv("REELCAST_NO_SPLASH")) {

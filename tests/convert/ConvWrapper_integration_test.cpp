@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
+#include <utility>
 
 #include "convert/ConvWrapper.h"
 #include "platform/DvdDecoder.h"
@@ -58,14 +61,49 @@ TSegment Segment(const char* ifo, int title, double from, double to, const TEnco
 
 int FrameNumber(const test::TRgbFrame& f) { return test::FixtureFrameNumber(f.Pixels.data(), f.Width); }
 
-// Handles the bridge's messages until 4025 (or a time-out); returns them.
-std::vector<TMessage> WaitForEnd(TMessageQueue& queue, int seconds = 120) {
-  std::vector<TMessage> all;
+// What the bridge notifies, as (kind, failed) in a queue its test drains.
+struct TNotice {
+  TJobEventKind Kind;
+  bool Failed = false;
+  bool operator==(const TNotice&) const = default;
+};
+
+class TNoticeQueue {
+ public:
+  TConvWrapper::TNotify Notify() {
+    return [this](TJobEventKind kind, bool failed) {
+      {
+        std::lock_guard lock(mutex_);
+        notices_.push_back({kind, failed});
+      }
+      posted_.notify_one();
+    };
+  }
+  std::vector<TNotice> WaitAndDrain(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    posted_.wait_for(lock, timeout, [this] { return !notices_.empty(); });
+    return std::exchange(notices_, {});
+  }
+  std::vector<TNotice> Drain() { return WaitAndDrain(std::chrono::milliseconds(0)); }
+  size_t Pending() {
+    std::lock_guard lock(mutex_);
+    return notices_.size();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable posted_;
+  std::vector<TNotice> notices_;
+};
+
+// The bridge's notices until EncodeDone (or a time-out).
+std::vector<TNotice> WaitForEnd(TNoticeQueue& queue, int seconds = 120) {
+  std::vector<TNotice> all;
   auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   while (std::chrono::steady_clock::now() < until) {
-    for (const TMessage& m : queue.WaitAndDrain(std::chrono::milliseconds(200))) {
+    for (const TNotice& m : queue.WaitAndDrain(std::chrono::milliseconds(200))) {
       all.push_back(m);
-      if (m.Msg == kMsgEncodeDone) return all;
+      if (m.Kind == TJobEventKind::EncodeDone) return all;
     }
   }
   return all;
@@ -73,10 +111,10 @@ std::vector<TMessage> WaitForEnd(TMessageQueue& queue, int seconds = 120) {
 
 TEST(ConvWrapperTest, SegmentsOfTwoTitlesFollowEachOtherInOneFlv) {
   TempDir out;
-  TMessageQueue queue;
+  TNoticeQueue queue;
   const fs::path flv = out / "job.flv";
   TEncoderParams block = Block(480, 384, 25, 1200000, 22050);
-  TConvWrapper bridge(queue.Handle(), true);
+  TConvWrapper bridge(queue.Notify(), true);
   bridge.AddSegment(Segment("VTS_01_0.IFO", 0, 1.0, 3.0, block, flv));
   // The second segment's own size and rate are not used.
   bridge.AddSegment(Segment("VTS_02_0.IFO", 0, 1.0, 2.6, Block(200, 100, 10, 100000, 11025), flv));
@@ -88,8 +126,8 @@ TEST(ConvWrapperTest, SegmentsOfTwoTitlesFollowEachOtherInOneFlv) {
 
   auto messages = WaitForEnd(queue);
   ASSERT_FALSE(messages.empty());
-  EXPECT_EQ(messages.back(), (TMessage{kMsgEncodeDone, 0, 0}));
-  EXPECT_GT(std::count(messages.begin(), messages.end(), TMessage{kMsgEncodeProgress, 0, 0}), 1);
+  EXPECT_EQ(messages.back(), (TNotice{TJobEventKind::EncodeDone, false}));
+  EXPECT_GT(std::count(messages.begin(), messages.end(), TNotice{TJobEventKind::EncodeProgress, false}), 1);
   EXPECT_EQ(bridge.OverallPercent(), 100);
 
   auto probe = test::ProbeMedia(flv);
@@ -125,15 +163,15 @@ TEST(ConvWrapperTest, ChosenSubtitleIsBurntInAndChosenAudioTrackIsHeard) {
   for (const TCase& c : {TCase{0, 1, true, 880}, TCase{1, 0, false, 440}}) {
     SCOPED_TRACE(c.Subtitle);
     TempDir out;
-    TMessageQueue queue;
+    TNoticeQueue queue;
     TEncoderParams block = Block(360, 288, 25, 800000, 44100);
     TSegment s = Segment("VTS_01_0.IFO", 0, 2.5, 4.0, block, out / "s.flv");
     s.VideoStream.SubtitleIndex = c.Subtitle;
     s.AudioStream.AudioTrackIndex = c.AudioTrack;
-    TConvWrapper bridge(queue.Handle(), true);
+    TConvWrapper bridge(queue.Notify(), true);
     bridge.AddSegment(s);
     ASSERT_TRUE(bridge.Start());
-    ASSERT_EQ(WaitForEnd(queue).back().Msg, kMsgEncodeDone);
+    ASSERT_EQ(WaitForEnd(queue).back().Kind, TJobEventKind::EncodeDone);
     // The box covers 240..480 x 400..496 of 720x576: 120..240 x 200..248 here.
     auto f = test::DecodeFrameNumber(out / "s.flv", 12);
     double share = test::RedShare(f, 125, 205, 235, 243);
@@ -154,13 +192,13 @@ TEST(ConvWrapperTest, KeepOriginalKeepsTheDisplayAspectOfTheTitle) {
   for (const TCase& c : {TCase{"VTS_02_0.IFO", true}, TCase{"VTS_01_0.IFO", false}}) {
     SCOPED_TRACE(c.Ifo);
     TempDir out;
-    TMessageQueue queue;
+    TNoticeQueue queue;
     TEncoderParams block = Block(320, 240, 25, 600000, 22050);
     block.ResizeMode = 1;
-    TConvWrapper bridge(queue.Handle(), true);
+    TConvWrapper bridge(queue.Notify(), true);
     bridge.AddSegment(Segment(c.Ifo, 0, 0.5, 1.5, block, out / "k.flv"));
     ASSERT_TRUE(bridge.Start());
-    ASSERT_EQ(WaitForEnd(queue).back().Msg, kMsgEncodeDone);
+    ASSERT_EQ(WaitForEnd(queue).back().Kind, TJobEventKind::EncodeDone);
     auto f = test::DecodeFrameNumber(out / "k.flv", 5);
     double top = f.Mean(1, 0, 0, 320, 26), bottom = f.Mean(1, 0, 214, 320, 240);
     double middle = f.Mean(1, 0, 60, 320, 180);
@@ -176,8 +214,8 @@ TEST(ConvWrapperTest, KeepOriginalKeepsTheDisplayAspectOfTheTitle) {
 
 TEST(ConvWrapperTest, PauseHoldsResumeGoesOnStopLeavesNothing) {
   TempDir out;
-  TMessageQueue queue;
-  TConvWrapper bridge(queue.Handle(), true);
+  TNoticeQueue queue;
+  TConvWrapper bridge(queue.Notify(), true);
   bridge.AddSegment(Segment("VTS_01_0.IFO", 0, 0, 12, Block(320, 240, 25, 600000, 22050), out / "p.flv"));
   ASSERT_TRUE(bridge.Start());
   while (bridge.CurrentFrame() < 10) queue.WaitAndDrain(std::chrono::milliseconds(100));
@@ -200,8 +238,8 @@ TEST(ConvWrapperTest, PauseHoldsResumeGoesOnStopLeavesNothing) {
 
 TEST(ConvWrapperTest, RefusedStartMarksEverySegmentAndPostsNothing) {
   TempDir out;
-  TMessageQueue queue;
-  TConvWrapper bridge(queue.Handle(), true);
+  TNoticeQueue queue;
+  TConvWrapper bridge(queue.Notify(), true);
   TEncoderParams block = Block(320, 240, 25, 600000, 22050);
   block.Container = FourCC("avi ");
   bridge.AddSegment(Segment("VTS_01_0.IFO", 0, 0, 2, block, out / "r.flv"));
@@ -215,8 +253,8 @@ TEST(ConvWrapperTest, RefusedStartMarksEverySegmentAndPostsNothing) {
 
 TEST(ConvWrapperTest, FailureOnTheWayIsReportedAndLeavesNoFile) {
   TempDir out;
-  TMessageQueue queue;
-  TConvWrapper bridge(queue.Handle(), true);
+  TNoticeQueue queue;
+  TConvWrapper bridge(queue.Notify(), true);
   TEncoderParams block = Block(320, 240, 25, 600000, 22050);
   bridge.AddSegment(Segment("VTS_01_0.IFO", 0, 0, 1, block, out / "f.flv"));
   TSegment missing = Segment("VTS_01_0.IFO", 0, 0, 1, block, out / "f.flv");
@@ -225,7 +263,7 @@ TEST(ConvWrapperTest, FailureOnTheWayIsReportedAndLeavesNoFile) {
   ASSERT_TRUE(bridge.Start());
   auto messages = WaitForEnd(queue);
   ASSERT_FALSE(messages.empty());
-  EXPECT_EQ(messages.back(), (TMessage{kMsgEncodeDone, TConvWrapper::kEncodeFailed, 0}));
+  EXPECT_EQ(messages.back(), (TNotice{TJobEventKind::EncodeDone, true}));
   EXPECT_FALSE(bridge.LastError().empty());
   EXPECT_TRUE(fs::is_empty(out.Path()));
 }

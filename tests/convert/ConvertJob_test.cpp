@@ -11,6 +11,7 @@
 #include "convert/ConvertService.h"
 #include "convert/ConverterModel.h"
 #include "convert/EncoderThread.h"
+#include "convert/StageReport.h"
 #include "convert/MakeSwf.h"
 #include "support/TestEnv.h"
 
@@ -27,15 +28,27 @@ TEST(ConvertJobTest, DurationsShowHoursMinutesSeconds) {
   for (auto [seconds, text] : cases) EXPECT_EQ(FormatDuration(seconds), text) << seconds;
 }
 
-TEST(ConvertJobTest, MovieWriterProgressGoesToTheWindowAsAByte) {
-  TMessageQueue queue;
-  TMakeSwf make(queue.Handle());
+// A stage report that keeps what it is told.
+struct TRecordingReport : TStageReport {
+  std::vector<int> Percents;
+  bool Cancel = false;
+  void Notice(TStageNotice, int32_t) override {}
+  void MovieProgress(int percent) override { Percents.push_back(percent); }
+  bool CancelRequested() const override { return Cancel; }
+};
+
+TEST(ConvertJobTest, MovieWriterProgressGoesToTheJobAsAByteUntilCancelled) {
+  TRecordingReport report;
+  TMakeSwf make(&report);
   TSWFStreamReader sender;
   auto handler = make.Handler();
   for (int percent : {-3, 0, 42, 100, 250}) handler(sender, percent, 2);
-  std::vector<TMessage> expected;
-  for (uintptr_t v : {0, 0, 42, 100, 100}) expected.push_back({kMsgMovieProgress, v, 0});
-  EXPECT_EQ(queue.Drain(), expected);
+  EXPECT_EQ(report.Percents, (std::vector<int>{0, 0, 42, 100, 100}));
+  report.Cancel = true;
+  EXPECT_THROW(handler(sender, 50, 2), TJobCancelled);
+  // Outside a job nothing is reported and nothing stops.
+  TMakeSwf alone(nullptr);
+  alone.Handler()(sender, 50, 2);
 }
 
 TEST(ConvertJobTest, TaskBecomesSegmentOnTheSourceTimeBase) {
@@ -128,14 +141,13 @@ TEST(ConvertJobTest, MixingScriptRepeatsPadsOrCutsTheMusic) {
   TempDir dir;
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
-    SWFParam = TSWFParam();
-    SWFParam.TotalDuration = c.Total;
-    SWFParam.Template = c.Template;
-    SWFParam.LoopMusic = c.Loop;
-    ASSERT_TRUE(WriteAudioXml((dir / "s.xml").string(), "m.mp3", c.Single, c.Music));
+    TSWFParam p;
+    p.TotalDuration = c.Total;
+    p.Template = c.Template;
+    p.LoopMusic = c.Loop;
+    ASSERT_TRUE(WriteAudioXml((dir / "s.xml").string(), "m.mp3", c.Single, c.Music, p));
     EXPECT_EQ(ReadScript(dir / "s.xml"), c.Expected);
   }
-  SWFParam = TSWFParam();
 }
 
 // A small source list: a root, title 1 with one chapter, title 2 with two.
@@ -198,7 +210,7 @@ class ConvertServiceTest : public ::testing::Test {
     return rows;
   }
 
-  std::optional<TTaskArray> Convert() { return PrepareConvert(Rows(), choices_, host_); }
+  std::optional<TTaskArray> Convert() { return PrepareConvert(Rows(), choices_, host_, SWFParam); }
 
   TempDir out_;
   TTaskRow root_;
@@ -323,10 +335,11 @@ TEST_F(ConvertServiceTest, LimitsAndReplacing) {
   choices_.OutputBox = (out_ / "m.flv").string();
   root_.Children[1]->Task.TrimEnd = 1800 - 40 + 1;
   EXPECT_TRUE(Convert());
-  // Yes deletes the existing output first.
+  // Yes means "replace when done": the old file stays until the job has
+  // succeeded.
   test::WriteFile(out_ / "m.flv", "old");
   EXPECT_TRUE(Convert());
-  EXPECT_FALSE(fs::exists(out_ / "m.flv"));
+  EXPECT_EQ(test::ReadFile(out_ / "m.flv"), "old");
   // A player template leaves the general-template list empty: 24 fps.
   choices_.GeneralTemplateSelection = "";
   choices_.Template = {2, "Classic Gray"};

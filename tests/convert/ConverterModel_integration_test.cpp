@@ -1,6 +1,6 @@
 // The progress model running whole jobs on the fixture DVD: an FLV job to
 // its end, cancels in the encode and the finishing phase, the finishing
-// stages' messages, and jobs whose output never appears.
+// stages' events, and jobs whose output never appears.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -54,11 +54,8 @@ class ConverterModelTest : public ::testing::Test {
     host_.OpenPath = [this](const std::string& path) { opened_ = path; };
     objects_ = std::make_unique<TJobSettingObjects>();
     InitJobSettings(*objects_);
-    CancelRequested = 0;
   }
   void TearDown() override {
-    FinishingSteps() = TFinishingSteps();
-    CancelRequested = 0;
     SWFParam = TSWFParam();
     ShutdownApplication();
   }
@@ -81,7 +78,7 @@ class ConverterModelTest : public ::testing::Test {
     choices.GeneralTemplateSelection = "None";
     TConvertHost host;
     host.ShowMessage = host_.ShowMessage;
-    auto tasks = PrepareConvert(list_->Rows(), choices, host);
+    auto tasks = PrepareConvert(list_->Rows(), choices, host, SWFParam);
     EXPECT_TRUE(tasks);
     return tasks ? *tasks : TTaskArray{};
   }
@@ -92,7 +89,7 @@ class ConverterModelTest : public ::testing::Test {
     model.StartStep();
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);
     while (!model.Closed() && std::chrono::steady_clock::now() < until) {
-      model.ProcessMessages(std::chrono::milliseconds(50));
+      model.ProcessEvents(std::chrono::milliseconds(50));
       if (during && !model.Closed()) during(model);
     }
     ASSERT_TRUE(model.Closed());
@@ -101,6 +98,12 @@ class ConverterModelTest : public ::testing::Test {
   TempDir out_;
   std::unique_ptr<TTaskList> list_;
   std::unique_ptr<TJobSettingObjects> objects_;
+  // The model of a job of SWFParam and tasks with steps_.
+  std::unique_ptr<TConverterModel> Model(const TTaskArray& tasks) {
+    return std::make_unique<TConverterModel>(SWFParam, tasks, steps_, host_);
+  }
+
+  TFinishingSteps steps_;
   TConverterModel::THost host_;
   std::vector<std::string> shown_;
   bool answer_ = true;
@@ -109,11 +112,10 @@ class ConverterModelTest : public ::testing::Test {
 
 TEST_F(ConverterModelTest, FlvJobRunsToTheEndAndCleansUp) {
   TTaskArray tasks = Prepare(kOutputFlv, "movie.flv", 1.0, 3.0);
-  const std::string temporary = tasks[0].TempFlvPath;
   int progressUpdates = 0;
   {
-    TConverterModel model(tasks, true, host_);
-    EXPECT_EQ(ConverterWindow.load(), model.Handle());
+    auto owned = Model(tasks);
+    TConverterModel& model = *owned;
     bool sawFinishing = false;
     Run(model, [&](TConverterModel& m) {
       // (The status stays after 4025 for FLV output; a batch may end there.)
@@ -139,18 +141,18 @@ TEST_F(ConverterModelTest, FlvJobRunsToTheEndAndCleansUp) {
     EXPECT_EQ(model.Progress(), 100);
     EXPECT_EQ(shown_, std::vector<std::string>{"All conversion tasks have been finished."});
     EXPECT_EQ(opened_, out_.Path().string() + "/");
-    EXPECT_FALSE(fs::exists(TempFolder));  // emptied and removed at the end
+    // The job's scratch folder and its staging folder are gone.
+    EXPECT_TRUE(fs::is_empty(TempFolder));
+    EXPECT_EQ(std::distance(fs::directory_iterator(out_.Path()), fs::directory_iterator()), 1);
 
-    // A second 2278 changes nothing.
+    // A second job end changes nothing.
     auto log = model.LogLines();
-    PostMessage(model.Handle(), kMsgJobDone);
-    model.ProcessMessages(std::chrono::milliseconds(100));
+    model.Queue()->Post({TJobEventKind::JobEnd});
+    model.ProcessEvents(std::chrono::milliseconds(100));
     EXPECT_EQ(model.LogLines(), log);
     EXPECT_EQ(shown_.size(), 1u);
   }
-  EXPECT_TRUE(fs::is_directory(TempFolder));  // made again, empty
   EXPECT_TRUE(fs::is_empty(TempFolder));
-  EXPECT_FALSE(fs::exists(temporary));
   // The FLV output starts with its metadata tag, as every FLV the job writes.
   std::string flv = test::ReadFile(out_ / "movie.flv");
   ASSERT_GT(flv.size(), 14u);
@@ -168,18 +170,19 @@ TEST_F(ConverterModelTest, CancelWhileEncodingStopsTheBridgeAndLeavesNothing) {
   tasks[0].Encoder.VideoBitrate = 3000000;
   int asked = 0;
   {
-    TConverterModel model(tasks, true, host_);
+    auto owned = Model(tasks);
+    TConverterModel& model = *owned;
     answer_ = false;
     int32_t frameAtNo = -1;
     Run(model, [&](TConverterModel& m) {
-      if (!m.Bridge() || m.Bridge()->CurrentFrame() < 20) return;
+      if (m.Encode().CurrentFrame < 20) return;
       if (asked == 0) {
         // No: the job goes on.
         m.CancelClick();
         ++asked;
-        frameAtNo = m.Bridge()->CurrentFrame();
+        frameAtNo = m.Encode().CurrentFrame;
         EXPECT_FALSE(m.Closed());
-      } else if (asked == 1 && m.Bridge()->CurrentFrame() > frameAtNo + 5) {
+      } else if (asked == 1 && m.Encode().CurrentFrame > frameAtNo + 5) {
         answer_ = true;
         m.PauseClick();
         EXPECT_EQ(m.PauseCaption(), "Resume");
@@ -193,8 +196,10 @@ TEST_F(ConverterModelTest, CancelWhileEncodingStopsTheBridgeAndLeavesNothing) {
     EXPECT_TRUE(model.Cancelled());
     EXPECT_FALSE(model.Succeeded());
     EXPECT_EQ(std::count(shown_.begin(), shown_.end(), "Cancel conversion?"), 2);
-    // No finishing stage ran: no 4025 was handled.
+    // No finishing stage ran: no EncodeDone was handled.
     EXPECT_EQ(std::count(model.LogLines().begin(), model.LogLines().end(), "Succeeded in creating FLV file."), 0);
+    ASSERT_TRUE(model.Job().Wait(std::chrono::seconds(60)));
+    EXPECT_TRUE(model.Job().Result().Cancelled());
   }
   EXPECT_FALSE(fs::exists(out_ / "movie.flv"));
   EXPECT_TRUE(fs::is_empty(TempFolder));
@@ -202,20 +207,23 @@ TEST_F(ConverterModelTest, CancelWhileEncodingStopsTheBridgeAndLeavesNothing) {
 
 TEST_F(ConverterModelTest, FinishingStagesReportInOrderAndTheOutputIsChecked) {
   std::vector<uint8_t> firstTagOfTemporary;
-  FinishingSteps().FlvToSwf = [&](const std::string& flv, const std::string& swf) {
+  steps_.FlvToSwf = [&](const std::string& flv, const std::string& swf, const TSWFParam& p) {
     std::string bytes = test::ReadFile(flv);
     firstTagOfTemporary.push_back(static_cast<uint8_t>(bytes.size() > 13 ? bytes[13] : 0));
-    PostMessage(ConverterWindow, kMsgStageNotice, snSaving);
-    PostMessage(ConverterWindow, kMsgMovieProgress, 50);
+    ReportNotice(p, snSaving);
+    p.Report->MovieProgress(50);
     test::WriteFile(swf, "FWS");
+    return TStageResult::Done();
   };
-  FinishingSteps().WriteHtmlPage = [&](const std::string& name) {
-    test::WriteFile(out_ / (fs::path(name).stem().string() + ".html"), "<html>");
+  steps_.WriteHtmlPage = [&](const std::string& name, const TSWFParam& p) {
+    test::WriteFile(fs::path(p.OutputFile).parent_path() / (fs::path(name).stem().string() + ".html"), "<html>");
+    return TStageResult::Done();
   };
   TTaskArray tasks = Prepare(kOutputSwf, "movie.swf", 1.0, 2.0);
   SWFParam.PublishHtml = true;
   {
-    TConverterModel model(tasks, true, host_);
+    auto owned = Model(tasks);
+    TConverterModel& model = *owned;
     std::vector<std::string> statuses;
     Run(model, [&](TConverterModel& m) {
       if (statuses.empty() || statuses.back() != m.StatusText()) statuses.push_back(m.StatusText());
@@ -234,11 +242,15 @@ TEST_F(ConverterModelTest, FinishingStagesReportInOrderAndTheOutputIsChecked) {
   EXPECT_TRUE(fs::exists(out_ / "movie.html"));
 
   // A step that only logs its failure: the job says so instead of succeeding.
-  FinishingSteps().FlvToSwf = [](const std::string&, const std::string&) { NVLog("FLV missing"); };
+  steps_.FlvToSwf = [](const std::string&, const std::string&, const TSWFParam&) {
+    NVLog("FLV missing");
+    return TStageResult::Done();
+  };
   shown_.clear();
   tasks = Prepare(kOutputSwf, "other.swf", 1.0, 2.0);
   {
-    TConverterModel model(tasks, true, host_);
+    auto owned = Model(tasks);
+    TConverterModel& model = *owned;
     Run(model);
     EXPECT_FALSE(model.Succeeded());
     EXPECT_NE(model.Failure().find("other.swf was not made"), std::string::npos) << model.Failure();
@@ -249,15 +261,21 @@ TEST_F(ConverterModelTest, FinishingStagesReportInOrderAndTheOutputIsChecked) {
 
   // A general template whose files are missing: the step logs and keeps the
   // plain movie, and the job says that the template was not integrated.
-  FinishingSteps().FlvToSwf = [](const std::string&, const std::string& swf) { test::WriteFile(swf, "FWS"); };
-  FinishingSteps().CreatFlashMovie = [](const std::string& name, const std::string&, const TImageArea&) {
+  steps_.FlvToSwf = [](const std::string&, const std::string& swf, const TSWFParam&) {
+    test::WriteFile(swf, "FWS");
+    return TStageResult::Done();
+  };
+  steps_.PrepareTemplate = [](const TSWFParam&) { return TStageResult::Done(); };
+  steps_.CreatFlashMovie = [](const std::string& name, const std::string&, const TImageArea&, const TSWFParam&) {
     NVLog("template files missing: " + name);
+    return TStageResult::Failed("its files are missing");
   };
   shown_.clear();
   tasks = Prepare(kOutputSwf, "framed.swf", 1.0, 2.0);
   SWFParam.Template = {1, "Frame"};
   {
-    TConverterModel model(tasks, true, host_);
+    auto owned = Model(tasks);
+    TConverterModel& model = *owned;
     Run(model);
     EXPECT_FALSE(model.Succeeded());
     EXPECT_NE(model.Failure().find("integrating the template \"Frame\""), std::string::npos) << model.Failure();
@@ -266,10 +284,11 @@ TEST_F(ConverterModelTest, FinishingStagesReportInOrderAndTheOutputIsChecked) {
   EXPECT_FALSE(fs::exists(out_ / "framed.swf")) << "the movie without its template is not left behind";
 
   // Output kinds whose composition is not built in say so.
-  FinishingSteps() = TFinishingSteps();
+  steps_ = TFinishingSteps();
   tasks = Prepare(kOutputProjector, "show.exe", 1.0, 2.0);
   {
-    TConverterModel model(tasks, true, host_);
+    auto owned = Model(tasks);
+    TConverterModel& model = *owned;
     Run(model);
     EXPECT_FALSE(model.Succeeded());
     EXPECT_NE(model.Failure().find("not available in this version"), std::string::npos) << model.Failure();
@@ -280,17 +299,18 @@ TEST_F(ConverterModelTest, FinishingStagesReportInOrderAndTheOutputIsChecked) {
 TEST_F(ConverterModelTest, MusicStageMixesTheMusicToTheMovieLength) {
   test::RunFfmpeg({"-f", "lavfi", "-i", "sine=f=440:r=44100:d=5", "-c:a", "libmp3lame", (out_ / "m.mp3").string()});
   int64_t musicLength = -1;
-  FinishingSteps().FlvToSwf = [&](const std::string&, const std::string& swf) {
-    musicLength = AudioFileLength(TempFolder + "BackGroupMusic.mp3", false);
+  steps_.FlvToSwf = [&](const std::string&, const std::string& swf, const TSWFParam& p) {
+    musicLength = AudioFileLength(ScratchFolderOf(p) + "BackGroupMusic.mp3", false);
     test::WriteFile(swf, "FWS");
+    return TStageResult::Done();
   };
   TTaskArray tasks = Prepare(kOutputSwf, "movie.swf", 1.0, 3.0);
   SWFParam.HasMusic = true;
   SWFParam.MusicFile = (out_ / "m.mp3").string();
   EXPECT_EQ(AudioFileLength(SWFParam.MusicFile, true), 5);
-  CancelRequested = 1;  // left by a job cancelled before
   {
-    TConverterModel model(tasks, true, host_);
+    auto owned = Model(tasks);
+    TConverterModel& model = *owned;
     bool sawStage = false, sawProgress = false;
     Run(model, [&](TConverterModel& m) {
       if (m.StatusText() == "In process of creating background music file...") sawStage = true;
@@ -310,20 +330,24 @@ TEST_F(ConverterModelTest, CancelWhileFinishingEmptiesTheScratchFolder) {
   bool pageWritten = false;
   // A stage that runs to its end after the cancel and writes its movie and
   // an FLV beside it.
-  FinishingSteps().FlvToSwf = [&](const std::string&, const std::string& swf) {
+  steps_.FlvToSwf = [&](const std::string&, const std::string& swf, const TSWFParam& p) {
     entered = true;
-    for (int i = 0; i < 200 && CancelRequested == 0; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    for (int i = 0; i < 2400 && !JobCancelled(p); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
     test::WriteFile(swf, "FWS");
     test::WriteFile(fs::path(swf).replace_extension(".flv"), "FLV");
+    return TStageResult::Done();
   };
-  FinishingSteps().WriteHtmlPage = [&](const std::string&) { pageWritten = true; };
+  steps_.WriteHtmlPage = [&](const std::string&, const TSWFParam&) {
+    pageWritten = true;
+    return TStageResult::Done();
+  };
   // A page of an earlier job is not this job's to remove.
   test::WriteFile(out_ / "movie.html", "<html>");
   TTaskArray tasks = Prepare(kOutputSwf, "movie.swf", 1.0, 2.0);
   SWFParam.PublishHtml = true;
   {
-    TConverterModel model(tasks, true, host_);
+    auto owned = Model(tasks);
+    TConverterModel& model = *owned;
     Run(model, [&](TConverterModel& m) {
       if (m.State() == TConverterState::Finishing && entered) {
         EXPECT_FALSE(m.PauseEnabled());
@@ -331,8 +355,8 @@ TEST_F(ConverterModelTest, CancelWhileFinishingEmptiesTheScratchFolder) {
       }
     });
     EXPECT_TRUE(model.Cancelled());
-    EXPECT_EQ(CancelRequested.load(), 1);
-    EXPECT_TRUE(fs::is_empty(TempFolder));
+    ASSERT_TRUE(model.Job().Wait(std::chrono::seconds(120)));
+    EXPECT_TRUE(model.Job().Result().Cancelled());
   }
   EXPECT_FALSE(fs::exists(out_ / "movie.swf"));
   EXPECT_FALSE(fs::exists(out_ / "movie.flv"));

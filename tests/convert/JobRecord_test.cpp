@@ -45,6 +45,32 @@ TEST_F(JobRecordTest, CreationDefaults) {
   EXPECT_EQ(SWFParam.VideoHeight, 360);
 }
 
+// A job's settings are its own: later changes of the record or of the
+// objects it points to do not reach them, and copies are as deep.
+TEST_F(JobRecordTest, JobSettingsAreADeepCopy) {
+  TJobSettingObjects objects;
+  InitJobSettings(objects);
+  SWFParam.OutputFile = "/out/a.swf";
+  objects.ExportSetting->EmbedType = etEmbedFLV;
+  objects.ExportSetting->ClickingUrl.URL = "example.org/a";
+  TJobSettings job(SWFParam);
+  SWFParam.OutputFile = "/out/b.swf";
+  objects.ExportSetting->EmbedType = etSeperaterFLV;
+  objects.ExportSetting->ClickingUrl.URL = "example.org/b";
+  EXPECT_EQ(job.Param().OutputFile, "/out/a.swf");
+  ASSERT_NE(job.Param().ExportSetting, objects.ExportSetting.get());
+  ASSERT_NE(job.Param().PreLoader, objects.PreLoader.get());
+  EXPECT_EQ(job.Param().ExportSetting->EmbedType, etEmbedFLV);
+  EXPECT_EQ(job.Param().ExportSetting->ClickingUrl.URL, "example.org/a");
+  TJobSettings copy = job;
+  ASSERT_NE(copy.Param().ExportSetting, job.Param().ExportSetting);
+  EXPECT_EQ(copy.Param().ExportSetting->ClickingUrl.URL, "example.org/a");
+  // A record without objects gets default ones.
+  TJobSettings bare{TSWFParam{}};
+  EXPECT_NE(bare.Param().PreLoader, nullptr);
+  EXPECT_NE(bare.Param().ExportSetting, nullptr);
+}
+
 TEST_F(JobRecordTest, OutputPathsByKind) {
   InitFolders();
   struct Case {

@@ -106,9 +106,13 @@ TEST(Flv2Swf, CancelledJobGivesUpTheMovie) {
   p.VideoWidth = 160;
   p.VideoHeight = 120;
   p.FrameRate = 10;
-  CancelRequested = 1;
+  struct TCancelled : TStageReport {
+    void Notice(TStageNotice, int32_t) override {}
+    void MovieProgress(int) override {}
+    bool CancelRequested() const override { return true; }
+  } cancelled;
+  p.Report = &cancelled;
   EXPECT_THROW(FlvToSwf((dir / "in.flv").string(), (dir / "out.swf").string(), p), TJobCancelled);
-  CancelRequested = 0;
   EXPECT_EQ(ReadFile(dir / "out.swf"), "older");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2);
 }
@@ -239,13 +243,13 @@ TEST(Flv2Swf, MusicWrapperRunsAtTheVideosRateWhenTheJobKeepsTheSourceRate) {
   TempDir dir;
   InitFolders();
   MakePublishFlv((dir / "in.flv").string());  // 20 frames at 10 fps
-  RunFFmpeg({"-f", "lavfi", "-i", "sine=frequency=660:sample_rate=44100", "-t", "0.7", "-c:a", "libmp3lame",
-             BackgroundMusicPath()});
   TSWFParam p;
   p.VideoWidth = 160;
   p.VideoHeight = 120;
   p.FrameRate = 0;
   p.HasMusic = true;
+  RunFFmpeg({"-f", "lavfi", "-i", "sine=frequency=660:sample_rate=44100", "-t", "0.7", "-c:a", "libmp3lame",
+             BackgroundMusicPath(p)});
   FlvToSwf((dir / "in.flv").string(), (dir / "out.swf").string(), p);
   MovieTags movie(dir / "out.swf");
   EXPECT_EQ(movie.reader.FrameRate, 10 << 8);
@@ -266,12 +270,12 @@ TEST(Flv2Swf, MissingMusicKeepsTheFirstMovie) {
   p.VideoHeight = 120;
   p.FrameRate = 10;
   p.HasMusic = true;
-  fs::remove(BackgroundMusicPath());
+  fs::remove(BackgroundMusicPath(p));
   FlvToSwf((dir / "in.flv").string(), (dir / "out.swf").string(), p);
   MovieTags job(dir / "out.swf");
   EXPECT_EQ(MovieTags::Count(job.root, 61), 10) << "the video at the top: no wrapper";
   EXPECT_EQ(MovieTags::Count(job.root, 45), 0);
-  EXPECT_NE(ReadFile(LogFilePath()).find("function:FlvtoSwf;File Not Exists:" + BackgroundMusicPath()),
+  EXPECT_NE(ReadFile(LogFilePath()).find("function:FlvtoSwf;File Not Exists:" + BackgroundMusicPath(p)),
             std::string::npos);
 
   WriteFile(dir / "noise.mp3", std::string(4000, 'x'));
@@ -279,7 +283,7 @@ TEST(Flv2Swf, MissingMusicKeepsTheFirstMovie) {
     SCOPED_TRACE(music);
     // The music mixed for an earlier movie never stands in for this one's.
     RunFFmpeg({"-f", "lavfi", "-i", "sine=sample_rate=44100", "-t", "0.5", "-c:a", "libmp3lame",
-               BackgroundMusicPath()});
+               BackgroundMusicPath(p)});
     auto r = Flv2Swf((dir / "in.flv").string(), (dir / "cli.swf").string(), {"--music", (dir / music).string()});
     EXPECT_EQ(r.ExitCode, 0) << r.Output;
     EXPECT_NE(r.Output.find("the movie has none"), std::string::npos) << r.Output;

@@ -104,9 +104,9 @@ class TemplateMovie : public test::StoreFixture {
   // (50, 40)-(250, 190), a 2-frame 200 x 150 opening, a 3-frame 300 x 300
   // ending and a 5-frame 320 x 240 video movie.
   void ScratchInputs() {
-    test::WriteFile(TemplateCopyPath(), MovieBytes(home_ / "t.swf", 400, 300, 1));
-    MovieBytes(PreludeMoviePath(), 200, 150, 2);
-    MovieBytes(EndTitleMoviePath(), 300, 300, 3);
+    test::WriteFile(TemplateCopyPath(TSWFParam{}), MovieBytes(home_ / "t.swf", 400, 300, 1));
+    MovieBytes(PreludeMoviePath(TSWFParam{}), 200, 150, 2);
+    MovieBytes(EndTitleMoviePath(TSWFParam{}), 300, 300, 3);
     MovieBytes(video_, 320, 240, 5);
   }
 
@@ -141,12 +141,12 @@ TEST_F(TemplateMovie, PrepareCutsEitherTrailerAndKeepsOtherFilesWhole) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     test::WriteFile(source, c.Bytes);
-    ASSERT_TRUE(PrepareTemplate(source.string()));
-    EXPECT_EQ(test::ReadFile(TemplateCopyPath()), c.Expected);
+    ASSERT_TRUE(PrepareTemplate(source.string(), TSWFParam{}));
+    EXPECT_EQ(test::ReadFile(TemplateCopyPath(TSWFParam{})), c.Expected);
   }
   // A template that cannot be copied leaves no older copy to be used.
-  EXPECT_FALSE(PrepareTemplate((home_ / "missing.template.swf").string()));
-  EXPECT_FALSE(fs::exists(TemplateCopyPath()));
+  EXPECT_FALSE(PrepareTemplate((home_ / "missing.template.swf").string(), TSWFParam{}));
+  EXPECT_FALSE(fs::exists(TemplateCopyPath(TSWFParam{})));
 }
 
 // The worked example: a 400 x 300 template with the image area
@@ -203,16 +203,16 @@ TEST_F(TemplateMovie, BadInputsLeaveTheVideoMovieAsItWas) {
     EXPECT_EQ(test::ReadFile(video_), before);
   }
   // A template copy that is not a movie.
-  test::WriteFile(TemplateCopyPath(), "not a movie");
+  test::WriteFile(TemplateCopyPath(TSWFParam{}), "not a movie");
   EXPECT_THROW(CreatFlashMovie("Test", video_, {50, 40, 250, 190}, Param()), ETemplateError);
   EXPECT_EQ(test::ReadFile(video_), before);
   // A missing ending movie: logged, nothing written.
-  MovieBytes(TemplateCopyPath(), 400, 300, 1);
-  fs::remove(EndTitleMoviePath());
+  MovieBytes(TemplateCopyPath(TSWFParam{}), 400, 300, 1);
+  fs::remove(EndTitleMoviePath(TSWFParam{}));
   EXPECT_FALSE(CreatFlashMovie("Test", video_, {50, 40, 250, 190}, Param()));
   EXPECT_EQ(test::ReadFile(video_), before);
-  EXPECT_NE(test::ReadFile(LogFilePath()).find("function:CreatFlashMovie;file not Exitsts:" + PreludeMoviePath() +
-                                               " or " + EndTitleMoviePath()),
+  EXPECT_NE(test::ReadFile(LogFilePath()).find("function:CreatFlashMovie;file not Exitsts:" + PreludeMoviePath(TSWFParam{}) +
+                                               " or " + EndTitleMoviePath(TSWFParam{})),
             std::string::npos);
 }
 
@@ -296,29 +296,29 @@ TEST_F(TemplateMovie, PreparationRefusesTemplatesWithoutAUsableWindow) {
   for (TTitleStyle& s : titles.Styles) s.Effect = u"Fade";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
-    fs::remove(TemplateCopyPath());
-    fs::remove(PreludeMoviePath());
+    fs::remove(TemplateCopyPath(TSWFParam{}));
+    fs::remove(PreludeMoviePath(TSWFParam{}));
     if (!*c.Message) {
-      TImageArea a = PrepareGeneralTemplate(c.Name, titles);
+      TImageArea a = PrepareGeneralTemplate(c.Name, titles, TSWFParam{});
       EXPECT_EQ(a.Right, 250);
-      EXPECT_EQ(test::ReadFile(TemplateCopyPath()), swf);
-      EXPECT_TRUE(fs::exists(PreludeMoviePath()));
-      EXPECT_TRUE(fs::exists(EndTitleMoviePath()));
+      EXPECT_EQ(test::ReadFile(TemplateCopyPath(TSWFParam{})), swf);
+      EXPECT_TRUE(fs::exists(PreludeMoviePath(TSWFParam{})));
+      EXPECT_TRUE(fs::exists(EndTitleMoviePath(TSWFParam{})));
       continue;
     }
     try {
-      PrepareGeneralTemplate(c.Name, titles);
+      PrepareGeneralTemplate(c.Name, titles, TSWFParam{});
       ADD_FAILURE() << "accepted";
     } catch (const ETemplateError& e) {
       EXPECT_NE(std::string(e.what()).find(c.Message), std::string::npos) << e.what();
       EXPECT_NE(std::string(e.what()).find(c.Name), std::string::npos) << e.what();
     }
-    EXPECT_FALSE(fs::exists(TemplateCopyPath()));
-    EXPECT_FALSE(fs::exists(PreludeMoviePath()));
+    EXPECT_FALSE(fs::exists(TemplateCopyPath(TSWFParam{})));
+    EXPECT_FALSE(fs::exists(PreludeMoviePath(TSWFParam{})));
   }
-  EXPECT_THROW(PrepareGeneralTemplate("Nowhere", titles), ETemplateError);
+  EXPECT_THROW(PrepareGeneralTemplate("Nowhere", titles, TSWFParam{}), ETemplateError);
   fs::remove(folder / "more" / "Good.endtitle.swf");
-  EXPECT_THROW(PrepareGeneralTemplate("Good", titles), ETemplateError);
+  EXPECT_THROW(PrepareGeneralTemplate("Good", titles, TSWFParam{}), ETemplateError);
 }
 
 // The lists the template page and `reelcast-cli templates` show.

@@ -14,6 +14,7 @@
 #include "app/Paths.h"
 #include "convert/ConvertService.h"
 #include "convert/JobMessages.h"
+#include "publish/PublishSteps.h"
 #include "sources/EncoderChoice.h"
 #include "ui/ConverterWindow.h"
 #include "ui/UploadDialog.h"
@@ -49,7 +50,7 @@ class ConverterWindowTest : public QObject {
     host.StoreEncoderSettings = [](TTask& task) {
       task.Encoder = DefaultEncoderParams(TEncoderChoice{}, EncMgrGetFormatTable());
     };
-    auto tasks = PrepareConvert(list.Rows(), choices, host);
+    auto tasks = PrepareConvert(list.Rows(), choices, host, SWFParam);
     return tasks ? *tasks : TTaskArray{};
   }
 
@@ -74,7 +75,7 @@ class ConverterWindowTest : public QObject {
   void flvJobShowsEveryEventPausesAndOpensTheFolder() {
     TTaskArray tasks = PrepareJob(kOutputFlv);
     QCOMPARE(int(tasks.size()), 1);
-    TConverterWindow window(tasks);
+    TConverterWindow window(SWFParam, tasks, PublishSteps());
     // What the window shows before the job starts.
     QCOMPARE(Find<QPlainTextEdit>(&window, "mmoInfo")->toPlainText(),
              "Source File: " + QString::fromStdString(SWFParam.SourceFile) + "\nOutput File: " +
@@ -95,12 +96,15 @@ class ConverterWindowTest : public QObject {
     QTest::mouseClick(Find<QAbstractButton>(&window, "btnPause"), Qt::LeftButton);
     QCOMPARE(Text(&window, "btnPause"), QString("Resume"));
     QCOMPARE(window.Model().PauseState(), 1);
-    auto post = [&](uint32_t msg, uintptr_t w, intptr_t l) {
-      QVERIFY(PostMessage(window.Model().Handle(), msg, w, l));
+    auto post = [&](TJobEventKind kind, uint32_t subCode, int32_t value) {
+      TJobEvent event{kind};
+      event.SubCode = subCode;
+      event.Value = value;
+      window.Model().Queue()->Post(event);
       window.ProcessEvents();
     };
     auto* bar = Find<QProgressBar>(&window, "pbProgress");
-    post(kMsgMovieProgress, 42, 0);
+    post(TJobEventKind::MovieProgress, 0, 42);
     QCOMPARE(bar->value(), 42);
     const struct { uint32_t Sub; const char* Text; } notices[] = {
         {0, "Saving the converted file, please wait a moment..."},
@@ -112,12 +116,12 @@ class ConverterWindowTest : public QObject {
         {6, "In process of creating background music file..."},
     };
     for (const auto& n : notices) {
-      post(kMsgStageNotice, n.Sub, 0);
+      post(TJobEventKind::StageNotice, n.Sub, 0);
       QCOMPARE(Text(&window, "lblConverHintInfo"), QString(n.Text));
     }
-    post(kMsgStageNotice, 7, 55);
+    post(TJobEventKind::StageNotice, 7, 55);
     QCOMPARE(bar->value(), 55);
-    post(kMsgStageNotice, 8, 99);  // unknown sub-codes change nothing
+    post(TJobEventKind::StageNotice, 8, 99);  // unknown sub-codes change nothing
     QCOMPARE(bar->value(), 55);
     QCOMPARE(Text(&window, "lblConverHintInfo"), QString(notices[6].Text));
     QTest::mouseClick(Find<QAbstractButton>(&window, "btnPause"), Qt::LeftButton);
@@ -143,7 +147,7 @@ class ConverterWindowTest : public QObject {
   void uploadDialogFollowsWhenFtpIsOn() {
     NVSetConfigInt("System.bUseFTP", 5);
     TTaskArray tasks = PrepareJob(kOutputFlv);
-    TConverterWindow window(tasks);
+    TConverterWindow window(SWFParam, tasks, PublishSteps());
     QString localDir;
     // The upload dialog runs modally; it is read and closed from a timer.
     QTimer closer;
@@ -162,7 +166,7 @@ class ConverterWindowTest : public QObject {
 
   void cancelWhileEncodingAsksAndStopsOnYes() {
     TTaskArray tasks = PrepareJob(kOutputFlv);
-    TConverterWindow window(tasks);
+    TConverterWindow window(SWFParam, tasks, PublishSteps());
     window.show();
     QVERIFY(WaitFor([&] { return window.Model().State() == TConverterState::Encoding; }));
     // No: the job goes on.
@@ -182,7 +186,7 @@ class ConverterWindowTest : public QObject {
 
   void cancelWhileFinishingStopsTheStages() {
     TTaskArray tasks = PrepareJob(kOutputSwf);
-    TConverterWindow window(tasks);
+    TConverterWindow window(SWFParam, tasks, PublishSteps());
     window.show();
     // The finishing phase of a published movie: Pause is disabled.
     QVERIFY(WaitFor([&] { return window.Model().State() == TConverterState::Finishing; }));
@@ -192,7 +196,7 @@ class ConverterWindowTest : public QObject {
     QTest::mouseClick(Find<QAbstractButton>(&window, "btnCancel"), Qt::LeftButton);
     QCOMPARE(dialogs_->Texts(TDialogKind::Question), QStringList{"Cancel conversion?"});
     QVERIFY(window.Model().Cancelled());
-    QCOMPARE(int(CancelRequested.load()), 1);
+    QVERIFY(window.Model().Job().Wait(std::chrono::seconds(120)));
     QVERIFY(!window.isVisible());
   }
 
@@ -200,7 +204,7 @@ class ConverterWindowTest : public QObject {
     // The window's end (its destruction) removes what a cancelled job made.
     {
       TTaskArray tasks = PrepareJob(kOutputSwf);
-      TConverterWindow window(tasks);
+      TConverterWindow window(SWFParam, tasks, PublishSteps());
       window.show();
       QVERIFY(WaitFor([&] { return window.Model().State() == TConverterState::Finishing; }));
       dialogs_->YesAnswers.push_back(true);

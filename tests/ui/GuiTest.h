@@ -96,7 +96,6 @@ int RunGuiTest(int argc, char** argv) {
   QApplication app(argc, argv);
   StartApplication();
   EncMgrInit();
-  RegisterPublishSteps();
   ui::ApplyStyle(app);
   int result = 0;
   {
