@@ -6,7 +6,7 @@
 #include "app/Paths.h"
 #include "convert/EncoderThread.h"
 
-#if REELCAST_HAVE_MULTIMEDIA
+#ifdef REELCAST_AUDIO_OUTPUT
 #include <QAudioOutput>
 #include <QMediaPlayer>
 #endif
@@ -34,7 +34,7 @@ bool MusicPreview::Play(const QString& file) {
   }
   // The job's music script for this one file, played once from its start.
   if (!WriteAudioXml(TempFolder + "Temp_Audio_Xml.xml", path, true, length_)) return false;
-#if REELCAST_HAVE_MULTIMEDIA
+#ifdef REELCAST_AUDIO_OUTPUT
   if (!player_) {
     player_ = new QMediaPlayer(this);
     output_ = new QAudioOutput(this);
@@ -56,13 +56,13 @@ bool MusicPreview::Play(const QString& file) {
 }
 
 void MusicPreview::Stop() {
-#if REELCAST_HAVE_MULTIMEDIA
+#ifdef REELCAST_AUDIO_OUTPUT
   if (player_) player_->stop();
 #endif
 }
 
 int64_t MusicPreview::Position() const {
-#if REELCAST_HAVE_MULTIMEDIA
+#ifdef REELCAST_AUDIO_OUTPUT
   if (player_ && player_->error() == QMediaPlayer::NoError) return int64_t(player_->position()) * 10000;
 #endif
   return -1;
