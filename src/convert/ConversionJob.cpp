@@ -215,42 +215,63 @@ void TConversionJob::OnBridge(TJobEventKind kind, bool failed) {
   Post(event);
 }
 
-// Moves every staged file over its destination. All or nothing: the old
-// files are first set aside in the staging folder, and put back when a
-// move fails.
+// Moves every staged file over its destination, the files of a staged
+// folder (the player's files beside a page) into the same folder there.
+// All or nothing: the old files are first set aside in the staging folder,
+// and put back when a move fails.
 TJobResult TConversionJob::Commit() {
   {
     std::lock_guard lock(mutex_);
     if (cancelled_) return TJobResult::Cancel();
     committing_ = true;
   }
-  std::vector<std::string> names;
+  const std::string failedStage = "putting the output in place";
+  const std::string aside = stagingFolder_ + ".old/";
+  std::vector<std::string> names;  // relative to the staging folder
   std::error_code ec;
-  for (fs::directory_iterator it(stagingFolder_, ec), end; !ec && it != end; it.increment(ec))
-    if (it->is_regular_file()) names.push_back(it->path().filename().string());
-  if (ec) return TJobResult::Failure("putting the output in place", stagingFolder_ + ": " + ec.message());
+  for (fs::recursive_directory_iterator it(stagingFolder_, ec), end; !ec && it != end; it.increment(ec))
+    if (it->is_regular_file()) names.push_back(fs::relative(it->path(), stagingFolder_).string());
+  if (ec) return TJobResult::Failure(failedStage, stagingFolder_ + ": " + ec.message());
   for (const std::string& name : names)
     if (fs::is_directory(outputFolder_ + name, ec))
-      return TJobResult::Failure("putting the output in place", "the output " + outputFolder_ + name + " is a folder");
-  std::vector<std::string> setAside, placed;
+      return TJobResult::Failure(failedStage, "the output " + outputFolder_ + name + " is a folder");
+  std::vector<std::string> setAside, placed, madeFolders;
   auto rollBack = [&](const std::string& why) {
     std::error_code ignored;
     for (const std::string& name : placed) fs::remove(outputFolder_ + name, ignored);
-    for (const std::string& name : setAside) fs::rename(stagingFolder_ + ".old." + name, outputFolder_ + name, ignored);
-    return TJobResult::Failure("putting the output in place", why);
+    for (const std::string& name : setAside) fs::rename(aside + name, outputFolder_ + name, ignored);
+    for (auto it = madeFolders.rbegin(); it != madeFolders.rend(); ++it) fs::remove(*it, ignored);
+    return TJobResult::Failure(failedStage, why);
+  };
+  // Makes the folders of name below root that are missing; those made below
+  // the output folder are noted so that a roll back removes them.
+  auto makeFolders = [&](const std::string& root, const std::string& name, bool note) {
+    std::string folder = root;
+    for (const fs::path& part : fs::path(name).parent_path()) {
+      folder += part.string() + "/";
+      if (fs::is_directory(folder, ec)) continue;
+      if (!fs::create_directory(folder, ec) && ec) return folder + ": " + ec.message();
+      if (note) madeFolders.push_back(folder);
+    }
+    return std::string();
   };
   for (const std::string& name : names) {
     if (!fs::exists(fs::symlink_status(outputFolder_ + name, ec))) continue;
-    fs::rename(outputFolder_ + name, stagingFolder_ + ".old." + name, ec);
+    if (std::string error = makeFolders(aside, name, false); !error.empty())
+      return rollBack("cannot make the folder " + error);
+    fs::rename(outputFolder_ + name, aside + name, ec);
     if (ec) return rollBack("cannot replace " + outputFolder_ + name + ": " + ec.message());
     setAside.push_back(name);
   }
   for (const std::string& name : names) {
+    if (std::string error = makeFolders(outputFolder_, name, true); !error.empty())
+      return rollBack("cannot make the folder " + error);
     fs::rename(stagingFolder_ + name, outputFolder_ + name, ec);
     if (ec) return rollBack("cannot move " + name + " to " + outputFolder_ + ": " + ec.message());
     placed.push_back(name);
   }
-  for (const std::string& name : names) NVLog("Output: " + outputFolder_ + name);
+  for (const std::string& name : names)
+    if (name.find('/') == std::string::npos) NVLog("Output: " + outputFolder_ + name);
   return TJobResult::Success();
 }
 

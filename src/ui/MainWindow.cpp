@@ -184,13 +184,16 @@ void TMainWindow::btnConvertClick() {
   };
   host.StoreEditSettings = [this](TTask& task) { EditPage()->StoreSettings(task); };
   host.StoreEncoderSettings = [this](TTask& task) { EncoderPage()->StoreSettings(task); };
+  // The job renders the title movies from the texts as typed (below); the
+  // previews let go of the template's movies.
+  host.RenderTitlePreviews = [this] { TemplatePage()->ReleasePreviews(); };
   host.ReadImageArea = [](const std::string& file) { return ReadImageArea(file); };
   std::optional<TTaskArray> tasks = PrepareConvert(workspace_->List().Rows(), choices, host, SWFParam);
   workspace_->NotifyRowsChanged();
   if (!tasks) return;
   // The job copies a general template and renders its title movies with
-  // the stored titles in its own scratch folder.
-  TConverterWindow converter(SWFParam, std::move(*tasks), PublishSteps({}, LoadTitleSettings()), this);
+  // the Template page's titles in its own scratch folder.
+  TConverterWindow converter(SWFParam, std::move(*tasks), PublishSteps({}, TemplatePage()->Titles()), this);
   emit converterWindowCreated(&converter);
   converter.exec();
 }
