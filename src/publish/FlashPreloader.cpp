@@ -134,10 +134,7 @@ void TFlashPreloader::BuildFrame(bool withScript) {
       FillWith(*front, l.FrontColors);
       m.PlaceObject(back, NextDepth())->SetTranslate(x, y);
       TFlashSprite* bar = m.AddSprite();
-      TFlashPlaceObject* loading = bar->PlaceObject(front, 1);
-      loading->SetName("loading");
-      // Empty until the script measures the download.
-      if (!preview_) loading->SetScale(0.0f, 1.0f);
+      bar->PlaceObject(front, 1)->SetName("loading");
       bar->ShowFrame(1);
       TFlashPlaceObject* place = m.PlaceObject(bar, NextDepth());
       place->SetName("BarSprite");
