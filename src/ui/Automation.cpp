@@ -139,7 +139,7 @@ class TAutomation : public QObject {
       edit->setText(rest.section(' ', 1));
       emit edit->editingFinished();
       Done();
-    } else if (command == "choose") {
+    } else if (command == "select") {
       // The item with that text becomes the list's or combo box's choice,
       // as a click on it does.
       const QString name = rest.section(' ', 0, 0), item = rest.section(' ', 1);

@@ -10,7 +10,7 @@
 //   click NAME              clicks the visible button with that object name
 //   set NAME TEXT           types TEXT into the line edit NAME (and leaves it);
 //                           into a memo, with "\n" for a line break
-//   choose NAME ITEM        chooses the item with text ITEM in the list or
+//   select NAME ITEM        chooses the item with text ITEM in the list or
 //                           combo box NAME
 //   tab NAME INDEX          shows the page INDEX of the tab control NAME
 //   check ROW on|off        sets a list row's mark ("Title_01_02", "Title_01_01/Chapter_02")

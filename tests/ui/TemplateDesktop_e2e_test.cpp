@@ -38,7 +38,7 @@ TEST(DesktopTemplate, ConvertsWithTheGeneralTemplateTitlesAndMusicChosenOnThePag
       "check Title_02_01/Chapter_02 on\n"
       "click btnTemplate\n"
       "tab pgcTemplateKind 1\n"
-      "choose lbTemplate Gallery\n"
+      "select lbTemplate Gallery\n"
       "set bedtBGA " + music.string() + "\n" +
       shot("template-1-general.png") +
       "tab pgcTemplate 1\n"
