@@ -170,6 +170,10 @@ TOptionResult ParsePublishOption(const std::vector<std::string>& args, size_t& i
     o.Html = true;
     o.Page.RuffleLoader = true;
     o.Page.RuffleLoaderUrl = a.substr(16);
+  } else if (a == "--ruffle-local") {
+    o.Html = true;
+    o.Page.RuffleLoader = true;
+    o.Page.LoaderBesidePage = true;
   } else if (a == "--projector") {
     o.Projector = true;
   } else {
@@ -210,6 +214,8 @@ void PrintPublishUsage(FILE* out) {
                "  --end-url URL         open URL when playback ends; --end-target T\n"
                "  --html                also write the HTML page (OUT.html)\n"
                "  --ruffle-loader[=URL] add the player loader script to the page\n"
+               "  --ruffle-local        the same, with the player's files put beside the page\n"
+               "                        (folder ruffle/): the page needs no outside address\n"
                "  --projector           deliver OUT.exe (the player with the movie)\n");
 }
 

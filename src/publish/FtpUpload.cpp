@@ -1,10 +1,12 @@
 #include "publish/FtpUpload.h"
 
 #include <filesystem>
+#include <utility>
 
 #include "app/Config.h"
 #include "app/SettingsKeys.h"
 #include "app/TextConvert.h"
+#include "publish/HtmlPage.h"
 
 namespace reelcast {
 
@@ -48,7 +50,11 @@ std::vector<std::string> UploadFileList(const TSWFParam& param) {
       break;
     case kOutputSwf:
       files.push_back(param.OutputFile);
-      if (param.PublishHtml) files.push_back(sibling(".html"));
+      if (param.PublishHtml) {
+        files.push_back(sibling(".html"));
+        // A page that loads the player from beside itself takes its files along.
+        for (std::string& file : PageLoaderFiles(sibling(".html"))) files.push_back(std::move(file));
+      }
       if (externalFlv) files.push_back(sibling(".flv"));
       break;
     case kOutputProjector:
@@ -274,7 +280,29 @@ void TFtpUpload::SendFile(const std::string& path, const std::string& remoteBase
   std::string folder = fs::path(relative).parent_path().generic_string();
   std::string target = remoteBase;
   if (!folder.empty()) target += (target.empty() || target.back() != '/' ? "/" : "") + folder;
-  if (c.RetrieveCurrentDir() != target) c.ChangeDir(target);
+  if (c.RetrieveCurrentDir() != target) {
+    try {
+      c.ChangeDir(target);
+    } catch (const EFtpAborted&) {
+      throw;
+    } catch (const EFtpError&) {
+      // A folder of the upload (the page's player files) that the server
+      // does not have yet. Made from the base, one level at a time.
+      if (!c.Connected()) throw;
+      c.ChangeDir(remoteBase);
+      for (const auto& part : fs::path(folder)) {
+        try {
+          c.ChangeDir(part.string());
+        } catch (const EFtpAborted&) {
+          throw;
+        } catch (const EFtpError&) {
+          if (!c.Connected()) throw;
+          c.MakeDir(part.string());
+          c.ChangeDir(part.string());
+        }
+      }
+    }
+  }
 
   std::string name = fs::path(path).filename().string();
   std::string part = PartName(name);

@@ -24,7 +24,8 @@ namespace reelcast {
 
 // The local files to upload for a job, in upload order: by OutputKind, the
 // output file (FLV, SWF) or its ".exe" (projector); the ".html" page beside
-// an SWF when PublishHtml is on; the ".flv" beside an SWF or EXE when a
+// an SWF when PublishHtml is on, with the player's files beside it when the
+// page loads them from there (PageLoaderFiles); the ".flv" beside an SWF or EXE when a
 // player template (Template.Kind 2) plays it as an external file
 // (EmbedType etSeperaterFLV). Nothing for a screen saver.
 std::vector<std::string> UploadFileList(const TSWFParam& param);

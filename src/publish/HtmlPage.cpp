@@ -1,15 +1,22 @@
 #include "publish/HtmlPage.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 #include <system_error>
 #include <utility>
 
+#include "app/Paths.h"
 #include "publish/OutputFile.h"
 #include "publish/PublishUrls.h"
 #include "swf/SWFStream.h"
 
 namespace reelcast {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -46,6 +53,22 @@ std::pair<int32_t, int32_t> StageSize(const std::string& path, const TSWFParam& 
   return {param.VideoWidth, param.VideoHeight};
 }
 
+// The player's files in folder, sorted: its scripts, its WebAssembly
+// modules and its licences (not the source maps and package notes).
+std::vector<fs::path> LoaderFilesIn(const fs::path& folder) {
+  std::vector<fs::path> files;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder, ec)) {
+    const std::string name = entry.path().filename().string();
+    const std::string ext = entry.path().extension().string();
+    if (entry.is_regular_file(ec) &&
+        (ext == ".js" || ext == ".wasm" || name.rfind("LICENSE", 0) == 0))
+      files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
 }  // namespace
 
 std::vector<std::string> HtmlPageLines(const std::string& movieFile, const TSWFParam& param,
@@ -56,36 +79,52 @@ std::vector<std::string> HtmlPageLines(const std::string& movieFile, const TSWFP
   const auto [stageWidth, stageHeight] = StageSize(param.OutputFile, param);
   const std::string w = std::to_string(stageWidth);
   const std::string h = std::to_string(stageHeight);
-  const std::string n =
-      HtmlEscape(UrlEncodeFileName(std::filesystem::path(movieFile).filename().string()));
+  const std::filesystem::path name = std::filesystem::path(movieFile).filename();
+  const std::string n = HtmlEscape(UrlEncodeFileName(name.string()));
+  const std::string title = HtmlEscape(name.stem().string());
   std::vector<std::string> lines = {
-      "<HTML>",
+      "<!DOCTYPE html>",
       "<!-- saved from url=(0013)about:internet -->",
       std::string("<!-- Created by Reelcast. ") + kHomePage + " -->",
-      "<BODY BGCOLOR=\"#" + k + "\">",
-      "<TABLE WIDTH=\"100%\" HEIGHT=\"100%\">",
-      "<TR><TD>",
-      "<CENTER>",
-      "<OBJECT CLASSID=\"CLSID:D27CDB6E-AE6D-11cf-96B8-444553540000\" ",
-      std::string("CODEBASE=\"") + kCabinet + "\" ID=\"ZFO\" Width=\"" + w + "\" Height=\"" + h +
-          "\">",
-      "<PARAM NAME=\"movie\" VALUE=\"" + n + "?265006334\">",
-      "<PARAM NAME=\"bgcolor\" VALUE=\"#" + k + "\">",
-      "<EMBED NAME=\"ZFO\" SRC=\"" + n + "?265006334\"",
-      "WIDTH=\"" + w + "\" HEIGHT=\"" + h +
-          "\" TYPE=\"application/x-shockwave-flash\" pluginspage=\"" + kPluginsPage + "\">",
-      "</EMBED>",
-      "</OBJECT>",
-      "</CENTER>",
-      "</TD></TR>",
-      "</TABLE>",
-      "</BODY> ",
-      "</HTML> ",
+      "<html lang=\"en\">",
+      "<head>",
+      "<meta charset=\"utf-8\">",
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">",
+      "<title>" + title + "</title>",
+      "<style>",
+      "html, body { height: 100%; margin: 0; }",
+      "body { background: #" + k + "; display: flex; align-items: center; justify-content: center; }",
+      // At most the stage's size; in a narrower or lower window as large as
+      // fits, always in the stage's proportions.
+      ".movie { width: min(100vw, " + w + "px, calc(100vh * " + w + " / " + h +
+          ")); aspect-ratio: " + w + " / " + h + "; }",
+      // The plug-in's element, or the browser-side player that takes its place.
+      ".movie object, .movie embed, .movie ruffle-object, .movie ruffle-embed {"
+      " display: block; width: 100% !important; height: 100% !important; }",
+      "</style>",
   };
   if (options.RuffleLoader) {
-    lines.insert(lines.begin() + 3, "<HEAD><SCRIPT SRC=\"" + HtmlEscape(options.RuffleLoaderUrl) +
-                                        "\"></SCRIPT></HEAD>");
+    const std::string src = options.LoaderBesidePage ? kLocalLoaderScript : options.RuffleLoaderUrl;
+    lines.push_back("<script src=\"" + HtmlEscape(src) + "\"></script>");
   }
+  const std::vector<std::string> body = {
+      "</head>",
+      "<body>",
+      "<main class=\"movie\">",
+      // The plug-in era's pair: the OBJECT for the ActiveX control, the
+      // EMBED inside it for the other browsers' plug-in.
+      std::string("<object classid=\"clsid:D27CDB6E-AE6D-11cf-96B8-444553540000\" codebase=\"") +
+          kCabinet + "\" id=\"ZFO\" width=\"" + w + "\" height=\"" + h + "\">",
+      "<param name=\"movie\" value=\"" + n + "?265006334\">",
+      "<param name=\"bgcolor\" value=\"#" + k + "\">",
+      "<embed name=\"ZFO\" src=\"" + n + "?265006334\" width=\"" + w + "\" height=\"" + h +
+          "\" type=\"application/x-shockwave-flash\" pluginspage=\"" + kPluginsPage + "\">",
+      "</object>",
+      "</main>",
+      "</body>",
+      "</html>",
+  };
+  lines.insert(lines.end(), body.begin(), body.end());
   return lines;
 }
 
@@ -95,9 +134,37 @@ std::string HtmlPagePath(const std::string& outputFile) {
 
 void WriteHtmlPage(const std::string& movieFile, const TSWFParam& param,
                    const THtmlPageOptions& options) {
+  const std::string page = HtmlPagePath(param.OutputFile);
+  // The player's files first: a page is only written once what it loads is there.
+  if (options.RuffleLoader && options.LoaderBesidePage) {
+    const fs::path from = AppPath(kLocalLoaderFolder);
+    const std::vector<fs::path> files = LoaderFilesIn(from);
+    if (std::find(files.begin(), files.end(), from / "ruffle.js") == files.end())
+      throw std::runtime_error("the player's files are not in the data folder: " + from.string());
+    const fs::path to = fs::path(page).parent_path() / kLocalLoaderFolder;
+    std::error_code ec;
+    fs::create_directories(to, ec);
+    if (ec) throw std::runtime_error("cannot make the folder " + to.string() + ": " + ec.message());
+    for (const fs::path& file : files) {
+      TOutputFile out((to / file.filename()).string());
+      out.CopyFrom(file.string());
+      out.Commit();
+    }
+  }
   std::string text;
   for (const std::string& line : HtmlPageLines(movieFile, param, options)) text += line + "\r\n";
-  WriteWholeFile(HtmlPagePath(param.OutputFile), text);
+  WriteWholeFile(page, text);
+}
+
+std::vector<std::string> PageLoaderFiles(const std::string& pagePath) {
+  std::ifstream in(pagePath, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (text.find(std::string("<script src=\"") + kLocalLoaderScript + "\"") == std::string::npos)
+    return {};
+  std::vector<std::string> files;
+  for (const fs::path& file : LoaderFilesIn(fs::path(pagePath).parent_path() / kLocalLoaderFolder))
+    files.push_back(file.string());
+  return files;
 }
 
 }  // namespace reelcast

@@ -1,5 +1,8 @@
-// The HTML page that embeds a published movie: twenty CR LF lines with an
-// OBJECT and an EMBED element, written next to the movie.
+// The HTML page that embeds a published movie, written next to it: an HTML5
+// page that centres the movie at its stage size and scales it down, keeping
+// its proportions, in a window narrower or lower than the stage. Inside is
+// the classic OBJECT/EMBED pair for browsers with a Flash plug-in; a loader
+// script, when asked for, lets the browser-side player take it over.
 #pragma once
 
 #include <string>
@@ -13,12 +16,20 @@ namespace reelcast {
 // movies in current browsers.
 inline constexpr char kRuffleLoaderUrl[] = "https://unpkg.com/@ruffle-rs/ruffle";
 
+// The folder beside the page that receives the player's own files when the
+// page loads it from there, and the script the page then names.
+inline constexpr char kLocalLoaderFolder[] = "ruffle";
+inline constexpr char kLocalLoaderScript[] = "ruffle/ruffle.js";
+
 struct THtmlPageOptions {
-  // Adds the loader script in a HEAD element before the body, so that the
-  // page plays in browsers without a Flash plug-in. Off by default: the page
-  // is then exactly the classic twenty lines.
+  // Adds the loader script to the page's head, so that the page plays in
+  // browsers without a Flash plug-in. Off by default.
   bool RuffleLoader = false;
   std::string RuffleLoaderUrl = kRuffleLoaderUrl;
+  // With RuffleLoader: the player's files are copied from the data folder
+  // into kLocalLoaderFolder beside the page, which loads them from there
+  // (RuffleLoaderUrl is then not used): the page needs no outside address.
+  bool LoaderBesidePage = false;
 };
 
 // The page's lines (without line ends) for the movie file movieFile (only
@@ -35,9 +46,16 @@ std::vector<std::string> HtmlPageLines(const std::string& movieFile, const TSWFP
 std::string HtmlPagePath(const std::string& outputFile);
 
 // Writes the page of movieFile to HtmlPagePath(param.OutputFile), each line
-// ended by CR LF. The page is complete or absent; a write error throws
-// std::runtime_error.
+// ended by CR LF, and with LoaderBesidePage the player's files beside it.
+// The page is complete or absent; a write error, or player files missing
+// from the data folder, throws std::runtime_error.
 void WriteHtmlPage(const std::string& movieFile, const TSWFParam& param = SWFParam,
                    const THtmlPageOptions& options = {});
+
+// The player's files a page loads from beside itself (what WriteHtmlPage
+// copied there for LoaderBesidePage), in a stable order; empty when the page
+// at pagePath does not load the player that way or is missing. An upload
+// sends them with the page.
+std::vector<std::string> PageLoaderFiles(const std::string& pagePath);
 
 }  // namespace reelcast

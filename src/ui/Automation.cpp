@@ -1,7 +1,11 @@
 #include "ui/Automation.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QSpinBox>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
@@ -14,6 +18,7 @@
 #include "ui/Dialogs.h"
 #include "ui/MainWindow.h"
 #include "ui/TaskTree.h"
+#include "ui/VideoView.h"
 
 namespace reelcast::ui {
 namespace {
@@ -128,6 +133,31 @@ class TAutomation : public QObject {
       if (row->Task.Checked != (rest.section(' ', 1) == "on")) ToggleRowCheck(row);
       window_->Workspace().NotifyRowsChanged();
       Done();
+    } else if (command == "select") {
+      TTaskRow* row = FindRow(rest);
+      if (!row) return Fail("no row " + rest);
+      window_->Workspace().Select(row);
+      Done();
+    } else if (command == "wait-picture") {
+      auto* view = qobject_cast<TVideoView*>(FindVisible(rest));
+      if (!view) return Fail("no visible video view " + rest);
+      waitFor(!view->Picture().isNull(), "a picture in " + rest);
+    } else if (command == "drag") {
+      const QStringList args = rest.split(' ', Qt::SkipEmptyParts);
+      QWidget* target = args.size() == 5 ? FindVisible(args[0]) : nullptr;
+      if (!target) return Fail("no visible widget for drag " + rest);
+      Drag(target, QPointF(args[1].toDouble(), args[2].toDouble()), QPointF(args[3].toDouble(), args[4].toDouble()));
+      Done();
+    } else if (command == "print") {
+      QWidget* w = FindVisible(rest);
+      QString text;
+      if (auto* spin = qobject_cast<QSpinBox*>(w)) text = QString::number(spin->value());
+      else if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
+      else if (auto* edit = qobject_cast<QLineEdit*>(w)) text = edit->text();
+      else return Fail("nothing to print in " + rest);
+      std::printf("value: %s: %s\n", qPrintable(rest), qPrintable(text));
+      std::fflush(stdout);
+      Done();
     } else if (command == "wait-window") {
       waitFor(FindVisible(rest) != nullptr, rest);
     } else if (command == "wait-closed") {
@@ -160,6 +190,21 @@ class TAutomation : public QObject {
   void Done() {
     current_.clear();
     Next(0);
+  }
+
+  // A left-button drag in steps, as a hand would make it.
+  static void Drag(QWidget* target, QPointF from, QPointF to) {
+    QRectF area = target->rect();
+    if (auto* view = qobject_cast<TVideoView*>(target)) area = view->PictureRect();
+    auto at = [&](QPointF f) { return QPointF(area.x() + f.x() * area.width(), area.y() + f.y() * area.height()); };
+    auto send = [&](QEvent::Type type, QPointF p, Qt::MouseButtons buttons) {
+      QMouseEvent event(type, p, target->mapToGlobal(p), Qt::LeftButton, buttons, Qt::NoModifier);
+      QApplication::sendEvent(target, &event);
+    };
+    send(QEvent::MouseButtonPress, at(from), Qt::LeftButton);
+    constexpr int kSteps = 10;
+    for (int i = 1; i <= kSteps; ++i) send(QEvent::MouseMove, at(from + (to - from) * i / kSteps), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, at(to), Qt::NoButton);
   }
 
   TTaskRow* FindRow(const QString& path) {

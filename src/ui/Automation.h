@@ -10,6 +10,13 @@
 //   click NAME              clicks the visible button with that object name
 //   set NAME TEXT           types TEXT into the line edit NAME (and leaves it)
 //   check ROW on|off        sets a list row's mark ("Title_01_02", "Title_01_01/Chapter_02")
+//   select ROW              selects a list row (named as for check)
+//   wait-picture NAME       until the video view NAME shows a picture
+//   drag NAME X1 Y1 X2 Y2   drags with the left button inside widget NAME;
+//                           the points are fractions (0..1) of its picture
+//                           for a video view, of the widget otherwise
+//   print NAME              prints "value: NAME: TEXT" (a spin box's value,
+//                           a label's or line edit's text)
 //   wait-window NAME        until a window with that object name is visible
 //   wait-closed NAME        until no window with that object name is visible
 //   wait-dialog TEXT        until a dialog with exactly TEXT was asked for

@@ -12,6 +12,7 @@
 #include "app/Config.h"
 #include "platform/EncoderManager.h"
 #include "publish/PublishSteps.h"
+#include "ui/AudioOutput.h"
 #include "ui/Automation.h"
 #include "ui/FlashView.h"
 #include "ui/Icons.h"
@@ -71,6 +72,9 @@ int main(int argc, char** argv) {
   QApplication::setApplicationDisplayName(productName.isEmpty() ? QStringLiteral("Reelcast") : productName);
   ui::ApplyStyle(app);
   RegisterPublishSteps();
+#ifdef REELCAST_AUDIO_OUTPUT
+  ui::InstallQtAudioOutput();  // previews play their sound on the default output
+#endif
 
   qint64 splashMs = 0;
   if (!std::getenv("REELCAST_NO_SPLASH")) {
@@ -94,6 +98,7 @@ int main(int argc, char** argv) {
     ui::StartAutomation(&window);
     result = app.exec();
   }
+  SetAudioDeviceFactory({});
   EncMgrUninit();
   ShutdownApplication();
   return result;

@@ -13,6 +13,13 @@
 //   --scale N         stage pixels per CSS pixel for --swf (default 1)
 //   --flashvars Q     query string of FlashVars for --swf
 //   --timeout MS      how long to wait (real time) for the movie to load (default 60000)
+//   --slow BYTES      serve SWF files at BYTES per second of movie time (a slow
+//                     connection: a preloader shows while the movie arrives);
+//                     movie time then counts from when the stage is known
+//                     (the movie's header arrived), not from the full load
+//   --viewport WxH    size of the browser window in CSS pixels (default 1280x960)
+//   --page-bare       with --page: add nothing to the page (it brings its own
+//                     player and settings, as it would on a web server)
 //
 // The page runs on virtual time: its clock (Date, performance.now, timers,
 // requestAnimationFrame) stands still unless this driver moves it, and the
@@ -42,12 +49,15 @@ import { fileURLToPath } from 'node:url';
 import { chromium } from 'playwright-core';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
-const ruffleDir = path.join(here, 'node_modules', '@ruffle-rs', 'ruffle');
+export const ruffleDir = path.join(here, 'node_modules', '@ruffle-rs', 'ruffle');
 const harnessPath = '/__reelcast__/player.html';
-const rufflePrefix = '/__reelcast__/ruffle/';
+export const rufflePrefix = '/__reelcast__/ruffle/';
 
 function parseArgs(argv) {
-  const opts = { run: 2000, shots: [], clicks: [], scale: 1, flashvars: '', timeout: 60000 };
+  const opts = {
+    run: 2000, shots: [], clicks: [], scale: 1, flashvars: '', timeout: 60000, slow: 0,
+    viewport: { width: 1280, height: 960 },
+  };
   for (let i = 0; i < argv.length; i++) {
     const key = argv[i];
     const value = () => {
@@ -59,6 +69,14 @@ function parseArgs(argv) {
       case '--swf': opts.swf = value(); break;
       case '--page': opts.page = value(); break;
       case '--page-loads-ruffle': opts.pageLoadsRuffle = true; break;
+      case '--page-bare': opts.pageBare = true; break;
+      case '--slow': opts.slow = Number(value()); break;
+      case '--viewport': {
+        const m = /^(\d+)x(\d+)$/.exec(value());
+        if (!m) throw new Error('--viewport wants WxH');
+        opts.viewport = { width: Number(m[1]), height: Number(m[2]) };
+        break;
+      }
       case '--run': opts.run = Number(value()); break;
       case '--scale': opts.scale = Number(value()); break;
       case '--flashvars': opts.flashvars = value(); break;
@@ -84,7 +102,7 @@ function parseArgs(argv) {
   return opts;
 }
 
-const mimeTypes = {
+export const mimeTypes = {
   '.html': 'text/html; charset=utf-8', '.htm': 'text/html; charset=utf-8',
   '.js': 'text/javascript', '.mjs': 'text/javascript', '.wasm': 'application/wasm',
   '.swf': 'application/x-shockwave-flash', '.flv': 'video/x-flv', '.mp3': 'audio/mpeg',
@@ -93,7 +111,7 @@ const mimeTypes = {
   '.map': 'application/json',
 };
 
-const rufflePlayerConfig = {
+export const rufflePlayerConfig = {
   autoplay: 'on',
   unmuteOverlay: 'hidden',
   splashScreen: false,
@@ -109,10 +127,10 @@ const rufflePlayerConfig = {
   polyfills: true,
 };
 
-const configOnlyScript =
+export const configOnlyScript =
   `<script>window.RufflePlayer = window.RufflePlayer || {};` +
   `window.RufflePlayer.config = ${JSON.stringify(rufflePlayerConfig)};</script>`;
-const configScript = configOnlyScript + `<script src="${rufflePrefix}ruffle.js"></script>`;
+export const configScript = configOnlyScript + `<script src="${rufflePrefix}ruffle.js"></script>`;
 
 // The page of --swf mode: one player, sized to the stage once Ruffle knows it,
 // at the top-left corner of the viewport so that stage and page pixels match.
@@ -155,7 +173,7 @@ window.addEventListener('DOMContentLoaded', () => {
 // The stage size from the movie's header, so that the player has its final
 // size before the first frame is drawn (a resize later blanks the canvas until
 // the next frame, which at a low frame rate is long). Null when unreadable.
-function stageSize(file) {
+export function stageSize(file) {
   let data;
   try {
     data = fs.readFileSync(file);
@@ -198,14 +216,21 @@ function stageSize(file) {
   }
 }
 
-function insideRoot(root, urlPath) {
+export function insideRoot(root, urlPath) {
   const decoded = decodeURIComponent(urlPath);
   const full = path.resolve(root, '.' + path.posix.normalize('/' + decoded));
   if (full !== root && !full.startsWith(root + path.sep)) return null;
   return full;
 }
 
-function startServer(opts) {
+// Serves opts.root (and Ruffle under its prefix) on 127.0.0.1. With
+// opts.slow, SWF files go out at opts.slow bytes per second of movie time:
+// server.release(ms) sends what the connection carries in ms, and the
+// driver calls it as it moves the clock. server.slowPaths holds the paths
+// still being sent that way.
+export function startServer(opts) {
+  const throttled = [];
+  const slowPaths = new Set();
   const server = http.createServer((req, res) => {
     const url = new URL(req.url, 'http://127.0.0.1');
     let file = null;
@@ -231,7 +256,7 @@ function startServer(opts) {
       // Pages of --page mode get Ruffle added in front of their own scripts
       // (only its settings with --page-loads-ruffle: the page's own loader
       // script must bring the player).
-      if (opts.page && (ext === '.html' || ext === '.htm')) {
+      if (opts.page && !opts.pageBare && (ext === '.html' || ext === '.htm')) {
         let text = body.toString('latin1');
         const head = /<head[^>]*>/i.exec(text);
         const at = head ? head.index + head[0].length : 0;
@@ -240,12 +265,35 @@ function startServer(opts) {
       }
     }
     res.setHeader('Cache-Control', 'no-store');
+    if (opts.slow > 0 && file && path.extname(file).toLowerCase() === '.swf') {
+      res.setHeader('Content-Length', body.length);
+      const entry = { res, body, sent: 0, path: url.pathname };
+      throttled.push(entry);
+      slowPaths.add(url.pathname);
+      // The first bytes at once: the header tells the player the stage.
+      sendSlice(entry, 1024);
+      return;
+    }
     res.end(body);
   });
+  const sendSlice = (entry, bytes) => {
+    const end = Math.min(entry.body.length, entry.sent + Math.max(1, Math.round(bytes)));
+    entry.res.write(entry.body.subarray(entry.sent, end));
+    entry.sent = end;
+    if (entry.sent >= entry.body.length) {
+      entry.res.end();
+      throttled.splice(throttled.indexOf(entry), 1);
+      if (!throttled.some((t) => t.path === entry.path)) slowPaths.delete(entry.path);
+    }
+  };
+  server.slowPaths = slowPaths;
+  server.release = (ms) => {
+    for (const entry of [...throttled]) sendSlice(entry, (opts.slow * ms) / 1000);
+  };
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
-const chromiumFlags = [
+export const chromiumFlags = [
   '--headless', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
   '--disable-component-update', '--disable-sync', '--no-first-run',
   '--autoplay-policy=no-user-gesture-required',
@@ -273,7 +321,7 @@ function classify(type, text) {
 // The page clock: paused from the first script of every page on, moved only
 // by advance(). Its date is fixed so that a movie reading it sees the same
 // value every run.
-const clockOrigin = Date.UTC(2026, 0, 1, 12, 0, 0);
+export const clockOrigin = Date.UTC(2026, 0, 1, 12, 0, 0);
 // Virtual milliseconds per step of the clock. Ruffle draws on animation
 // frames, one every 16 ms of page time, and requests are waited for between
 // steps: a load the movie starts arrives within a step.
@@ -281,6 +329,25 @@ const clockStep = 48;
 // How long (real time) a request to this server may take before the driver
 // lets the clock move on regardless and reports it.
 const requestDeadlineMs = 30000;
+
+// Debian's Chromium, headless, with nothing of its own on the network.
+export function launchBrowser() {
+  return chromium.launch({
+    executablePath: process.env.REELCAST_CHROMIUM || '/usr/bin/chromium',
+    headless: true, args: chromiumFlags,
+  });
+}
+
+// A browser context on the paused virtual clock, with the virtual
+// AudioContext in every page.
+export async function newVirtualContext(browser, viewport = { width: 1280, height: 960 }) {
+  const context = await browser.newContext({ viewport, deviceScaleFactor: 1 });
+  await context.addInitScript({ path: path.join(here, 'virtual-audio.js') });
+  await context.clock.install({ time: clockOrigin });
+  // install() lets time run until paused; pause a little ahead of it.
+  await context.clock.pauseAt(clockOrigin + 1000);
+  return context;
+}
 
 async function main() {
   const opts = parseArgs(process.argv.slice(2));
@@ -301,17 +368,8 @@ async function main() {
   // Requests to this server still on their way.
   const inFlight = new Set();
   try {
-    browser = await chromium.launch({
-      executablePath: process.env.REELCAST_CHROMIUM || '/usr/bin/chromium',
-      headless: true, args: chromiumFlags,
-    });
-    const context = await browser.newContext({
-      viewport: { width: 1280, height: 960 }, deviceScaleFactor: 1,
-    });
-    await context.addInitScript({ path: path.join(here, 'virtual-audio.js') });
-    await context.clock.install({ time: clockOrigin });
-    // install() lets time run until paused; pause a little ahead of it.
-    await context.clock.pauseAt(clockOrigin + 1000);
+    browser = await launchBrowser();
+    const context = await newVirtualContext(browser, opts.viewport);
     // Nothing but this server is ever reached.
     await context.route('**/*', async (route) => {
       const request = route.request();
@@ -383,9 +441,12 @@ async function main() {
     const advance = async (ms) => {
       while (ms > 0) {
         const deadline = Date.now() + requestDeadlineMs;
-        while (inFlight.size && Date.now() < deadline && !result.navigations.length)
+        // A slowly served file arrives as the clock moves; only the rest is
+        // waited for.
+        const waiting = () => [...inFlight].filter((r) => !server.slowPaths.has(new URL(r.url()).pathname));
+        while (waiting().length && Date.now() < deadline && !result.navigations.length)
           await new Promise((r) => setTimeout(r, 5));
-        for (const request of inFlight) {
+        for (const request of waiting()) {
           if (stalled.has(request)) continue;
           stalled.add(request);
           result.errors.push(`request still running after ${requestDeadlineMs / 1000} s: ${request.url()}`);
@@ -401,6 +462,7 @@ async function main() {
         });
         now += step;
         ms -= step;
+        server.release(step);
       }
     };
     // The movie's trace lines so far, on the movie's clock.
@@ -431,12 +493,15 @@ async function main() {
       for (;;) {
         const s = await page.evaluate(() => window.__reelcast);
         await Promise.all(pending);
-        if (s.started || s.failure || result.errors.length || Date.now() > deadline) break;
+        // A slowly served movie starts on its first frames, while the rest
+        // is still on its way: its clock starts once the stage is known.
+        const running = opts.slow > 0 ? !!s.metadata : s.started;
+        if (running || s.failure || result.errors.length || Date.now() > deadline) break;
         await advance(16);
       }
       const state = await page.evaluate(() => window.__reelcast);
       result.metadata = state.metadata;
-      result.loaded = !!state.started;
+      result.loaded = opts.slow > 0 ? !!state.metadata : !!state.started;
       if (state.failure) result.errors.push('load failed: ' + state.failure);
       if (!result.loaded && !state.failure) result.errors.push('load failed: the movie did not start');
       stage = page.locator('#player');
@@ -536,7 +601,10 @@ async function main() {
   process.exit(result.failure ? 2 : 0);
 }
 
-main().catch((e) => {
-  process.stdout.write(JSON.stringify({ ok: false, failure: String(e && e.stack || e) }) + '\n');
-  process.exit(2);
-});
+// Run as a program; imported (by the review tools) it only lends its parts.
+if (process.argv[1] && path.resolve(process.argv[1]) === fileURLToPath(import.meta.url)) {
+  main().catch((e) => {
+    process.stdout.write(JSON.stringify({ ok: false, failure: String(e && e.stack || e) }) + '\n');
+    process.exit(2);
+  });
+}

@@ -7,6 +7,8 @@
 namespace reelcast::test {
 namespace {
 
+namespace fs = std::filesystem;
+
 class PublishedInRuffle : public testing::Test {
  protected:
   void SetUp() override {
@@ -67,6 +69,48 @@ TEST_F(PublishedInRuffle, PageWithTheLoaderScriptPlaysTheMovieBesideIt) {
   ASSERT_EQ(r.Shots.size(), 1u);
   EXPECT_LT(r.Shots[0].Image.CoverFraction({0, 0, 255, 255}, 0, 0, 160, 120, 16), 0.9)
       << "the video is shown, not only the background";
+}
+
+// With the player's files beside it, the page plays from the server it was
+// put on and nothing else: served from 127.0.0.1 with nothing added, no
+// request leaves. It centres the movie at its size in a wide window and
+// scales it down, keeping its proportions, in a narrow one.
+TEST_F(PublishedInRuffle, PageWithThePlayerBesideItPlaysOnItsOwnAndScalesDown) {
+  auto made = Flv2Swf((dir_ / "in.flv").string(), (dir_ / "movie.swf").string(),
+                      {"--background", "0000FF", "--ruffle-local"});
+  ASSERT_EQ(made.ExitCode, 0) << made.Output;
+  ASSERT_TRUE(fs::exists(dir_ / "ruffle" / "ruffle.js"));
+  struct Case {
+    int Width, Height;             // the window
+    double X, Y, Shown, ShownHigh;  // where the 160 x 120 stage should be, and how large
+  };
+  const Case cases[] = {
+      {1280, 960, 560, 420, 160, 120},  // centred at its own size
+      {100, 400, 0, 162.5, 100, 75},    // as wide as the window, same proportions
+      {400, 60, 160, 0, 80, 60},        // as high as the window
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.Width) + "x" + std::to_string(c.Height));
+    RuffleOptions o;
+    o.Root = dir_.Path();
+    o.Page = "movie.html";
+    o.PageBare = true;
+    o.ViewportWidth = c.Width;
+    o.ViewportHeight = c.Height;
+    o.ShotsAt = {700};
+    o.RunMs = 800;
+    RuffleResult r = RufflePlayer::Play(o);
+    ASSERT_TRUE(r.Ok) << r.Describe();
+    EXPECT_TRUE(r.Requests.empty() && r.Navigations.empty() && r.Popups.empty()) << r.Describe();
+    EXPECT_NEAR(r.Stage.X, c.X, 1);
+    EXPECT_NEAR(r.Stage.Y, c.Y, 1);
+    EXPECT_NEAR(r.Stage.Width, c.Shown, 1);
+    EXPECT_NEAR(r.Stage.Height, c.ShownHigh, 1);
+    ASSERT_EQ(r.Shots.size(), 1u);
+    const PngImage& shot = r.Shots[0].Image;
+    EXPECT_LT(shot.CoverFraction({0, 0, 255, 255}, 0, 0, shot.Width(), shot.Height(), 16), 0.9)
+        << "the video is shown, not only the background";
+  }
 }
 
 }  // namespace

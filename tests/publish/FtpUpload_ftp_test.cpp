@@ -140,6 +140,30 @@ TEST_F(FtpUploadTest, UploadsTheFilesOfEachOutputKindIntoANewFolder) {
   }
 }
 
+// A page that loads the player from beside itself takes the player's folder
+// along: made on the server at the first upload, reused at the next.
+TEST_F(FtpUploadTest, APageWithThePlayerBesideItTakesThePlayersFolderAlong) {
+  FtpTestServer server;
+  TJob job{Local("movie.swf"), kOutputSwf, true, false};
+  Write("movie.swf", "movie");
+  Write("movie.html", "<script src=\"ruffle/ruffle.js\"></script>");
+  fs::create_directories(local_ / "ruffle");
+  Write("ruffle/ruffle.js", "loader");
+  Write("ruffle/a.wasm", "module");
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    recorder_ = {};
+    auto u = Model(server, job, "films");
+    EXPECT_EQ(u->Upload(), TFtpUploadResult::Done);
+    EXPECT_TRUE(recorder_.Messages.empty()) << recorder_.Messages.front();
+    Files remote;
+    for (const auto& f : TreeFiles(server.Root())) remote.push_back(f);
+    EXPECT_EQ(remote, (Files{"films/movie.html", "films/movie.swf",
+                             "films/ruffle/a.wasm", "films/ruffle/ruffle.js"}));
+    EXPECT_EQ(ReadFile(server.Root() / "films/ruffle/ruffle.js"), "loader");
+  }
+}
+
 TEST_F(FtpUploadTest, ReplacesEarlierUploadsAndKeepsTheConnectionForTheNextOperation) {
   FtpTestServer server;
   fs::create_directories(server.Root() / "site");

@@ -56,7 +56,12 @@ RuffleResult RufflePlayer::Play(const RuffleOptions& o) {
   } else {
     argv.insert(argv.end(), {"--page", o.Page});
     if (o.PageLoadsRuffle) argv.push_back("--page-loads-ruffle");
+    if (o.PageBare) argv.push_back("--page-bare");
   }
+  if (o.ViewportWidth > 0 && o.ViewportHeight > 0)
+    argv.insert(argv.end(), {"--viewport", std::to_string(o.ViewportWidth) + "x" +
+                                               std::to_string(o.ViewportHeight)});
+  if (o.SlowBytesPerSecond > 0) argv.insert(argv.end(), {"--slow", std::to_string(o.SlowBytesPerSecond)});
   argv.insert(argv.end(), {"--run", std::to_string(o.RunMs), "--timeout",
                            std::to_string(o.LoadTimeoutMs)});
   for (size_t i = 0; i < o.ShotsAt.size(); ++i)
@@ -92,6 +97,9 @@ RuffleResult RufflePlayer::Play(const RuffleOptions& o) {
   result.Metadata.NumFrames = static_cast<int>(m["numFrames"].Number());
   result.Metadata.SwfVersion = static_cast<int>(m["swfVersion"].Number());
   result.Metadata.BackgroundColor = m["backgroundColor"].String();
+  const JsonValue& stage = json["stage"];
+  result.Stage = {stage["x"].Number(), stage["y"].Number(), stage["width"].Number(),
+                  stage["height"].Number()};
   result.Errors = Texts(json["errors"]);
   result.Warnings = Texts(json["warnings"]);
   for (const auto& c : json["console"].Items())

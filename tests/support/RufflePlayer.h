@@ -35,6 +35,15 @@ struct RuffleOptions {
   // The page brings Ruffle with its own script tag (served from the harness
   // at RuffleScriptPath); only Ruffle's settings are added to it.
   bool PageLoadsRuffle = false;
+  // Nothing is added to the page: it loads the player and its settings as
+  // it would from a web server.
+  bool PageBare = false;
+  // Browser window in CSS pixels (0: the harness's 1280 x 960).
+  int ViewportWidth = 0;
+  int ViewportHeight = 0;
+  // Bytes per second of movie time at which SWF files are served (0: at
+  // once). Movie time then counts from when the player knew the stage.
+  int SlowBytesPerSecond = 0;
   int RunMs = 2000;            // how long the movie plays (movie time)
   // Screenshot times from the start of the movie. Ruffle shows frame N from
   // N/fps on, so frame 1 too appears one frame interval after the start.
@@ -76,11 +85,17 @@ struct RuffleMetadata {
   std::string BackgroundColor;  // "#RRGGBB"
 };
 
+// Where the stage was on the page, in CSS pixels.
+struct RuffleBox {
+  double X = 0, Y = 0, Width = 0, Height = 0;
+};
+
 struct RuffleResult {
   bool Ok = false;      // loaded, ran, and nothing was reported as an error
   bool Loaded = false;  // the movie started
   std::string Failure;  // the harness itself failed (browser, driver)
   RuffleMetadata Metadata;
+  RuffleBox Stage;
   std::vector<std::string> Errors;    // Ruffle's errors, page errors, load failures
   std::vector<std::string> Warnings;  // Ruffle's warnings
   std::vector<RuffleConsoleLine> Console;
