@@ -9,7 +9,11 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
@@ -32,6 +36,7 @@ const char* KindName(TDialogKind kind) {
     case TDialogKind::ChooseFile: return "choose-file";
     case TDialogKind::SaveFile: return "save-file";
     case TDialogKind::OpenPath: return "open";
+    case TDialogKind::OpenUrl: return "open-url";
   }
   return "?";
 }
@@ -122,10 +127,36 @@ class TAutomation : public QObject {
       Done();
       button->click();
     } else if (command == "set") {
-      auto* edit = qobject_cast<QLineEdit*>(FindVisible(rest.section(' ', 0, 0)));
+      QWidget* target = FindVisible(rest.section(' ', 0, 0));
+      if (auto* memo = qobject_cast<QPlainTextEdit*>(target)) {
+        // "\n" in the text stands for a line break.
+        memo->setPlainText(rest.section(' ', 1).replace(QLatin1String("\\n"), QLatin1String("\n")));
+        return Done();
+      }
+      auto* edit = qobject_cast<QLineEdit*>(target);
       if (!edit) return Fail("no visible line edit " + rest.section(' ', 0, 0));
       edit->setText(rest.section(' ', 1));
       emit edit->editingFinished();
+      Done();
+    } else if (command == "select") {
+      // The item with that text becomes the list's or combo box's choice,
+      // as a click on it does.
+      const QString name = rest.section(' ', 0, 0), item = rest.section(' ', 1);
+      QWidget* target = FindVisible(name);
+      if (auto* list = qobject_cast<QListWidget*>(target)) {
+        const QList<QListWidgetItem*> found = list->findItems(item, Qt::MatchExactly);
+        if (found.isEmpty()) return Fail("no item " + item + " in " + name);
+        list->setCurrentItem(found.front());
+        return Done();
+      }
+      auto* combo = qobject_cast<QComboBox*>(target);
+      if (!combo || combo->findText(item) < 0) return Fail("no visible list " + name + " with " + item);
+      combo->setCurrentIndex(combo->findText(item));
+      Done();
+    } else if (command == "tab") {
+      auto* tabs = qobject_cast<QTabWidget*>(FindVisible(rest.section(' ', 0, 0)));
+      if (!tabs) return Fail("no visible tab control " + rest.section(' ', 0, 0));
+      tabs->setCurrentIndex(rest.section(' ', 1).toInt());
       Done();
     } else if (command == "check") {
       TTaskRow* row = FindRow(rest.section(' ', 0, 0));

@@ -8,7 +8,11 @@
 //   answer-path PATH        the next folder or file chooser gets PATH
 //   answer yes|no           the next question gets this answer
 //   click NAME              clicks the visible button with that object name
-//   set NAME TEXT           types TEXT into the line edit NAME (and leaves it)
+//   set NAME TEXT           types TEXT into the line edit NAME (and leaves it);
+//                           into a memo, with "\n" for a line break
+//   select NAME ITEM        chooses the item with text ITEM in the list or
+//                           combo box NAME
+//   tab NAME INDEX          shows the page INDEX of the tab control NAME
 //   check ROW on|off        sets a list row's mark ("Title_01_02", "Title_01_01/Chapter_02")
 //   select ROW              selects a list row (named as for check)
 //   wait-picture NAME       until the video view NAME shows a picture
