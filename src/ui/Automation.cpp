@@ -22,6 +22,7 @@
 
 #include "ui/Dialogs.h"
 #include "ui/MainWindow.h"
+#include "ui/ClipTrackBar.h"
 #include "ui/TaskTree.h"
 #include "ui/VideoView.h"
 
@@ -201,11 +202,31 @@ class TAutomation : public QObject {
       QWidget* w = FindVisible(rest);
       QString text;
       if (auto* spin = qobject_cast<QSpinBox*>(w)) text = QString::number(spin->value());
+      else if (auto* bar = qobject_cast<TClipTrackBar*>(w)) text = QString::number(bar->Position());
       else if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
       else if (auto* edit = qobject_cast<QLineEdit*>(w)) text = edit->text();
       else return Fail("nothing to print in " + rest);
       std::printf("value: %s: %s\n", qPrintable(rest), qPrintable(text));
       std::fflush(stdout);
+      Done();
+    } else if (command == "wait-at-least") {
+      QWidget* w = FindVisible(rest.section(' ', 0, 0));
+      const int least = rest.section(' ', 1).toInt();
+      int value;
+      if (auto* spin = qobject_cast<QSpinBox*>(w)) value = spin->value();
+      else if (auto* bar = qobject_cast<TClipTrackBar*>(w)) value = bar->Position();
+      else return Fail("no spin box or track bar " + rest.section(' ', 0, 0));
+      waitFor(value >= least, rest);
+    } else if (command == "save-picture" || command == "save-view") {
+      QWidget* w = FindVisible(rest.section(' ', 0, 0));
+      if (!w) return Fail("no visible widget " + rest.section(' ', 0, 0));
+      QImage image = w->grab().toImage();
+      if (command == "save-picture") {
+        auto* view = qobject_cast<TVideoView*>(w);
+        if (!view) return Fail("not a video view: " + rest.section(' ', 0, 0));
+        image = view->Picture();
+      }
+      if (image.isNull() || !image.save(rest.section(' ', 1), "PNG")) return Fail("cannot save " + rest);
       Done();
     } else if (command == "wait-window") {
       waitFor(FindVisible(rest) != nullptr, rest);

@@ -21,8 +21,11 @@
 //                           the points are fractions (0..1) of its picture
 //                           for a video view, of the widget otherwise
 //   drag-by NAME DX DY      drags widget NAME from its middle by DX, DY pixels
-//   print NAME              prints "value: NAME: TEXT" (a spin box's value,
-//                           a label's or line edit's text)
+//   print NAME              prints "value: NAME: TEXT" (a spin box's or track
+//                           bar's value, a label's or line edit's text)
+//   wait-at-least NAME N    until the spin box or track bar NAME is at N or more
+//   save-picture NAME FILE  the picture the video view NAME shows, as PNG
+//   save-view NAME FILE     the widget NAME as it looks on screen, as PNG
 //   wait-window NAME        until a window with that object name is visible
 //   wait-closed NAME        until no window with that object name is visible
 //   wait-dialog TEXT        until a dialog with exactly TEXT was asked for
