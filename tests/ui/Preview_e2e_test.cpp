@@ -37,7 +37,7 @@ TEST(Desktop, PreviewPlaysSeeksCropsAndTakesASnapshot) {
   const std::string script =
       "answer-path " + DvdFixture().string() + "\n"
       "click btnOpen\n"
-      "select Title_01_01\n"
+      "select-row Title_01_01\n"
       "click btnPlay\n"
       "wait-picture pnlPreview\n"
       "shot " + (shots / "preview-1-import.png").string() + "\n"
