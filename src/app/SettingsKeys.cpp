@@ -3,6 +3,7 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "app/Config.h"
 #include "app/Paths.h"
@@ -195,6 +196,16 @@ std::string LoadOutputFolder() {
   return folder;
 }
 
+std::string PrepareOutputFolder() {
+  std::string folder = NVGetConfigStrPtr(keys::OutputPath) ? FolderSetting(keys::OutputPath) : std::string();
+  if (folder.empty() || !MakeFolder(folder)) {
+    folder = SettingDefault(*FindSettingKey(keys::OutputPath));
+    MakeFolder(folder);
+    NVSetConfigStr(keys::OutputPath, Utf8ToUtf16(folder));
+  }
+  return folder;
+}
+
 std::u16string ReadConfigText(std::string_view key) {
   char16_t buffer[512] = {};  // 1,024 bytes
   if (!NVGetConfigStrEx(key, buffer, sizeof buffer)) return {};
@@ -248,52 +259,10 @@ void WriteTitleDefaults() {
   }
 }
 
-TEncoderSettings ReadEncoderSettings() {
-  TEncoderSettings s;
-  s.UserReso = ReadConfigBool(keys::UserReso, s.UserReso);
-  s.Width = ReadConfigInt(keys::Width, s.Width);
-  s.Height = ReadConfigInt(keys::Height, s.Height);
-  s.FrameRate = ReadConfigInt(keys::Frame, s.FrameRate);
-  s.VideoBitrate = ReadConfigInt(keys::VBitrate, s.VideoBitrate);
-  s.Zoom = ReadConfigInt(keys::Zoom, s.Zoom);
-  s.SampleRate = ReadConfigInt(keys::SampleR, s.SampleRate);
-  s.DisableAudio = ReadConfigBool(keys::DisableAudio, s.DisableAudio);
-  return s;
-}
-
-void WriteEncoderSettings(const TEncoderSettings& s) {
-  WriteConfigBool(keys::UserReso, s.UserReso);
-  NVSetConfigInt(keys::Width, s.Width);
-  NVSetConfigInt(keys::Height, s.Height);
-  NVSetConfigDbl(keys::Frame, s.FrameRate);
-  NVSetConfigInt(keys::VBitrate, s.VideoBitrate);
-  NVSetConfigInt(keys::Zoom, s.Zoom);
-  NVSetConfigInt(keys::SampleR, s.SampleRate);
-  WriteConfigBool(keys::DisableAudio, s.DisableAudio);
-}
-
-const std::vector<std::string>& FrameRateChoices() {
-  static const std::vector<std::string> choices = {"Keep original Frame Rate", "10", "12", "15",
-                                                   "24", "25", "30"};
-  return choices;
-}
-
-size_t FrameRateChoiceIndex(int32_t storedFrameRate) {
-  const auto& choices = FrameRateChoices();
-  for (size_t i = 1; i < choices.size(); ++i)
-    if (choices[i] == std::to_string(storedFrameRate)) return i;
-  return 0;
-}
-
-const std::vector<std::string>& ZoomChoices() {
-  static const std::vector<std::string> choices = {"Full screen", "Keep original", "16:9", "4:3"};
-  return choices;
-}
-
-int32_t ReadIniInteger(const std::string& file, std::string_view section, std::string_view key,
-                       int32_t defaultValue) {
+std::optional<std::string> ReadIniText(const std::string& file, std::string_view section,
+                                       std::string_view key) {
   std::ifstream in(file, std::ios::binary);
-  if (!in) return defaultValue;
+  if (!in) return std::nullopt;
   std::string line;
   bool inSection = false;
   while (std::getline(in, line)) {
@@ -310,10 +279,16 @@ int32_t ReadIniInteger(const std::string& file, std::string_view section, std::s
     size_t equals = l.find('=');
     if (equals == std::string_view::npos || !EqualsNoCase(Trim(l.substr(0, equals)), key))
       continue;
-    int32_t value = 0;
-    return ParseInt(Trim(l.substr(equals + 1)), value) ? value : defaultValue;
+    return std::string(Trim(l.substr(equals + 1)));
   }
-  return defaultValue;
+  return std::nullopt;
+}
+
+int32_t ReadIniInteger(const std::string& file, std::string_view section, std::string_view key,
+                       int32_t defaultValue) {
+  const std::optional<std::string> text = ReadIniText(file, section, key);
+  int32_t value = 0;
+  return text && ParseInt(*text, value) ? value : defaultValue;
 }
 
 }  // namespace reelcast

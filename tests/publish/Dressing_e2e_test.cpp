@@ -2,9 +2,14 @@
 // style, the "Replay" button, text and image links, and preloaders.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "app/Paths.h"
 #include "publish/ControlBarStyles.h"
+#include "swf/Records.h"
 #include "publish/FlashPreloader.h"
+#include "publish/PreloaderLayout.h"
 #include "publish/PublishedMovie.h"
 #include "support/RufflePlayer.h"
 
@@ -34,14 +39,20 @@ class DressedInRuffle : public testing::Test {
   static bool Same(const RuffleResult& r, size_t a, size_t b) {
     return r.Shots[a].Image.DifferenceFraction(r.Shots[b].Image, 24) < 0.002;
   }
-  // The same picture above the control bar (the bar's buttons light up
-  // under the mouse).
-  static bool SameVideo(const RuffleResult& r, size_t a, size_t b) {
+  // The same picture around the control bar's buttons (they light up under
+  // the mouse and change between play and pause), down to where the test
+  // picture's scrolling band ends.
+  static bool SameVideo(const RuffleResult& r, size_t a, size_t b, const std::vector<TRect>& buttons = {}) {
     const PngImage& x = r.Shots[a].Image;
     const PngImage& y = r.Shots[b].Image;
     int differ = 0;
-    for (int py = 0; py < 95; ++py)
-      for (int px = 0; px < x.Width(); ++px) differ += !x.Pixel(px, py).Near(y.Pixel(px, py), 24);
+    for (int py = 0; py < 106; ++py)
+      for (int px = 0; px < x.Width(); ++px) {
+        bool onButton = false;
+        for (const TRect& k : buttons)
+          onButton = onButton || (px >= k.Left && px < k.Right && py >= k.Top && py < k.Bottom);
+        if (!onButton) differ += !x.Pixel(px, py).Near(y.Pixel(px, py), 24);
+      }
     return differ < 20;
   }
   TempDir dir_{"reelcast-dressing-e2e"};
@@ -56,16 +67,31 @@ bool WarnedAboutTargets(const RuffleResult& r) {
   return false;
 }
 
+// Clicks on the play/pause and stop buttons of a style's bar over the
+// 160 x 120 test video, and the buttons' squares.
+struct TBarClicks {
+  RuffleClick PlayPause, Stop;
+  std::vector<TRect> Buttons;
+};
+TBarClicks BarClicks(const std::string& style) {
+  const TControlBarLayout l = LayOutControlBar(ControlBarLook(style).Layout, TRect{0, 0, 160, 120});
+  const int half = l.Button / 2;
+  return {{0, l.PlayPause.X + half, l.PlayPause.Y + half},
+          {0, l.Stop.X + half, l.Stop.Y + half},
+          {{l.PlayPause.X, l.PlayPause.Y, l.PlayPause.X + l.Button, l.PlayPause.Y + l.Button},
+           {l.Stop.X, l.Stop.Y, l.Stop.X + l.Button, l.Stop.Y + l.Button}}};
+}
+
 // Without auto-play the bar halts the movie at its second video frame; play
 // runs it, pause halts it, stop rewinds it to where it first halted. No
 // script aims at a target that is not a clip.
 TEST_F(DressedInRuffle, ControlBarOfEveryStyleHaltsPlaysPausesAndStops) {
   InitFolders();
   std::vector<std::string> styles = ListControlBarStyles();
-  ASSERT_GE(styles.size(), 3u);
-  const RuffleClick playPause{0, 107, 107}, stop{0, 140, 107};
+  ASSERT_GE(styles.size(), 4u);
   for (const std::string& style : styles) {
     SCOPED_TRACE(style);
+    const auto [playPause, stop, buttons] = BarClicks(style);
     Make({"--control-bar", style, "--no-audio", "--no-auto-play"});
     auto click = [](RuffleClick c, int at) { c.AtMs = at; return c; };
     RuffleResult r = Play({500, 1000, 1500, 1900, 2500, 2900, 3500, 3900},
@@ -73,12 +99,12 @@ TEST_F(DressedInRuffle, ControlBarOfEveryStyleHaltsPlaysPausesAndStops) {
     ASSERT_TRUE(r.Ok) << r.Describe();
     EXPECT_FALSE(WarnedAboutTargets(r)) << r.Describe();
     ASSERT_EQ(r.Shots.size(), 8u);
-    EXPECT_TRUE(SameVideo(r, 0, 1)) << "halted before play";
-    EXPECT_FALSE(SameVideo(r, 2, 3)) << "playing after play";
-    EXPECT_TRUE(SameVideo(r, 4, 5)) << "halted after pause";
-    EXPECT_FALSE(SameVideo(r, 0, 4)) << "paused later in the video";
-    EXPECT_TRUE(SameVideo(r, 6, 7)) << "halted after stop";
-    EXPECT_TRUE(SameVideo(r, 0, 6)) << "stop rewound to the first halt";
+    EXPECT_TRUE(SameVideo(r, 0, 1, buttons)) << "halted before play";
+    EXPECT_FALSE(SameVideo(r, 2, 3, buttons)) << "playing after play";
+    EXPECT_TRUE(SameVideo(r, 4, 5, buttons)) << "halted after pause";
+    EXPECT_FALSE(SameVideo(r, 0, 4, buttons)) << "paused later in the video";
+    EXPECT_TRUE(SameVideo(r, 6, 7, buttons)) << "halted after stop";
+    EXPECT_TRUE(SameVideo(r, 0, 6, buttons)) << "stop rewound to the first halt";
   }
 }
 
@@ -95,7 +121,7 @@ TEST_F(DressedInRuffle, ControlBarDrivesTheMovieWrappedWithMusic) {
                       {"--control-bar", ListControlBarStyles().at(0), "--no-audio", "--no-auto-play", "--music",
                        (dir_ / "tune.mp3").string(), "--music-loop"});
   ASSERT_EQ(made.ExitCode, 0) << made.Output;
-  const RuffleClick playPause{0, 107, 107}, stop{0, 140, 107};
+  const auto [playPause, stop, buttons] = BarClicks(ListControlBarStyles().at(0));
   auto click = [](RuffleClick c, int at) { c.AtMs = at; return c; };
   // A click takes effect at Ruffle's next frame: the shots after a click
   // leave it room.
@@ -106,12 +132,12 @@ TEST_F(DressedInRuffle, ControlBarDrivesTheMovieWrappedWithMusic) {
   ASSERT_EQ(r.Shots.size(), 8u);
   EXPECT_LT(r.Shots[0].Image.CoverFraction(r.Shots[0].Image.Pixel(80, 40), 0, 0, 160, 90, 16), 0.9)
       << "the wrapped video is shown";
-  EXPECT_TRUE(SameVideo(r, 0, 1)) << "halted before play";
-  EXPECT_FALSE(SameVideo(r, 2, 3)) << "playing after play";
-  EXPECT_TRUE(SameVideo(r, 4, 5)) << "halted after pause" << r.Describe();
-  EXPECT_FALSE(SameVideo(r, 0, 4)) << "paused later in the video";
-  EXPECT_TRUE(SameVideo(r, 6, 7)) << "halted after stop";
-  EXPECT_TRUE(SameVideo(r, 0, 6)) << "stop rewound to the first halt";
+  EXPECT_TRUE(SameVideo(r, 0, 1, buttons)) << "halted before play";
+  EXPECT_FALSE(SameVideo(r, 2, 3, buttons)) << "playing after play";
+  EXPECT_TRUE(SameVideo(r, 4, 5, buttons)) << "halted after pause" << r.Describe();
+  EXPECT_FALSE(SameVideo(r, 0, 4, buttons)) << "paused later in the video";
+  EXPECT_TRUE(SameVideo(r, 6, 7, buttons)) << "halted after stop";
+  EXPECT_TRUE(SameVideo(r, 0, 6, buttons)) << "stop rewound to the first halt";
 }
 
 // With auto-play (the default) the bar's movie plays at once; at the end
@@ -126,16 +152,22 @@ TEST_F(DressedInRuffle, ControlBarWithAutoPlayPlaysAndReplayPlaysAgain) {
     if (!autoPlay) options.push_back("--no-auto-play");
     Make(options);
     std::vector<RuffleClick> clicks = {{3300, 80, 60}};
-    if (!autoPlay) clicks.insert(clicks.begin(), RuffleClick{300, 107, 107});
+    const TBarClicks bar = BarClicks(ListControlBarStyles().at(0));
+    const std::vector<TRect>& buttons = bar.Buttons;
+    if (!autoPlay) {
+      RuffleClick play = bar.PlayPause;
+      play.AtMs = 300;
+      clicks.insert(clicks.begin(), play);
+    }
     // 20 frames at 10 fps: at its end by 2.5 s; Replay at 3.3 s.
     RuffleResult r = Play({200, 700, 2700, 3100, 3700, 4100}, clicks, 4300);
     ASSERT_TRUE(r.Ok) << r.Describe();
     EXPECT_FALSE(WarnedAboutTargets(r)) << r.Describe();
     ASSERT_EQ(r.Shots.size(), 6u);
-    if (autoPlay) EXPECT_FALSE(SameVideo(r, 0, 1)) << "playing without a click";
-    EXPECT_TRUE(SameVideo(r, 2, 3)) << "halted at the end";
+    if (autoPlay) EXPECT_FALSE(SameVideo(r, 0, 1, buttons)) << "playing without a click";
+    EXPECT_TRUE(SameVideo(r, 2, 3, buttons)) << "halted at the end";
     EXPECT_LT(r.Shots[2].Image.CoverFraction({0, 0, 0, 255}, 0, 0, 160, 60, 16), 0.9) << "the last picture stays";
-    EXPECT_FALSE(SameVideo(r, 4, 5)) << "Replay plays again, without waiting for Play";
+    EXPECT_FALSE(SameVideo(r, 4, 5, buttons)) << "Replay plays again, without waiting for Play";
   }
 }
 
@@ -146,9 +178,10 @@ TEST_F(DressedInRuffle, ReplayButtonAppearsAtTheEndAndPlaysAgain) {
   ASSERT_EQ(r.Shots.size(), 3u);
   EXPECT_TRUE(Same(r, 0, 1)) << "stopped at the end";
   EXPECT_FALSE(Same(r, 1, 2)) << "a click on Replay plays again";
-  // The white button face is in the middle of the stage.
-  EXPECT_TRUE(r.Shots[0].Image.Pixel(80, 60).Near({255, 255, 255, 255}, 100))
-      << r.Shots[0].Image.Pixel(80, 60).ToString();
+  // In the middle of the stage: the dark face with its white caption.
+  const PngImage& end = r.Shots[0].Image;
+  EXPECT_GT(end.CoverFraction({24, 28, 36, 255}, 50, 50, 60, 20, 60), 0.3);
+  EXPECT_GT(end.CoverFraction({255, 255, 255, 255}, 50, 50, 60, 20, 60), 0.05);
 }
 
 TEST_F(DressedInRuffle, LinksOpenTheirNormalisedUrlInANewWindow) {
@@ -182,6 +215,145 @@ TEST_F(DressedInRuffle, LinksOpenTheirNormalisedUrlInANewWindow) {
         << x << "," << y << " " << image.Shots[0].Image.Pixel(x, y).ToString();
 }
 
+// The browser player starts a movie only once the whole file has arrived
+// (served slowly, it only starts later), so a connection is simulated in
+// the movie itself: an action put before the preloader's script makes every
+// clip's getBytesLoaded() report what a connection of bytesPerSecond would
+// have delivered since that action ran, at most getBytesTotal(), and holds
+// the movie in its first frame as a player does while the next frame has
+// not arrived.
+std::string SlowConnectionAction(int bytesPerSecond) {
+  using TValue = std::pair<uint8_t, std::string>;  // Push type and its bytes
+  auto push = [](std::string& to, std::initializer_list<TValue> values) {
+    std::string data;
+    for (const auto& [type, value] : values) data += static_cast<char>(type) + value;
+    to += '\x96';
+    to += static_cast<char>(data.size() & 0xFF);
+    to += static_cast<char>(data.size() >> 8);
+    to += data;
+  };
+  auto str = [](const std::string& s) { return TValue{0, s + '\0'}; };
+  auto dbl = [](double d) {
+    char bytes[8];
+    std::memcpy(bytes, &d, 8);
+    // Doubles are written as two little-endian words, high word first.
+    return TValue{6, std::string(bytes + 4, 4) + std::string(bytes, 4)};
+  };
+  std::string body;
+  body += '\x34';  // GetTime
+  push(body, {str("_root")});
+  body += '\x1C';  // GetVariable
+  push(body, {str("slowStart")});
+  body += '\x4E';  // GetMember
+  body += '\x0B';  // Subtract: the milliseconds since the start
+  push(body, {dbl(bytesPerSecond / 1000.0)});
+  body += '\x0C';  // Multiply: the bytes by now
+  push(body, {dbl(0), str("this")});
+  body += '\x1C';  // GetVariable
+  push(body, {str("getBytesTotal")});
+  body += '\x52';  // CallMethod
+  push(body, {dbl(2), str("Math")});
+  body += '\x1C';
+  push(body, {str("min")});
+  body += '\x52';  // Math.min(both)
+  body += '\x3E';  // Return
+  std::string code;
+  // slowStart = getTimer() (the GetTime action)
+  push(code, {str("slowStart")});
+  code += '\x34';  // GetTime
+  code += '\x1D';  // SetVariable
+  push(code, {str("MovieClip")});
+  code += '\x1C';
+  push(code, {str("prototype")});
+  code += '\x4E';  // GetMember
+  push(code, {str("getBytesLoaded")});
+  code += '\x9B';  // DefineFunction: no name, no parameters, then the body's size
+  code += std::string("\x05\x00\x00\x00\x00", 5);
+  code += static_cast<char>(body.size() & 0xFF);
+  code += static_cast<char>(body.size() >> 8);
+  code += body;
+  code += '\x4F';  // SetMember
+  code += '\x07';  // Stop
+  code += '\0';    // End
+  // A DoAction tag (code 12) with a long header.
+  std::string tag("\x3F\x03", 2);
+  const uint32_t length = static_cast<uint32_t>(code.size());
+  for (int i = 0; i < 4; ++i) tag += static_cast<char>((length >> (8 * i)) & 0xFF);
+  return tag + code;
+}
+
+// An uncompressed movie with tag put before its first DoAction.
+void PutBeforeFirstAction(const fs::path& file, const std::string& tag) {
+  std::string swf = ReadFile(file);
+  ASSERT_EQ(swf.substr(0, 3), "FWS");
+  const int bits = static_cast<uint8_t>(swf[8]) >> 3;
+  size_t at = 8 + (5 + 4 * bits + 7) / 8 + 4;  // frame rectangle, rate, frame count
+  for (;;) {
+    ASSERT_LT(at + 2, swf.size());
+    const uint16_t head = static_cast<uint8_t>(swf[at]) | static_cast<uint8_t>(swf[at + 1]) << 8;
+    uint32_t length = head & 0x3F;
+    size_t data = at + 2;
+    if (length == 0x3F) {
+      length = 0;
+      for (int i = 0; i < 4; ++i) length |= static_cast<uint32_t>(static_cast<uint8_t>(swf[data + i])) << (8 * i);
+      data += 4;
+    }
+    if ((head >> 6) == 12) break;
+    ASSERT_NE(head >> 6, 0) << "no DoAction";
+    at = data + length;
+  }
+  swf.insert(at, tag);
+  const uint32_t total = static_cast<uint32_t>(swf.size());
+  for (int i = 0; i < 4; ++i) swf[4 + i] = static_cast<char>((total >> (8 * i)) & 0xFF);
+  WriteFile(file, swf);
+}
+
+// While the movie arrives the preloader's bar grows and its caption counts
+// up in digits; when all has arrived the movie plays.
+TEST_F(DressedInRuffle, PreloaderCountsUpWhileTheMovieArrives) {
+  InitFolders();
+  RunFFmpeg({"-f", "lavfi", "-i", "color=c=yellow:s=40x30", "-frames:v", "1", (dir_ / "logo.png").string()});
+  Make({"--size", "320x240", "--preloader", "--preloader-logo", (dir_ / "logo.png").string(),
+        "--preloader-bar", "Classic Blue", "--preloader-show", "all", "--preloader-color", "FF00FF",
+        "--no-audio"});
+  auto plain = RunProcess({(BinDir() / "reelcast-cli").string(), "swf", "rewrite", (dir_ / "movie.swf").string(),
+                           (dir_ / "slow.swf").string(), "--uncompress"});
+  ASSERT_EQ(plain.ExitCode, 0) << plain.Output;
+  // The whole movie arrives over 2 s.
+  const int bytesPerSecond = static_cast<int>(fs::file_size(dir_ / "slow.swf") / 2);
+  PutBeforeFirstAction(dir_ / "slow.swf", SlowConnectionAction(bytesPerSecond));
+  fs::rename(dir_ / "slow.swf", dir_ / "movie.swf");
+
+  const std::vector<uint32_t> front = LoadProgressBarStyles().empty() ? std::vector<uint32_t>{}
+      : FindProgressBarStyle(LoadProgressBarStyles(), "Classic Blue")->FrontBarColor;
+  ASSERT_FALSE(front.empty());
+  const Rgba bar{static_cast<uint8_t>(front[0]), static_cast<uint8_t>(front[0] >> 8),
+                 static_cast<uint8_t>(front[0] >> 16), 255};
+  RuffleResult r = Play({300, 900, 1500, 2800}, {}, 3000);
+  ASSERT_TRUE(r.Ok) << r.Describe();
+  ASSERT_EQ(r.Shots.size(), 4u);
+  std::vector<double> grown;
+  for (int i = 0; i < 3; ++i) {
+    const PngImage& shot = r.Shots[i].Image;
+    EXPECT_GT(shot.CoverFraction({255, 0, 255, 255}, 0, 0, 320, 240, 30), 0.5) << "still the preloader at " << i;
+    grown.push_back(shot.CoverFraction(bar, 0, 0, 320, 240, 40));
+  }
+  EXPECT_GT(grown[0], 0) << "the bar shows";
+  EXPECT_GT(grown[1], grown[0] * 1.5) << "the bar grows";
+  EXPECT_GT(grown[2], grown[1] * 1.2) << "the bar grows";
+  // The caption, below the bar, shows other digits each time.
+  for (int i = 0; i < 2; ++i) {
+    const PngImage& a = r.Shots[i].Image;
+    const PngImage& b = r.Shots[i + 1].Image;
+    int differ = 0;
+    for (int y = 190; y < 230; ++y)
+      for (int x = 100; x < 220; ++x) differ += !a.Pixel(x, y).Near(b.Pixel(x, y), 40);
+    EXPECT_GT(differ, 10) << "the caption changed between shots " << i << " and " << i + 1;
+  }
+  EXPECT_LT(r.Shots[3].Image.CoverFraction({255, 0, 255, 255}, 0, 0, 320, 240, 30), 0.2)
+      << "the movie plays once all has arrived";
+}
+
 TEST_F(DressedInRuffle, PreloaderPassesOnToTheMovieAndItsPreviewShowsHalf) {
   Make({"--preloader", "--preloader-sprite", "Night Sweep", "--preloader-bar", "Classic Blue",
         "--preloader-show", "all", "--preloader-color", "00FF00", "--no-audio"});
@@ -209,8 +381,10 @@ TEST_F(DressedInRuffle, PreloaderPassesOnToTheMovieAndItsPreviewShowsHalf) {
   EXPECT_TRUE(shot.Pixel(20, 20).Near({0, 255, 0, 255}, 30)) << "the background " << shot.Pixel(20, 20).ToString();
   EXPECT_TRUE(shot.Pixel(150, 225).Near({0x3C, 0x8D, 0xFF, 255}, 30)) << "the front half " << shot.Pixel(150, 225).ToString();
   EXPECT_TRUE(shot.Pixel(250, 225).Near({0x1E, 0x2A, 0x3A, 255}, 30)) << "the back half " << shot.Pixel(250, 225).ToString();
-  // The caption "Loading 50%" in white around (200, 255).
-  EXPECT_GT(shot.CoverFraction({255, 255, 255, 255}, 150, 240, 100, 30, 60), 0.02);
+  // The caption "Loading 50%" around (200, 255): the style's white would
+  // hardly read on green, so it is drawn in dark slate.
+  EXPECT_GT(shot.CoverFraction({0x1F, 0x29, 0x37, 255}, 150, 240, 100, 30, 60), 0.02);
+  EXPECT_LT(shot.CoverFraction({255, 255, 255, 255}, 150, 240, 100, 30, 60), 0.005);
 }
 
 }  // namespace
