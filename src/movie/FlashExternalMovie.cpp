@@ -59,14 +59,12 @@ void TFlashExternalMovie::WriteToStream(TBitsEngine& be) {
     AsSprite->ObjectList().clear();
     AsSprite->SetFrameCount(0);
   }
-  TMemoryStream& body = reader_->GetBodyStream();
   for (size_t i = 0; i < reader_->TagCount(); ++i) {
     TSWFTagInfo& info = reader_->TagInfo(i);
     if (!info.TagObject) {
       // Not parsed (no renumbering): copied as it is.
       be.FlushBits(true);
-      body.SetPosition(info.Position);
-      be.Stream().CopyFrom(body, static_cast<int64_t>(info.GetFullSize()));
+      reader_->CopyBody(info.Position, info.GetFullSize(), be.Stream());
       continue;
     }
     uint16_t code = info.TagCode;

@@ -205,10 +205,11 @@ bool TFlashSound::TakeMP3Frame() {
   if (stream_->Read(header, 4) != 4 || !TMPEGaudio::IsFrameHeader(header)) return false;
   const uint16_t length = MPEGFrameLength(header);
   if (length < 4 || length > framesEnd_ - ReadPosition) return false;
-  const size_t at = block_.size();
-  block_.resize(at + length);
-  std::copy(header, header + 4, block_.begin() + static_cast<std::ptrdiff_t>(at));
-  stream_->ReadBuffer(block_.data() + at + 4, length - 4u);
+  if (!block_.empty() && block_.back().first + block_.back().second == ReadPosition)
+    block_.back().second += length;
+  else
+    block_.emplace_back(ReadPosition, length);
+  blockBytes_ += length;
   ReadPosition += length;
   return true;
 }
@@ -222,6 +223,7 @@ void TFlashSound::WriteMP3Block(TBitsEngine& be) {
   const uint64_t owed = before > SamplesWritten ? before - SamplesWritten : 0;
   const uint64_t wanted = after > SamplesWritten ? (after - SamplesWritten) / SamplesPerMP3Frame : 0;
   block_.clear();
+  blockBytes_ = 0;
   uint64_t frames = 0;
   bool wrapped = false;
   while (frames < wanted) {
@@ -256,10 +258,15 @@ void TFlashSound::WriteMP3Block(TBitsEngine& be) {
   SeekCarry = static_cast<uint16_t>(owed);
   be.FlushBits(true);
   be.WriteWord(static_cast<uint16_t>(19 << 6 | 63));
-  be.WriteDWord(static_cast<uint32_t>(block_.size() + 4));
+  be.WriteDWord(static_cast<uint32_t>(blockBytes_ + 4));
   be.WriteWord(static_cast<uint16_t>(std::min<uint32_t>(sampleCount, UINT16_MAX)));
   be.WriteWord(SeekCarry);
-  be.Stream().WriteBuffer(block_.data(), block_.size());
+  // The frames go from the file into the movie body (which may keep them
+  // there) without a copy of the block in memory.
+  for (const auto& [offset, length] : block_) {
+    stream_->SetPosition(offset);
+    be.Stream().CopyFrom(*stream_, length);
+  }
   SamplesWritten += sampleCount;
 }
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "movie/FlashObject.h"
@@ -89,7 +90,8 @@ class TFlashSound : public TFlashIDObject {
   uint32_t mp3Frames_ = 0;    // MP3: whole frames between DataOffset and framesEnd_
   uint32_t fps256_ = 0;       // the movie's frame rate in 1/256 frames per second
   bool ended_ = false;
-  std::vector<uint8_t> block_;
+  std::vector<std::pair<int64_t, uint32_t>> block_;  // file ranges of the block's frames
+  uint64_t blockBytes_ = 0;
 };
 
 }  // namespace reelcast

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "swf/SplicedStream.h"
+
 #include "movie/FlashMovie.h"
 #include "movie/FlashPlaceObject.h"
 #include "swf/ControlTags.h"
@@ -93,7 +95,8 @@ uint8_t TFlashSprite::MinVersion() const {
 
 void TFlashSprite::WriteToStream(TBitsEngine& be) {
   if (SpriteTag->FrameCount == 0) ShowFrame(1);
-  TMemoryStream body;
+  // Payloads kept in files (the sound of an imported movie) stay there.
+  TSplicedStream body;
   TBitsEngine inner(body);
   inner.WriteWord(SpriteTag->SpriteId);
   inner.WriteWord(SpriteTag->FrameCount);

@@ -148,10 +148,12 @@ TVideoDecoderHandle WVDCreate(const std::string& ifoPath, const TVideoDecoderPar
   auto set = ReadDvdTitleSet(ifoPath, &error, true);
   if (!set) return report(kWvdNoVideo, error);
   if (set->Titles.empty()) return report(kWvdNoVideo, "the title set has no title: " + ifoPath);
+  // VOBs cut short still give a decoder (the preview plays what they hold);
+  // VOBs that hold nothing of any title do not.
+  bool anyVideo = false;
   for (const auto& title : set->Titles)
-    for (const auto& cell : title.Cells)
-      if (cell.LastSector >= set->TitleVobSectors)
-        return report(kWvdNoVideo, "a cell of " + ifoPath + " points past the end of its VOB files");
+    if (!title.Cells.empty() && title.Cells.front().FirstSector < set->TitleVobSectors) anyVideo = true;
+  if (!anyVideo) return report(kWvdNoVideo, "the title VOBs of " + ifoPath + " are missing or hold no title");
 
   auto state = std::make_unique<TVideoDecoderState>();
   if (params) state->Params = *params;

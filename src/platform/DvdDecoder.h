@@ -70,7 +70,7 @@ static_assert(sizeof(TVideoInfo) == 40);
 enum : int32_t {
   kWvdOk = 0,
   kWvdInfoUnreadable = 1,  // the information file cannot be read
-  kWvdNoVideo = 2,         // the title VOBs are missing or too short for the cells
+  kWvdNoVideo = 2,         // the title VOBs are missing or hold nothing of any title
 };
 
 // Creates a video decoder for a title set. *errorCode is 1 or 2 on failure

@@ -222,7 +222,9 @@ TPreviewSource::TPreviewSource(const std::string& ifoPath, double start, double 
                                int audioTrack, int subtitleIndex)
     : impl_(std::make_unique<TImpl>()) {
   impl_->Path = ifoPath;
-  impl_->Stream = TTitleStream::Open(ifoPath, start, end, audioTrack, subtitleIndex);
+  // A title whose VOBs are cut short plays what they hold and ends there.
+  impl_->Stream = TTitleStream::Open(ifoPath, start, end, audioTrack, subtitleIndex,
+                                     TTitleStream::TCutVobs::EndThere);
   impl_->HalfFrame = 0.5 / impl_->Stream->TitleSet().FrameRate();
   impl_->WantSubtitle = impl_->Stream->HasSubtitle();
 }

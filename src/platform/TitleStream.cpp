@@ -74,6 +74,7 @@ struct TTitleStream::TImpl {
   AVPacket* Scratch = nullptr;
 
   std::vector<TRun> Runs;
+  uint32_t SectorLimit = UINT32_MAX;  // sectors the title VOBs hold
   size_t RunIndex = 0;
   uint32_t NextSector = 0;
   int64_t Delivered = 0;      // virtual bytes read from the VOBs
@@ -161,8 +162,11 @@ struct TTitleStream::TImpl {
         AvStartOffset = offset + static_cast<int64_t>(sAv - first) * kSector;
         avFound = true;
       }
-      Runs.push_back({first, cells[c].LastSector, cells[c].Start, cells[c].Start + cells[c].Length});
-      offset += static_cast<int64_t>(cells[c].LastSector - first + 1) * kSector;
+      // VOBs cut short (when the caller takes them) end the runs there.
+      if (first >= SectorLimit) break;
+      const uint32_t last = std::min(cells[c].LastSector, SectorLimit - 1);
+      Runs.push_back({first, last, cells[c].Start, cells[c].Start + cells[c].Length});
+      offset += static_cast<int64_t>(last - first + 1) * kSector;
     }
     if (!Runs.empty()) NextSector = Runs[0].First;
   }
@@ -259,7 +263,8 @@ TTitleStream::TTitleStream(std::unique_ptr<TImpl> impl) : impl_(std::move(impl))
 TTitleStream::~TTitleStream() = default;
 
 std::unique_ptr<TTitleStream> TTitleStream::Open(const std::string& ifoPath, double start,
-                                                 double end, int audioTrack, int subtitleIndex) {
+                                                 double end, int audioTrack, int subtitleIndex,
+                                                 TCutVobs cutVobs) {
   std::string error;
   auto set = ReadDvdTitleSet(ifoPath, &error, true);
   if (!set) throw ETitleStream(error);
@@ -271,9 +276,13 @@ std::unique_ptr<TTitleStream> TTitleStream::Open(const std::string& ifoPath, dou
   impl->Title = title;
   const TDvdTitle& info = impl->TitleInfo();
   if (info.Cells.empty()) throw ETitleStream("the title has no cell: " + ifoPath);
+  const uint32_t vobSectors = impl->Set->TitleVobSectors;
+  if (cutVobs == TCutVobs::EndThere && info.Cells.front().FirstSector >= vobSectors)
+    throw ETitleStream("the title VOBs of " + ifoPath + " end before the title begins");
   for (const auto& cell : info.Cells)
-    if (cell.LastSector >= impl->Set->TitleVobSectors)
+    if (cell.LastSector >= vobSectors && cutVobs == TCutVobs::Refuse)
       throw ETitleStream("a cell of " + ifoPath + " points past the end of its VOB files");
+  impl->SectorLimit = vobSectors;
   impl->Start = std::clamp(start, info.Begin, info.Begin + info.Length);
   impl->End = std::clamp(end, impl->Start, info.Begin + info.Length);
   if (audioTrack >= 0 && audioTrack < static_cast<int>(info.AudioTracks.size()))

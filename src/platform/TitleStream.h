@@ -37,8 +37,13 @@ class TTitleStream {
   // title's end. audioTrack and subtitleIndex index the title's lists; an
   // index out of range (-1, or the number of streams) chooses none.
   // Throws ETitleStream when the title set, its VOBs or the range are bad.
+  // A title whose VOBs end before its cells do is refused, unless
+  // cutVobs is EndThere: then the stream ends where the VOBs end (a title
+  // with nothing of its first cell in them is still refused).
+  enum class TCutVobs { Refuse, EndThere };
   static std::unique_ptr<TTitleStream> Open(const std::string& ifoPath, double start, double end,
-                                            int audioTrack, int subtitleIndex);
+                                            int audioTrack, int subtitleIndex,
+                                            TCutVobs cutVobs = TCutVobs::Refuse);
   // The same for a title given by index, with times in its own seconds.
   static std::unique_ptr<TTitleStream> OpenTitle(const std::string& ifoPath, int title,
                                                  double start, double end, int audioTrack,

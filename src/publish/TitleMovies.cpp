@@ -104,20 +104,82 @@ TFlashSprite* PlaceEffect(TFlashMovie& movie, const TTitleStyle& style, const st
   return sprite;
 }
 
-// The style with its font size lowered, when needed, so that text is no
-// wider than width pixels.
-TTitleStyle FittedStyle(TTitleStyle style, const std::u16string& text, int32_t width) {
-  if (text.empty() || width <= 0) return style;
+// A text set inside a width: its lines and the font size they share.
+struct TTitleLines {
+  std::vector<std::u16string> Lines;
+  int32_t FontSize = 0;
+};
+
+// The words of text, split at blanks.
+std::vector<std::u16string> Words(const std::u16string& text) {
+  std::vector<std::u16string> words;
+  std::u16string word;
+  for (char16_t c : text + u" ") {
+    if (c == u' ' || c == u'\t') {
+      if (!word.empty()) words.push_back(word);
+      word.clear();
+    } else {
+      word.push_back(c);
+    }
+  }
+  return words;
+}
+
+// Sets text inside width pixels: at the style's size when it fits; else
+// wrapped at blanks into at most three lines, at the largest size down to
+// 60 % of the style's at which they fit; a text that still does not fit
+// (a long word, too many words) is shrunk further until its widest line
+// fits. All lines keep one size, so a wrapped title reads as one.
+TTitleLines FitTitle(const TTitleStyle& style, const std::u16string& text, int32_t width) {
+  TTitleLines out{{text}, style.FontSize};
+  if (text.empty() || width <= 0 || style.FontSize <= 0) return out;
+  std::unique_ptr<TFontFace> face;
   try {
     const std::u16string name = style.FontName.empty() ? std::u16string(kDefaultFontName) : style.FontName;
-    std::unique_ptr<TFontFace> face = TFontFace::Open(Utf16ToUtf8(name), style.Bold, style.Italic);
-    const double em = face->TextExtent(text).Width;  // 1024 units to the size
-    const double wide = em * style.FontSize / TFontFace::kEm;
-    if (wide > width) style.FontSize = std::max(4, static_cast<int32_t>(std::floor(style.FontSize * width / wide)));
+    face = TFontFace::Open(Utf16ToUtf8(name), style.Bold, style.Italic);
   } catch (const std::exception&) {
-    // No face to measure with: the effect library reports the font itself.
+    return out;  // no face to measure with: the effect library reports the font itself
   }
-  return style;
+  // Widths in pixels at size 1.
+  auto wide = [&](const std::u16string& t) { return static_cast<double>(face->TextExtent(t).Width) / TFontFace::kEm; };
+  if (wide(text) * style.FontSize <= width) return out;
+  const std::vector<std::u16string> words = Words(text);
+  // Greedy lines of words no wider than width at size.
+  auto wrap = [&](double size) {
+    std::vector<std::u16string> lines;
+    for (const std::u16string& word : words) {
+      if (!lines.empty() && wide(lines.back() + u" " + word) * size <= width)
+        lines.back() += u" " + word;
+      else
+        lines.push_back(word);
+    }
+    return lines;
+  };
+  auto widest = [&](const std::vector<std::u16string>& lines) {
+    double most = 0;
+    for (const auto& line : lines) most = std::max(most, wide(line));
+    return most;
+  };
+  const int32_t smallest = std::max(4, style.FontSize * 6 / 10);
+  for (int32_t size = style.FontSize; size >= smallest; --size) {
+    std::vector<std::u16string> lines = wrap(size);
+    if (lines.size() <= 3 && widest(lines) * size <= width) return {lines, size};
+  }
+  // Three lines at the smallest size, then whatever size makes them fit.
+  std::vector<std::u16string> lines = wrap(smallest);
+  if (lines.size() > 3) {
+    // Too many words for three lines at that size: share them out evenly.
+    const size_t perLine = (words.size() + 2) / 3;
+    lines.clear();
+    for (size_t i = 0; i < words.size(); ++i) {
+      if (i % perLine == 0) lines.emplace_back();
+      else lines.back() += u" ";
+      lines.back() += words[i];
+    }
+  }
+  const double most = widest(lines);
+  const int32_t size = most > 0 ? std::min<int32_t>(smallest, static_cast<int32_t>(std::floor(width / most))) : smallest;
+  return {lines, std::max(4, size)};
 }
 
 }  // namespace
@@ -192,18 +254,36 @@ bool BuildTitleMovie(const std::string& partPath, bool ending, const TTitleSetti
   movie.PlaceObject(part->AsSprite, 1);
   movie.ShowFrame(1);
   // The titles are laid out inside the part's title area: centred across
-  // it, each line no wider than it, and their rows kept inside it. A part
-  // that names no area offers its frame less a margin.
+  // it, each text wrapped or set smaller to be no wider than it, and each
+  // block of lines kept inside it, below the block before. A part that
+  // names no area offers its frame less a margin.
   TImageArea area = ReadTitleArea(partPath);
   if (area.Right <= area.Left || area.Bottom <= area.Top)
     area = {w / 20 / 20, h / 20 / 20, w / 20 - w / 20 / 20, h / 20 - h / 20 / 20};
   const int32_t centreX = (area.Left + area.Right) / 2;
   const int32_t areaWidth = area.Right - area.Left;
+  // Where the last block of lines ended, and the depths of wrapped lines
+  // after the first (above every title's own depth).
+  int32_t blockBottom = area.Top;
+  uint16_t nextDepth = 64;
+  // Places text centred on row y (its block moved down below the block
+  // before and kept inside the area); returns the sprite that runs longest.
   auto place = [&](int kind, const std::u16string& text, uint16_t depth, int32_t y) {
-    const TTitleStyle style = FittedStyle(titles.Styles[kind], text, areaWidth);
-    const int32_t half = style.FontSize / 2;
-    y = std::clamp(y, area.Top + half, std::max(area.Top + half, area.Bottom - half));
-    return PlaceEffect(movie, style, text, w, h, depth, centreX, y);
+    const TTitleLines fit = FitTitle(titles.Styles[kind], text, areaWidth);
+    TTitleStyle style = titles.Styles[kind];
+    style.FontSize = fit.FontSize;
+    const int32_t lineHeight = fit.FontSize * 5 / 4;
+    const int32_t height = lineHeight * static_cast<int32_t>(fit.Lines.size());
+    int32_t top = std::max(y - height / 2, blockBottom);
+    top = std::max(area.Top, std::min(top, area.Bottom - height));
+    blockBottom = top + height;
+    TFlashSprite* longest = nullptr;
+    for (size_t i = 0; i < fit.Lines.size(); ++i) {
+      TFlashSprite* sprite = PlaceEffect(movie, style, fit.Lines[i], w, h, i == 0 ? depth : nextDepth++, centreX,
+                                         top + lineHeight * static_cast<int32_t>(i) + lineHeight / 2);
+      if (!longest || sprite->FrameCount() > longest->FrameCount()) longest = sprite;
+    }
+    return longest;
   };
   if (!ending) {
     // An empty text shows nothing and takes no time.

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "swf/SplicedStream.h"
+
 namespace reelcast {
 
 // --------------------------------------------------------------- TSWFObject
@@ -20,9 +22,10 @@ void TSWFObject::WriteTagWithCode(TBitsEngine& be, uint16_t code) {
     be.WriteWord(static_cast<uint16_t>(code << 6));
     return;
   }
-  // Each body is assembled in its own memory stream, so bodies never share a
-  // partial bit byte and the length is exact.
-  TMemoryStream body;
+  // Each body is assembled in its own stream, so bodies never share a
+  // partial bit byte and the length is exact. Payloads kept in files stay
+  // references on their way into the movie body.
+  TSplicedStream body;
   {
     TBitsEngine bodyEngine(body);
     WriteTagBody(bodyEngine);
@@ -30,7 +33,7 @@ void TSWFObject::WriteTagWithCode(TBitsEngine& be, uint16_t code) {
   }
   BodySize = static_cast<int32_t>(body.Size());
   WriteTagHeader(be.Stream(), code, static_cast<uint32_t>(BodySize));
-  be.Stream().WriteBuffer(body.Memory(), body.Size());
+  body.CopyRangeTo(0, static_cast<uint64_t>(BodySize), be.Stream());
 }
 
 std::unique_ptr<TSWFObject> TSWFObject::Clone() const {
@@ -52,8 +55,33 @@ void TSWFDataObject::Assign(const TBasedSWFObject& source) {
     SetData(nullptr, 0);
     return;
   }
+  if (s->file_) {
+    SetDataInFile(s->file_, s->fileOffset_, s->dataSize_);
+    return;
+  }
   // The copy always holds its own bytes, whoever owned the source's.
   SetData(s->data_, s->dataSize_);
+}
+
+const uint8_t* TSWFDataObject::Data() const {
+  if (file_) const_cast<TSWFDataObject*>(this)->LoadData();
+  return data_;
+}
+
+void TSWFDataObject::LoadData() {
+  std::vector<uint8_t> bytes(dataSize_);
+  file_->ReadAt(fileOffset_, bytes.data(), bytes.size());
+  SetData(std::move(bytes));
+}
+
+void TSWFDataObject::SetDataInFile(std::shared_ptr<TFileStream> file, int64_t offset, uint32_t size) {
+  owned_.clear();
+  owned_.shrink_to_fit();
+  data_ = nullptr;
+  dataSize_ = size;
+  ownsData_ = true;
+  file_ = std::move(file);
+  fileOffset_ = offset;
 }
 
 void TSWFDataObject::SetData(const void* bytes, uint32_t size) {
@@ -63,6 +91,7 @@ void TSWFDataObject::SetData(const void* bytes, uint32_t size) {
 }
 
 void TSWFDataObject::SetData(std::vector<uint8_t>&& bytes) {
+  file_.reset();
   owned_ = std::move(bytes);
   data_ = owned_.data();
   dataSize_ = static_cast<uint32_t>(owned_.size());
@@ -70,6 +99,7 @@ void TSWFDataObject::SetData(std::vector<uint8_t>&& bytes) {
 }
 
 void TSWFDataObject::SetDataReference(const uint8_t* bytes, uint32_t size) {
+  file_.reset();
   owned_.clear();
   owned_.shrink_to_fit();
   data_ = bytes;
@@ -81,6 +111,11 @@ void TSWFDataObject::ReadData(TBitsEngine& be, uint32_t size) {
   if (static_cast<int64_t>(size) > be.Stream().Remaining())
     throw EReadError("stream read error: data of " + std::to_string(size) +
                      " bytes runs past the end of the tag");
+  if (auto* window = dynamic_cast<TFileWindowStream*>(&be.Stream()); window && size >= kMinFileData) {
+    SetDataInFile(window->File(), window->FileOffset(), size);
+    window->Seek(size, TSeekOrigin::Current);
+    return;
+  }
   std::vector<uint8_t> bytes(size);
   be.ReadBuffer(bytes.data(), size);
   SetData(std::move(bytes));
@@ -89,7 +124,15 @@ void TSWFDataObject::ReadData(TBitsEngine& be, uint32_t size) {
 void TSWFDataObject::WriteData(TBitsEngine& be) {
   if (OnDataWrite) {
     OnDataWrite(*this, be);
+  } else if (file_ && be.PendingBits() == 0) {
+    if (auto* body = dynamic_cast<TSplicedStream*>(&be.Stream())) {
+      body->Splice(file_, fileOffset_, dataSize_);
+    } else {
+      TFileWindowStream bytes(file_, fileOffset_, dataSize_);
+      be.Stream().CopyFrom(bytes, dataSize_);
+    }
   } else if (dataSize_ > 0) {
+    Data();
     be.WriteBuffer(data_, dataSize_);
   }
 }

@@ -113,8 +113,11 @@ class TSWFObject : public TBasedSWFObject {
   void WriteTagWithCode(TBitsEngine& be, uint16_t code);
 };
 
-// A tag carrying a block of bytes: its own buffer, someone else's buffer, or
-// an OnDataWrite event that writes the data part when the tag is written.
+// A tag carrying a block of bytes: its own buffer, someone else's buffer,
+// bytes left in a file it was read from (large payloads of a movie read
+// from disk: written into the new body by reference, read only when asked
+// for), or an OnDataWrite event that writes the data part when the tag is
+// written.
 class TSWFDataObject : public TSWFObject {
  public:
   using TDataWriteEvent = std::function<void(TSWFDataObject& sender, TBitsEngine& be)>;
@@ -123,9 +126,13 @@ class TSWFDataObject : public TSWFObject {
 
   void Assign(const TBasedSWFObject& source) override;
 
-  const uint8_t* Data() const { return data_; }
+  // Bytes still in a file are read into the tag's own buffer first.
+  const uint8_t* Data() const;
   uint32_t DataSize() const { return dataSize_; }
   bool OwnsData() const { return ownsData_; }
+  bool DataInFile() const { return file_ != nullptr; }
+  // Keeps size bytes of file at offset as the data, without reading them.
+  void SetDataInFile(std::shared_ptr<TFileStream> file, int64_t offset, uint32_t size);
   // Copies the bytes into a buffer of the tag's own.
   void SetData(const void* bytes, uint32_t size);
   void SetData(std::vector<uint8_t>&& bytes);
@@ -133,17 +140,24 @@ class TSWFDataObject : public TSWFObject {
   void SetDataReference(const uint8_t* bytes, uint32_t size);
   // Reads size bytes from be into a buffer of the tag's own; the size is
   // checked against the stream first, so a lying length never allocates.
+  // From a file window, a payload of kMinFileData bytes or more stays in
+  // the file.
   void ReadData(TBitsEngine& be, uint32_t size);
+  static constexpr uint32_t kMinFileData = 256;
   // Writes the data part: OnDataWrite when assigned, else the bytes.
   void WriteData(TBitsEngine& be);
 
   TDataWriteEvent OnDataWrite;
 
  private:
+  void LoadData();
+
   std::vector<uint8_t> owned_;
   const uint8_t* data_ = nullptr;
   uint32_t dataSize_ = 0;
   bool ownsData_ = true;
+  std::shared_ptr<TFileStream> file_;  // data still in this file, at fileOffset_
+  int64_t fileOffset_ = 0;
 };
 
 // A tag kept as bytes: a code without a class, or a tag whose reader failed

@@ -1,11 +1,13 @@
 #include "swf/SWFStream.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <unordered_map>
 
@@ -26,6 +28,61 @@ int RoundPercent(double value) {
 std::string ZlibMessage(const z_stream& z, int code) {
   if (z.msg) return z.msg;
   return "zlib error " + std::to_string(code);
+}
+
+// An unnamed file in the temporary folder for a decompressed body: opened
+// for writing, gone from the folder from the start, so it vanishes with its
+// last handle whatever happens.
+std::unique_ptr<TFileStream> ScratchFile() {
+  const char* env = std::getenv("TMPDIR");
+  std::string folder = env && *env ? env : "/tmp";
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    std::string name = folder + "/reelcast-body-XXXXXX";
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) throw EFOpenError("cannot create a scratch file in \"" + folder + "\": " + std::strerror(errno));
+    ::unlink(name.c_str());
+  }
+  return std::make_unique<TFileStream>(fd, "decompressed movie body", false);
+}
+
+// The same file again, read-only, so that movie bodies may keep its bytes.
+std::shared_ptr<TFileStream> ReadOnlyAgain(const TFileStream& file) {
+  std::string self = "/proc/self/fd/" + std::to_string(file.Handle());
+  int fd = ::open(self.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw EFOpenError("cannot reopen a scratch file: " + std::string(std::strerror(errno)));
+  return std::make_shared<TFileStream>(fd, file.FileName(), true);
+}
+
+// Tag headers of a body, read through a buffer when the body keeps its
+// bytes in a file.
+class TBodyWindow {
+ public:
+  explicit TBodyWindow(TMemoryStream& body, bool inFile) : body_(body), inFile_(inFile) {}
+  // count (at most 64 kB) bytes at pos, all inside the body.
+  const uint8_t* At(uint64_t pos, size_t count) {
+    if (!inFile_) return body_.Memory() + pos;
+    if (pos < start_ || pos + count > start_ + buffer_.size()) {
+      const uint64_t size = static_cast<uint64_t>(body_.Size());
+      buffer_.resize(static_cast<size_t>(std::min<uint64_t>(kWindow, size - pos)));
+      body_.ReadAt(pos, buffer_.data(), buffer_.size());
+      start_ = pos;
+    }
+    return buffer_.data() + (pos - start_);
+  }
+
+ private:
+  static constexpr size_t kWindow = 64 * 1024;
+  TMemoryStream& body_;
+  bool inFile_;
+  std::vector<uint8_t> buffer_;
+  uint64_t start_ = 0;
+};
+
+// The body as a stream with kept file ranges, or null for a memory body.
+TSplicedStream* KeptInFiles(TMemoryStream& body) {
+  auto* spliced = dynamic_cast<TSplicedStream*>(&body);
+  return spliced && spliced->SpliceCount() > 0 ? spliced : nullptr;
 }
 
 }  // namespace
@@ -201,8 +258,8 @@ bool TSWFStreamReader::CheckSignature(TStream& s) {
 }
 
 void TSWFStreamReader::LoadFromFile(const std::string& fileName) {
-  TFileStream file(fileName, TFileMode::OpenRead);
-  LoadFromStream(file);
+  auto file = std::make_shared<TFileStream>(fileName, TFileMode::OpenRead);
+  Load(*file, file);
 }
 
 int TSWFStreamReader::ReadHeader(TStream& s, int mode) {
@@ -221,7 +278,9 @@ int TSWFStreamReader::ReadHeader(TStream& s, int mode) {
   return static_cast<int>(s.Position() - start);
 }
 
-void TSWFStreamReader::LoadFromStream(TStream& s) {
+void TSWFStreamReader::LoadFromStream(TStream& s) { Load(s, nullptr); }
+
+void TSWFStreamReader::Load(TStream& s, const std::shared_ptr<TFileStream>& file) {
   loadProblems_.clear();
   if (!CheckSignature(s)) {
     loadProblems_.push_back("not an SWF file: no \"FWS\" or \"CWS\" signature");
@@ -249,6 +308,11 @@ void TSWFStreamReader::LoadFromStream(TStream& s) {
         loadProblems_.push_back("the header gives a file length of " + std::to_string(FileLength) +
                                 " bytes, the file has " + std::to_string(actual));
       body.Seek(0, TSeekOrigin::End);
+      auto* spliced = dynamic_cast<TSplicedStream*>(&body);
+      if (file && spliced && rest >= StreamAbove) {
+        spliced->Splice(file, s.Position(), rest);
+        return;
+      }
       body.AppendFrom(s, static_cast<size_t>(rest));
       return;
     }
@@ -264,10 +328,19 @@ void TSWFStreamReader::LoadFromStream(TStream& s) {
       ~InflateEnd() { inflateEnd(z); }
     } inflateGuard{&z};
     std::vector<uint8_t> in(kZlibChunk);
+    // A large body goes to a scratch file in chunks, a small one into memory.
+    auto* spliced = dynamic_cast<TSplicedStream*>(&body);
+    std::unique_ptr<TFileStream> scratch;
+    std::vector<uint8_t> chunk;
+    if (spliced && target >= static_cast<uint64_t>(std::max<int64_t>(StreamAbove, 0))) {
+      scratch = ScratchFile();
+      chunk.resize(kZlibChunk);
+    }
     // Grow with what actually comes out, never by the header's word alone.
     int64_t compressedLeft = s.Remaining();
-    all->SetSize(static_cast<int64_t>(
-        std::min<uint64_t>(target, static_cast<uint64_t>(compressedLeft) * 4 + 65536)));
+    if (!scratch)
+      all->SetSize(static_cast<int64_t>(
+          std::min<uint64_t>(target, static_cast<uint64_t>(compressedLeft) * 4 + 65536)));
     uint64_t produced = 0;
     bool ended = false;
     std::string damage;
@@ -278,12 +351,18 @@ void TSWFStreamReader::LoadFromStream(TStream& s) {
         z.next_in = in.data();
         z.avail_in = static_cast<uInt>(n);
       }
-      if (produced == static_cast<uint64_t>(all->Size()))
-        all->SetSize(static_cast<int64_t>(std::min<uint64_t>(target, produced * 2 + 65536)));
-      z.next_out = all->Memory() + produced;
-      z.avail_out = static_cast<uInt>(std::min<uint64_t>(all->Size() - produced, 1u << 30));
+      if (scratch) {
+        z.next_out = chunk.data();
+        z.avail_out = static_cast<uInt>(std::min<uint64_t>(chunk.size(), target - produced));
+      } else {
+        if (produced == static_cast<uint64_t>(all->Size()))
+          all->SetSize(static_cast<int64_t>(std::min<uint64_t>(target, produced * 2 + 65536)));
+        z.next_out = all->Memory() + produced;
+        z.avail_out = static_cast<uInt>(std::min<uint64_t>(all->Size() - produced, 1u << 30));
+      }
       uInt before = z.avail_out;
       int r = inflate(&z, Z_NO_FLUSH);
+      if (scratch && before > z.avail_out) scratch->WriteBuffer(chunk.data(), before - z.avail_out);
       produced += before - z.avail_out;
       if (r == Z_STREAM_END) ended = true;
       else if (r == Z_NEED_DICT || r == Z_DATA_ERROR || r == Z_MEM_ERROR || r == Z_STREAM_ERROR) {
@@ -302,13 +381,22 @@ void TSWFStreamReader::LoadFromStream(TStream& s) {
                                 std::to_string(FileLength) +
                                 " bytes that the header gives; the rest is ignored");
     }
-    all->SetSize(static_cast<int64_t>(produced));
+    if (!scratch) all->SetSize(static_cast<int64_t>(produced));
     if (!damage.empty())
       loadProblems_.push_back("the compressed body is damaged after " + std::to_string(produced) +
                               " bytes: " + damage);
     else if (produced < target)
       loadProblems_.push_back("the compressed body ends after " + std::to_string(produced + 8) +
                               " of " + std::to_string(FileLength) + " bytes");
+    if (scratch) {
+      std::shared_ptr<TFileStream> inflated = ReadOnlyAgain(*scratch);
+      scratch.reset();
+      int headerBytes = readHeader(*inflated, 2);
+      if (headerBytes < 0) return;
+      body.Seek(0, TSeekOrigin::End);
+      spliced->Splice(inflated, headerBytes, static_cast<int64_t>(produced) - headerBytes);
+      return;
+    }
     all->SetPosition(0);
     int headerBytes = readHeader(*all, 2);
     if (headerBytes < 0) return;
@@ -342,11 +430,10 @@ void TSWFStreamReader::ParseTags(bool createObjects, bool parseActions) {
   parseProblems_.clear();
   trailingStart_ = -1;
   TMemoryStream& body = GetBodyStream();
-  const uint8_t* bytes = body.Memory();
+  TBodyWindow window(body, KeptInFiles(body) != nullptr);
   const uint32_t size = static_cast<uint32_t>(body.Size());
   uint32_t pos = 0;
   uint16_t frame = 1;
-  body.SetPosition(0);
 
   while (pos < size) {
     if (OnProgress) Progress(RoundPercent(100.0 * pos / size), 0);
@@ -357,7 +444,8 @@ void TSWFStreamReader::ParseTags(bool createObjects, bool parseActions) {
                                std::to_string(pos) + ", kept as it is");
       break;
     }
-    uint16_t word = static_cast<uint16_t>(bytes[pos] | (bytes[pos + 1] << 8));
+    const uint8_t* head = window.At(pos, std::min<uint32_t>(left, 6));
+    uint16_t word = static_cast<uint16_t>(head[0] | (head[1] << 8));
     uint16_t code = word >> 6;
     uint32_t length = word & 63;
     uint32_t headerSize = 2;
@@ -369,8 +457,7 @@ void TSWFStreamReader::ParseTags(bool createObjects, bool parseActions) {
                                  " is cut off by the end of the file, kept as it is");
         break;
       }
-      length = bytes[pos + 2] | (bytes[pos + 3] << 8) | (bytes[pos + 4] << 16) |
-               (static_cast<uint32_t>(bytes[pos + 5]) << 24);
+      length = head[2] | (head[3] << 8) | (head[4] << 16) | (static_cast<uint32_t>(head[5]) << 24);
       headerSize = 6;
     }
     auto info = std::make_unique<TSWFTagInfo>(code, false);
@@ -404,7 +491,21 @@ void TSWFStreamReader::ParseTags(bool createObjects, bool parseActions) {
 void TSWFStreamReader::ReadTagObject(TSWFTagInfo& info, uint32_t bodyStart, uint32_t available,
                                      bool parseActions) {
   TSWFObject& object = *info.TagObject;
-  const uint8_t* body = GetBodyStream().Memory() + bodyStart;
+  TMemoryStream& whole = GetBodyStream();
+  // A tag kept in a file is read from there; its large payloads stay there.
+  TSplicedStream::TFileBytes inFile;
+  std::vector<uint8_t> copy;
+  const uint8_t* body = nullptr;
+  if (TSplicedStream* spliced = KeptInFiles(whole)) {
+    inFile = spliced->Locate(bodyStart, available);
+    if (!inFile.File) {
+      copy.resize(available);
+      whole.ReadAt(bodyStart, copy.data(), available);
+      body = copy.data();
+    }
+  } else {
+    body = whole.Memory() + bodyStart;
+  }
   std::string error;
   if (available < info.Length) {
     // A cut-off tag is never handed to its class: its bytes are kept raw.
@@ -422,8 +523,10 @@ void TSWFStreamReader::ReadTagObject(TSWFTagInfo& info, uint32_t bodyStart, uint
         break;
     }
     object.BodySize = static_cast<int32_t>(info.Length);
-    TMemoryViewStream view(body, available);
-    TBitsEngine be(view);
+    std::unique_ptr<TStream> view;
+    if (inFile.File) view = std::make_unique<TFileWindowStream>(inFile.File, inFile.Offset, available);
+    else view = std::make_unique<TMemoryViewStream>(body, available);
+    TBitsEngine be(*view);
     try {
       object.ReadFromStream(be);
       AddSubTagInfos(info, bodyStart);
@@ -440,7 +543,8 @@ void TSWFStreamReader::ReadTagObject(TSWFTagInfo& info, uint32_t bodyStart, uint
   raw->ErrorText = error;
   raw->FileTagCode = info.TagCode;
   raw->BodySize = static_cast<int32_t>(available);
-  raw->SetData(body, available);
+  if (inFile.File) raw->SetDataInFile(inFile.File, inFile.Offset, available);
+  else raw->SetData(body, available);
   info.SubTags.clear();
   info.SetObject(std::move(raw));
   info.TagCode = kRawTagCode;
@@ -487,14 +591,15 @@ void TSWFStreamReader::MakeStream() {
       if (OnProgress) Progress(RoundPercent(100.0 * (i + 1) / tags_.size()), 1);
     return;
   }
-  auto fresh = std::make_unique<TMemoryStream>();
-  fresh->Reserve(static_cast<size_t>(old.Size()));
+  // The new body keeps referring to the files that hold the old one's bytes.
+  auto fresh = std::make_unique<TSplicedStream>();
+  if (!KeptInFiles(old)) fresh->Reserve(static_cast<size_t>(old.Size()));
   TBitsEngine be(*fresh);
   const uint64_t oldSize = static_cast<uint64_t>(old.Size());
   // Neighbouring tags copied as read go out in one block.
   uint64_t runStart = 0, runEnd = 0;
   auto flush = [&] {
-    if (runEnd > runStart) fresh->WriteBuffer(old.Memory() + runStart, runEnd - runStart);
+    if (runEnd > runStart) old.CopyRangeTo(runStart, runEnd - runStart, *fresh);
     runStart = runEnd = 0;
   };
   const size_t count = tags_.size();
@@ -526,10 +631,14 @@ void TSWFStreamReader::MakeStream() {
   flush();
   if (trailingStart_ >= 0) {
     uint32_t newStart = static_cast<uint32_t>(fresh->Position());
-    fresh->WriteBuffer(old.Memory() + trailingStart_, static_cast<size_t>(oldSize - trailingStart_));
+    old.CopyRangeTo(static_cast<uint64_t>(trailingStart_), oldSize - static_cast<uint64_t>(trailingStart_), *fresh);
     trailingStart_ = newStart;
   }
   SetOwnedBody(std::move(fresh));
+}
+
+void TSWFStreamReader::CopyBody(uint64_t from, uint64_t count, TStream& dest) {
+  GetBodyStream().CopyRangeTo(from, count, dest);
 }
 
 uint16_t TSWFStreamReader::RenumberCharacters(uint16_t firstId) {

@@ -113,6 +113,15 @@ class TSWFStreamReader : public TBasedSWFStream {
   using TCreateTagEvent = std::function<void(TSWFTagInfo& info, bool& createObject)>;
   using TRenumberEvent = std::function<void(TSWFObject& object, bool& renumber)>;
 
+  // Bodies of this many bytes or more are not read into memory: a plain
+  // file's body stays in the file, a compressed one is inflated into an
+  // unnamed scratch file. Tags are then read from the file as they are
+  // parsed, large payloads stay there, and a saved movie takes them from
+  // there again. New readers take DefaultStreamAbove (8 MB), which tests
+  // and benchmarks may change.
+  static inline int64_t DefaultStreamAbove = int64_t{8} << 20;
+  int64_t StreamAbove = DefaultStreamAbove;
+
   // Loads the file at once when fileName is not empty (a missing file throws).
   explicit TSWFStreamReader(const std::string& fileName = "");
   ~TSWFStreamReader() override;
@@ -126,6 +135,9 @@ class TSWFStreamReader : public TBasedSWFStream {
   // Mode as WriteHeader; returns the bytes consumed.
   int ReadHeader(TStream& s, int mode);
   void ParseTags(bool createObjects, bool parseActions);
+  // Copies count body bytes from position from to dest (kept files' bytes
+  // stay references where dest can keep them).
+  void CopyBody(uint64_t from, uint64_t count, TStream& dest);
   TSWFTagInfo& TagInfo(size_t index) { return *tags_.at(index); }
   size_t TagCount() const { return tags_.size(); }
   // Gives every defined character a new id from firstId on and updates the
@@ -146,6 +158,7 @@ class TSWFStreamReader : public TBasedSWFStream {
   TRenumberEvent OnRenumber;
 
  private:
+  void Load(TStream& s, const std::shared_ptr<TFileStream>& file);
   void ReadTagObject(TSWFTagInfo& info, uint32_t bodyStart, uint32_t available, bool parseActions);
   void AddSubTagInfos(TSWFTagInfo& info, uint32_t bodyStart);
 

@@ -26,19 +26,46 @@ void WriteAll(int fd, const uint8_t* data, size_t count) {
 
 }  // namespace
 
-TSplicedStream::~TSplicedStream() {
-  for (const auto& f : files_) ::close(f.Handle);
-}
+TSplicedStream::~TSplicedStream() = default;
 
-size_t TSplicedStream::FileFor(int handle) {
+size_t TSplicedStream::FileFor(TFileStream& source) {
   struct stat st {};
-  if (::fstat(handle, &st) != 0) throw EReadError(std::string("cannot stat a source: ") + std::strerror(errno));
+  if (::fstat(source.Handle(), &st) != 0)
+    throw EReadError(std::string("cannot stat a source: ") + std::strerror(errno));
   for (size_t i = 0; i < files_.size(); ++i)
     if (files_[i].Device == st.st_dev && files_[i].Inode == st.st_ino) return i;
-  int own = ::fcntl(handle, F_DUPFD_CLOEXEC, 0);
+  int own = ::fcntl(source.Handle(), F_DUPFD_CLOEXEC, 0);
   if (own < 0) throw EReadError(std::string("cannot keep a source open: ") + std::strerror(errno));
-  files_.push_back({own, static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)});
+  files_.push_back({std::make_shared<TFileStream>(own, source.FileName(), true),
+                    static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)});
   return files_.size() - 1;
+}
+
+size_t TSplicedStream::FileFor(const std::shared_ptr<TFileStream>& file) {
+  for (size_t i = files_.size(); i-- > 0;)
+    if (files_[i].Stream == file) return i;
+  struct stat st {};
+  if (::fstat(file->Handle(), &st) != 0)
+    throw EReadError(std::string("cannot stat a source: ") + std::strerror(errno));
+  for (size_t i = 0; i < files_.size(); ++i)
+    if (files_[i].Device == st.st_dev && files_[i].Inode == st.st_ino) return i;
+  files_.push_back({file, static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)});
+  return files_.size() - 1;
+}
+
+bool TSplicedStream::AtMemoryEnd() {
+  return TMemoryStream::Seek(0, TSeekOrigin::Current) == TMemoryStream::Size();
+}
+
+void TSplicedStream::AddSplice(size_t file, int64_t offset, uint64_t count) {
+  const auto memoryOffset = static_cast<uint64_t>(TMemoryStream::Size());
+  TSplice* last = splices_.empty() ? nullptr : &splices_.back();
+  if (last && last->MemoryOffset == memoryOffset && last->File == file &&
+      last->SourceOffset + static_cast<int64_t>(last->Length) == offset) {
+    last->Length += count;  // continues the range before it
+  } else {
+    splices_.push_back({memoryOffset, SplicedTotal(), offset, count, file});
+  }
 }
 
 uint64_t TSplicedStream::SplicedTotal() const {
@@ -111,31 +138,21 @@ void TSplicedStream::SetSize(int64_t size) {
 void TSplicedStream::Clear() {
   TMemoryStream::Clear();
   splices_.clear();
-  for (const auto& f : files_) ::close(f.Handle);
   files_.clear();
 }
 
 void TSplicedStream::CopyFrom(TStream& source, int64_t count) {
   if (count <= 0) return;
   auto* file = dynamic_cast<TFileStream*>(&source);
-  const int64_t memorySize = TMemoryStream::Size();
-  if (splicing_ && file && file->ReadOnly() && count >= kMinSplice &&
-      TMemoryStream::Seek(0, TSeekOrigin::Current) == memorySize) {
+  if (splicing_ && file && file->ReadOnly() && count >= kMinSplice && AtMemoryEnd()) {
     const int64_t from = file->Position();
     if (file->Size() - from < count) throw EReadError("stream read error: read past the end of the stream");
-    const size_t index = FileFor(file->Handle());
-    const auto memoryOffset = static_cast<uint64_t>(memorySize);
-    TSplice* last = splices_.empty() ? nullptr : &splices_.back();
-    if (last && last->MemoryOffset == memoryOffset && last->File == index &&
-        last->SourceOffset + static_cast<int64_t>(last->Length) == from) {
-      last->Length += static_cast<uint64_t>(count);  // continues the range before it
-    } else {
-      splices_.push_back({memoryOffset, SplicedTotal(), from, static_cast<uint64_t>(count), index});
-    }
+    AddSplice(FileFor(*file), from, static_cast<uint64_t>(count));
     file->Seek(count, TSeekOrigin::Current);
     return;
   }
   if (!splices_.empty()) {
+    const int64_t memorySize = TMemoryStream::Size();
     const uint64_t memory = static_cast<uint64_t>(TMemoryStream::Seek(0, TSeekOrigin::Current));
     if (memory < static_cast<uint64_t>(memorySize) && memory + count > splices_.back().MemoryOffset &&
         memory < splices_.back().MemoryOffset)
@@ -144,17 +161,102 @@ void TSplicedStream::CopyFrom(TStream& source, int64_t count) {
   TMemoryStream::CopyFrom(source, count);
 }
 
-void TSplicedStream::ReadRange(const TSplice& splice, uint64_t from, uint8_t* out, size_t count) const {
-  int fd = files_[splice.File].Handle;
-  off_t at = static_cast<off_t>(splice.SourceOffset + static_cast<int64_t>(from));
-  while (count > 0) {
-    ssize_t n = ::pread(fd, out, count, at);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) throw EReadError("stream read error: a source file became shorter or unreadable");
-    out += n;
-    at += n;
-    count -= static_cast<size_t>(n);
+void TSplicedStream::Splice(const std::shared_ptr<TFileStream>& file, int64_t offset, int64_t count) {
+  if (count <= 0) return;
+  if (splicing_ && count >= kMinSplice && AtMemoryEnd()) {
+    if (file->Size() - offset < count) throw EReadError("stream read error: read past the end of the stream");
+    AddSplice(FileFor(file), offset, static_cast<uint64_t>(count));
+    return;
   }
+  std::vector<uint8_t> buffer(static_cast<size_t>(std::min<int64_t>(count, kCopyBlock)));
+  for (int64_t done = 0; done < count;) {
+    size_t n = static_cast<size_t>(std::min<int64_t>(count - done, static_cast<int64_t>(buffer.size())));
+    file->ReadAt(offset + done, buffer.data(), n);
+    WriteBuffer(buffer.data(), n);
+    done += static_cast<int64_t>(n);
+  }
+}
+
+void TSplicedStream::ReadRange(const TSplice& splice, uint64_t from, uint8_t* out, size_t count) const {
+  files_[splice.File].Stream->ReadAt(splice.SourceOffset + static_cast<int64_t>(from), out, count);
+}
+
+void TSplicedStream::ForEachPart(uint64_t from, uint64_t count,
+                                 const std::function<void(uint64_t, uint64_t)>& memory,
+                                 const std::function<void(const TSplice&, uint64_t, uint64_t)>& file) const {
+  const uint64_t end = from + count;
+  const uint64_t size = BufferSize() + SplicedTotal();
+  if (end < from || end > size) throw EReadError("stream read error: read past the end of the stream");
+  if (count == 0) return;
+  // Start at the first range that ends after from.
+  auto it = std::upper_bound(splices_.begin(), splices_.end(), from, [](uint64_t v, const TSplice& s) {
+    return v < s.MemoryOffset + s.SplicedBefore + s.Length;
+  });
+  uint64_t mem = 0, logical = 0;
+  if (it != splices_.begin()) {
+    const TSplice& prev = *std::prev(it);
+    mem = prev.MemoryOffset;
+    logical = prev.MemoryOffset + prev.SplicedBefore + prev.Length;
+  }
+  auto visitMemory = [&](uint64_t memTo) {
+    const uint64_t logicalTo = logical + (memTo - mem);
+    const uint64_t a = std::max(logical, from), b = std::min(logicalTo, end);
+    if (a < b) memory(mem + (a - logical), mem + (b - logical));
+    logical = logicalTo;
+    mem = memTo;
+  };
+  for (; it != splices_.end() && logical < end; ++it) {
+    visitMemory(it->MemoryOffset);
+    const uint64_t a = std::max(logical, from), b = std::min(logical + it->Length, end);
+    if (a < b) file(*it, a - logical, b - a);
+    logical += it->Length;
+  }
+  if (logical < end) visitMemory(BufferSize());
+}
+
+void TSplicedStream::CopyRangeTo(uint64_t from, uint64_t count, TStream& dest) {
+  auto* spliced = dynamic_cast<TSplicedStream*>(&dest);
+  std::vector<uint8_t> buffer;
+  ForEachPart(
+      from, count, [&](uint64_t a, uint64_t b) { dest.WriteBuffer(Memory() + a, static_cast<size_t>(b - a)); },
+      [&](const TSplice& s, uint64_t offset, uint64_t n) {
+        if (spliced) {
+          spliced->Splice(files_[s.File].Stream, s.SourceOffset + static_cast<int64_t>(offset),
+                          static_cast<int64_t>(n));
+          return;
+        }
+        if (buffer.empty()) buffer.resize(static_cast<size_t>(std::min<uint64_t>(n, kCopyBlock)));
+        for (uint64_t done = 0; done < n;) {
+          size_t k = static_cast<size_t>(std::min<uint64_t>(n - done, buffer.size()));
+          ReadRange(s, offset + done, buffer.data(), k);
+          dest.WriteBuffer(buffer.data(), k);
+          done += k;
+        }
+      });
+}
+
+void TSplicedStream::ReadAt(uint64_t from, void* out, size_t count) {
+  auto* p = static_cast<uint8_t*>(out);
+  ForEachPart(
+      from, count,
+      [&](uint64_t a, uint64_t b) {
+        std::memcpy(p, Memory() + a, static_cast<size_t>(b - a));
+        p += b - a;
+      },
+      [&](const TSplice& s, uint64_t offset, uint64_t n) {
+        ReadRange(s, offset, p, static_cast<size_t>(n));
+        p += n;
+      });
+}
+
+TSplicedStream::TFileBytes TSplicedStream::Locate(uint64_t from, uint64_t count) const {
+  auto it = std::upper_bound(splices_.begin(), splices_.end(), from, [](uint64_t v, const TSplice& s) {
+    return v < s.MemoryOffset + s.SplicedBefore + s.Length;
+  });
+  if (it == splices_.end()) return {};
+  const uint64_t start = it->MemoryOffset + it->SplicedBefore;
+  if (from < start || from + count > start + it->Length) return {};
+  return {files_[it->File].Stream, it->SourceOffset + static_cast<int64_t>(from - start)};
 }
 
 void TSplicedStream::ForEachPiece(size_t chunk,
@@ -194,7 +296,7 @@ void TSplicedStream::WriteToFile(int fd) const {
     // goes through a buffer.
     while (done < s.Length) {
       loff_t from = static_cast<loff_t>(s.SourceOffset + static_cast<int64_t>(done));
-      ssize_t n = ::copy_file_range(files_[s.File].Handle, &from, fd, nullptr,
+      ssize_t n = ::copy_file_range(files_[s.File].Stream->Handle(), &from, fd, nullptr,
                                     static_cast<size_t>(s.Length - done), 0);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) break;

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,19 @@ class TSplicedStream : public TMemoryStream {
   // stays readable through a handle of this stream's own, even after the
   // source closes it); otherwise a copy.
   void CopyFrom(TStream& source, int64_t count) override;
+  // Appends count bytes of file at offset: a reference to the shared file
+  // when they may be kept (splicing on, at least kMinSplice bytes, written
+  // at the end), else a copy.
+  void Splice(const std::shared_ptr<TFileStream>& file, int64_t offset, int64_t count);
+  void CopyRangeTo(uint64_t from, uint64_t count, TStream& dest) override;
+  void ReadAt(uint64_t from, void* out, size_t count) override;
+  // The file and offset that hold the count bytes at body position from,
+  // when they all lie in one kept range; no file otherwise.
+  struct TFileBytes {
+    std::shared_ptr<TFileStream> File;
+    int64_t Offset = 0;
+  };
+  TFileBytes Locate(uint64_t from, uint64_t count) const;
 
   // Off: every copy goes into memory (the body is then a plain memory body).
   void SetSplicing(bool on) { splicing_ = on; }
@@ -63,11 +77,20 @@ class TSplicedStream : public TMemoryStream {
     size_t File;            // index into files_
   };
   struct TFile {
-    int Handle;
+    std::shared_ptr<TFileStream> Stream;
     uint64_t Device, Inode;
   };
 
-  size_t FileFor(int handle);
+  size_t FileFor(TFileStream& source);
+  size_t FileFor(const std::shared_ptr<TFileStream>& file);
+  // Appends a reference; the caller checked that it may be kept.
+  void AddSplice(size_t file, int64_t offset, uint64_t count);
+  bool AtMemoryEnd();
+  // Calls memory(from, to) and file(splice, from, count) for the parts of
+  // [from, from + count) in order.
+  void ForEachPart(uint64_t from, uint64_t count,
+                   const std::function<void(uint64_t, uint64_t)>& memory,
+                   const std::function<void(const TSplice&, uint64_t, uint64_t)>& file) const;
   uint64_t SplicedTotal() const;
   // Referenced bytes up to and including those at memory offset m.
   uint64_t SplicedUpTo(uint64_t memoryOffset) const;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace reelcast {
 
@@ -72,7 +73,7 @@ void TStream::CopyFrom(TStream& source, int64_t count) {
   if (auto* mem = dynamic_cast<TMemoryStream*>(&source)) {
     int64_t pos = mem->Position();
     if (mem->Size() - pos < count) throw EReadError("stream read error: read past the end of the stream");
-    WriteBuffer(mem->Memory() + pos, static_cast<size_t>(count));
+    mem->CopyRangeTo(static_cast<uint64_t>(pos), static_cast<uint64_t>(count), *this);
     mem->Seek(count, TSeekOrigin::Current);
     return;
   }
@@ -215,6 +216,18 @@ void TMemoryStream::CopyFrom(TStream& source, int64_t count) {
   position_ = end;
 }
 
+void TMemoryStream::CopyRangeTo(uint64_t from, uint64_t count, TStream& dest) {
+  if (from > size_ || count > size_ - from)
+    throw EReadError("stream read error: read past the end of the stream");
+  dest.WriteBuffer(data_ + from, static_cast<size_t>(count));
+}
+
+void TMemoryStream::ReadAt(uint64_t from, void* out, size_t count) {
+  if (from > size_ || count > size_ - from)
+    throw EReadError("stream read error: read past the end of the stream");
+  if (count > 0) std::memcpy(out, data_ + from, count);
+}
+
 void TMemoryStream::AppendFrom(TStream& source, size_t count) {
   size_t start = size_;
   Grow(start + count);
@@ -289,6 +302,22 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
   }
 }
 
+TFileStream::TFileStream(int handle, std::string fileName, bool readOnly)
+    : fileName_(std::move(fileName)), fd_(handle), readOnly_(readOnly) {}
+
+void TFileStream::ReadAt(int64_t offset, void* buffer, size_t count) const {
+  auto* out = static_cast<uint8_t*>(buffer);
+  while (count > 0) {
+    ssize_t n = ::pread(fd_, out, count, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw EReadError("cannot read \"" + fileName_ + "\": " + SystemReason());
+    if (n == 0) throw EReadError("stream read error: \"" + fileName_ + "\" became shorter");
+    out += n;
+    offset += n;
+    count -= static_cast<size_t>(n);
+  }
+}
+
 TFileStream::~TFileStream() {
   if (fd_ >= 0) ::close(fd_);
 }
@@ -326,6 +355,51 @@ void TFileStream::SetSize(int64_t size) {
   if (::ftruncate(fd_, size) != 0)
     throw EWriteError("cannot resize \"" + fileName_ + "\": " + SystemReason());
   if (Position() > size) Seek(size, TSeekOrigin::Begin);
+}
+
+// ------------------------------------------------------ TFileWindowStream
+
+namespace {
+constexpr size_t kWindowBuffer = 64 * 1024;
+}
+
+TFileWindowStream::TFileWindowStream(std::shared_ptr<TFileStream> file, int64_t offset, int64_t size)
+    : file_(std::move(file)), offset_(offset), size_(size) {}
+
+size_t TFileWindowStream::Read(void* buffer, size_t count) {
+  if (position_ >= size_ || count == 0) return 0;
+  count = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(count), size_ - position_));
+  auto* out = static_cast<uint8_t*>(buffer);
+  const int64_t bufferEnd = bufferStart_ + static_cast<int64_t>(buffer_.size());
+  if (position_ >= bufferStart_ && position_ + static_cast<int64_t>(count) <= bufferEnd) {
+    std::memcpy(out, buffer_.data() + (position_ - bufferStart_), count);
+  } else if (count >= kWindowBuffer) {
+    file_->ReadAt(offset_ + position_, out, count);
+  } else {
+    // Small first reads (a tag's fields before its payload) fetch little;
+    // later ones more, up to the buffer's size.
+    const size_t want = std::clamp<size_t>(std::max(count, buffer_.size() * 2), 512, kWindowBuffer);
+    const size_t fill = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(want), size_ - position_));
+    buffer_.resize(fill);
+    file_->ReadAt(offset_ + position_, buffer_.data(), fill);
+    bufferStart_ = position_;
+    std::memcpy(out, buffer_.data(), count);
+  }
+  position_ += static_cast<int64_t>(count);
+  return count;
+}
+
+size_t TFileWindowStream::Write(const void*, size_t) {
+  throw EWriteError("stream write error: the stream is read-only");
+}
+
+int64_t TFileWindowStream::Seek(int64_t offset, TSeekOrigin origin) {
+  position_ = ResolveSeek(offset, origin, position_, size_);
+  return position_;
+}
+
+void TFileWindowStream::SetSize(int64_t) {
+  throw EWriteError("stream write error: the stream is read-only");
 }
 
 }  // namespace reelcast

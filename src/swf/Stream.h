@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -93,6 +94,12 @@ class TMemoryStream : public TStream {
   size_t BufferSize() const { return size_; }
   // From a file or another stream: read straight into the buffer.
   void CopyFrom(TStream& source, int64_t count) override;
+  // Hands count bytes from body position from to dest, in order. A body
+  // that keeps bytes in files hands those over as references where dest
+  // can keep them (TSplicedStream). Throws EReadError past the end.
+  virtual void CopyRangeTo(uint64_t from, uint64_t count, TStream& dest);
+  // Reads count bytes at body position from into out; EReadError past the end.
+  virtual void ReadAt(uint64_t from, void* out, size_t count);
   // The bytes as one string (tests and small bodies).
   virtual std::string ToString() const {
     return std::string(reinterpret_cast<const char*>(data_), size_);
@@ -154,6 +161,8 @@ class TFileStream : public TStream {
  public:
   // Throws EFOpenError with the file name and the system's reason.
   TFileStream(const std::string& fileName, TFileMode mode);
+  // Takes an open file (closed with this stream); fileName names it in messages.
+  TFileStream(int handle, std::string fileName, bool readOnly);
   ~TFileStream() override;
   TFileStream(const TFileStream&) = delete;
   TFileStream& operator=(const TFileStream&) = delete;
@@ -167,11 +176,40 @@ class TFileStream : public TStream {
   // The open file (owned by this stream) and whether it was opened read-only.
   int Handle() const { return fd_; }
   bool ReadOnly() const { return readOnly_; }
+  // Reads exactly count bytes at offset without moving the position;
+  // EReadError when the file holds fewer.
+  void ReadAt(int64_t offset, void* buffer, size_t count) const;
 
  private:
   std::string fileName_;
   int fd_ = -1;
   bool readOnly_ = false;
+};
+
+// A read-only window of a file that others share (a movie read from disk):
+// positions run from 0 at the window's first byte, reads go through a
+// buffer of the stream's own and never move the file's position, so many
+// windows may read one file in turn. Tag readers keep large payloads as
+// references to the file (File, FileOffset) instead of reading them.
+class TFileWindowStream : public TStream {
+ public:
+  TFileWindowStream(std::shared_ptr<TFileStream> file, int64_t offset, int64_t size);
+
+  size_t Read(void* buffer, size_t count) override;
+  size_t Write(const void* buffer, size_t count) override;  // throws EWriteError
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Size() override { return size_; }
+  void SetSize(int64_t size) override;  // throws EWriteError
+  const std::shared_ptr<TFileStream>& File() const { return file_; }
+  // The file offset of the current position.
+  int64_t FileOffset() const { return offset_ + position_; }
+
+ private:
+  std::shared_ptr<TFileStream> file_;
+  int64_t offset_, size_;
+  int64_t position_ = 0;
+  std::vector<uint8_t> buffer_;
+  int64_t bufferStart_ = 0;  // window position of buffer_[0]
 };
 
 }  // namespace reelcast

@@ -7,9 +7,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
+
+#include "ui/Dialogs.h"
+#include "ui/WindowChrome.h"
 
 namespace reelcast::ui {
 
@@ -41,20 +44,16 @@ QComboBox* TargetBox(const char* name, QWidget* parent) {
 
 AdvancedPlaybackDialog::AdvancedPlaybackDialog(TExportSetting& setting, QWidget* parent)
     : QDialog(parent), setting_(setting) {
-  setObjectName("AdvancedPlaybackDialog");
-  setWindowTitle("Advanced Settings");
-  setWindowFlag(Qt::FramelessWindowHint);
+  setObjectName("frmPlayBackAdvance");
   setModal(true);
-
-  auto* caption = new QLabel("Advanced Settings", this);
-  caption->setObjectName("lblCaption");
-  caption->setStyleSheet("font-weight:bold");
-  auto* close = new QPushButton("×", this);
-  close->setObjectName("btnClose");
-  close->setToolTip("Close");
-  close->setFlat(true);
+  auto* frame = new QVBoxLayout(this);
+  QToolButton* close = FrameDialog(this, "Advanced Settings", "lblCaption", frame);
+  auto* body = new QWidget(this);
+  body->setObjectName("pnlClient");
+  frame->addWidget(body);
   auto* ok = new QPushButton("&OK", this);
   ok->setObjectName("btnOK");
+  ok->setProperty("accent", true);
 
   clicking_ = {new QCheckBox("Open a URL on mouse click", this), AddressBox("cbbUrlClicking", this),
                TargetBox("cbbUrlClickTraget", this), TUrlHistory::Clicking};
@@ -63,23 +62,20 @@ AdvancedPlaybackDialog::AdvancedPlaybackDialog(TExportSetting& setting, QWidget*
           TargetBox("cbbUrlEndTraget", this), TUrlHistory::PlayEnd};
   end_.Check->setObjectName("cbUrlEnd");
 
-  auto* top = new QHBoxLayout;
-  top->addWidget(caption);
-  top->addStretch();
-  top->addWidget(close);
   auto* grid = new QGridLayout;
   int row = 0;
   for (Action* action : {&clicking_, &end_}) {
     grid->addWidget(action->Check, row++, 0, 1, 3);
     grid->addWidget(action->Url, row, 0);
-    grid->addWidget(new QLabel("Target:", this), row, 1);
+    grid->addWidget(new QLabel("Target:", body), row, 1);
     grid->addWidget(action->Target, row++, 2);
   }
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(ok);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top);
+  auto* layout = new QVBoxLayout(body);
+  layout->setContentsMargins(18, 14, 18, 14);
+  layout->setSpacing(12);
   layout->addLayout(grid);
   layout->addLayout(buttons);
 
@@ -99,7 +95,7 @@ AdvancedPlaybackDialog::AdvancedPlaybackDialog(TExportSetting& setting, QWidget*
   ShowAction(end_, setting_.PlayEndUrl);
 
   connect(ok, &QPushButton::clicked, this, &AdvancedPlaybackDialog::Ok);
-  connect(close, &QPushButton::clicked, this, &QDialog::reject);
+  connect(close, &QToolButton::clicked, this, &QDialog::reject);
 }
 
 void AdvancedPlaybackDialog::ShowAction(const Action& action, const TURLInfo& info) {
@@ -143,9 +139,8 @@ void AdvancedPlaybackDialog::Ok() {
   const bool clickBlank = clicking_.Check->isChecked() && clicking_.Url->currentText().trimmed().isEmpty();
   const bool endBlank = end_.Check->isChecked() && end_.Url->currentText().trimmed().isEmpty();
   if (clickBlank || endBlank) {
-    QMessageBox box(QMessageBox::NoIcon, windowTitle(), "The option shouldn't be left blank.",
-                    QMessageBox::Ok, this);
-    box.exec();
+    // A plain message, without the information icon.
+    ShowMessage(this, "The option shouldn't be left blank.", windowTitle(), TDialogKind::Warning);
     return;
   }
   StoreAction(clicking_, setting_.ClickingUrl);

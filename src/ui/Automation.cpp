@@ -9,7 +9,11 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
@@ -17,6 +21,7 @@
 
 #include "ui/Dialogs.h"
 #include "ui/MainWindow.h"
+#include "ui/ClipTrackBar.h"
 #include "ui/TaskTree.h"
 #include "ui/VideoView.h"
 
@@ -32,6 +37,7 @@ const char* KindName(TDialogKind kind) {
     case TDialogKind::ChooseFile: return "choose-file";
     case TDialogKind::SaveFile: return "save-file";
     case TDialogKind::OpenPath: return "open";
+    case TDialogKind::OpenUrl: return "open-url";
   }
   return "?";
 }
@@ -122,10 +128,36 @@ class TAutomation : public QObject {
       Done();
       button->click();
     } else if (command == "set") {
-      auto* edit = qobject_cast<QLineEdit*>(FindVisible(rest.section(' ', 0, 0)));
+      QWidget* target = FindVisible(rest.section(' ', 0, 0));
+      if (auto* memo = qobject_cast<QPlainTextEdit*>(target)) {
+        // "\n" in the text stands for a line break.
+        memo->setPlainText(rest.section(' ', 1).replace(QLatin1String("\\n"), QLatin1String("\n")));
+        return Done();
+      }
+      auto* edit = qobject_cast<QLineEdit*>(target);
       if (!edit) return Fail("no visible line edit " + rest.section(' ', 0, 0));
       edit->setText(rest.section(' ', 1));
       emit edit->editingFinished();
+      Done();
+    } else if (command == "select") {
+      // The item with that text becomes the list's or combo box's choice,
+      // as a click on it does.
+      const QString name = rest.section(' ', 0, 0), item = rest.section(' ', 1);
+      QWidget* target = FindVisible(name);
+      if (auto* list = qobject_cast<QListWidget*>(target)) {
+        const QList<QListWidgetItem*> found = list->findItems(item, Qt::MatchExactly);
+        if (found.isEmpty()) return Fail("no item " + item + " in " + name);
+        list->setCurrentItem(found.front());
+        return Done();
+      }
+      auto* combo = qobject_cast<QComboBox*>(target);
+      if (!combo || combo->findText(item) < 0) return Fail("no visible list " + name + " with " + item);
+      combo->setCurrentIndex(combo->findText(item));
+      Done();
+    } else if (command == "tab") {
+      auto* tabs = qobject_cast<QTabWidget*>(FindVisible(rest.section(' ', 0, 0)));
+      if (!tabs) return Fail("no visible tab control " + rest.section(' ', 0, 0));
+      tabs->setCurrentIndex(rest.section(' ', 1).toInt());
       Done();
     } else if (command == "check") {
       TTaskRow* row = FindRow(rest.section(' ', 0, 0));
@@ -152,11 +184,31 @@ class TAutomation : public QObject {
       QWidget* w = FindVisible(rest);
       QString text;
       if (auto* spin = qobject_cast<QSpinBox*>(w)) text = QString::number(spin->value());
+      else if (auto* bar = qobject_cast<TClipTrackBar*>(w)) text = QString::number(bar->Position());
       else if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
       else if (auto* edit = qobject_cast<QLineEdit*>(w)) text = edit->text();
       else return Fail("nothing to print in " + rest);
       std::printf("value: %s: %s\n", qPrintable(rest), qPrintable(text));
       std::fflush(stdout);
+      Done();
+    } else if (command == "wait-at-least") {
+      QWidget* w = FindVisible(rest.section(' ', 0, 0));
+      const int least = rest.section(' ', 1).toInt();
+      int value;
+      if (auto* spin = qobject_cast<QSpinBox*>(w)) value = spin->value();
+      else if (auto* bar = qobject_cast<TClipTrackBar*>(w)) value = bar->Position();
+      else return Fail("no spin box or track bar " + rest.section(' ', 0, 0));
+      waitFor(value >= least, rest);
+    } else if (command == "save-picture" || command == "save-view") {
+      QWidget* w = FindVisible(rest.section(' ', 0, 0));
+      if (!w) return Fail("no visible widget " + rest.section(' ', 0, 0));
+      QImage image = w->grab().toImage();
+      if (command == "save-picture") {
+        auto* view = qobject_cast<TVideoView*>(w);
+        if (!view) return Fail("not a video view: " + rest.section(' ', 0, 0));
+        image = view->Picture();
+      }
+      if (image.isNull() || !image.save(rest.section(' ', 1), "PNG")) return Fail("cannot save " + rest);
       Done();
     } else if (command == "wait-dvd") {
       const TWorkspace& workspace = window_->Workspace();

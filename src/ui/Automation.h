@@ -8,15 +8,22 @@
 //   answer-path PATH        the next folder or file chooser gets PATH
 //   answer yes|no           the next question gets this answer
 //   click NAME              clicks the visible button with that object name
-//   set NAME TEXT           types TEXT into the line edit NAME (and leaves it)
+//   set NAME TEXT           types TEXT into the line edit NAME (and leaves it);
+//                           into a memo, with "\n" for a line break
+//   select NAME ITEM        chooses the item with text ITEM in the list or
+//                           combo box NAME
+//   tab NAME INDEX          shows the page INDEX of the tab control NAME
 //   check ROW on|off        sets a list row's mark ("Title_01_02", "Title_01_01/Chapter_02")
 //   select ROW              selects a list row (named as for check)
 //   wait-picture NAME       until the video view NAME shows a picture
 //   drag NAME X1 Y1 X2 Y2   drags with the left button inside widget NAME;
 //                           the points are fractions (0..1) of its picture
 //                           for a video view, of the widget otherwise
-//   print NAME              prints "value: NAME: TEXT" (a spin box's value,
-//                           a label's or line edit's text)
+//   print NAME              prints "value: NAME: TEXT" (a spin box's or track
+//                           bar's value, a label's or line edit's text)
+//   wait-at-least NAME N    until the spin box or track bar NAME is at N or more
+//   save-picture NAME FILE  the picture the video view NAME shows, as PNG
+//   save-view NAME FILE     the widget NAME as it looks on screen, as PNG
 //   wait-dvd                until a DVD folder's load has ended with a DVD loaded
 //   wait-window NAME        until a window with that object name is visible
 //   wait-closed NAME        until no window with that object name is visible

@@ -70,4 +70,12 @@ void OpenInShell(const QString& path) {
   QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+void OpenUrl(const QString& url) {
+  if (Handler()) {
+    Handler()({TDialogKind::OpenUrl, url, {}, {}, {}});
+    return;
+  }
+  QDesktopServices::openUrl(QUrl(url));
+}
+
 }  // namespace reelcast::ui

@@ -19,6 +19,7 @@ enum class TDialogKind {
   ChooseFile,   // a file chooser; Filter holds the name filter
   SaveFile,     // a save-as chooser
   OpenPath,     // the shell opens a file, folder or program (Text holds it)
+  OpenUrl,      // the web browser opens an address (Text holds it)
 };
 
 struct TDialogRequest {
@@ -51,5 +52,7 @@ QString ChooseSaveFile(QWidget* parent, const QString& title, const QString& sta
 
 // Opens a file, folder or program the way the desktop's shell does ("open").
 void OpenInShell(const QString& path);
+// Opens a web address in the user's web browser.
+void OpenUrl(const QString& url);
 
 }  // namespace reelcast::ui

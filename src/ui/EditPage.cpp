@@ -274,9 +274,9 @@ QWidget* TEditPage::BuildPhoto() {
   RzBmpButton2_->setObjectName(QStringLiteral("RzBmpButton2"));
   RzBmpButton2_->setToolTip(tr("Open photo folder"));
   connect(RzBmpButton2_, &QPushButton::clicked, this, &TEditPage::RzBmpButton2Click);
-  form->addWidget(new QLabel(tr("Output Path:"), gbPhoto_), 1, 0);
-  form->addWidget(ebtnPhotoFolder_, 1, 1);
-  form->addWidget(RzBmpButton2_, 1, 2);
+  form->addWidget(new QLabel(tr("Output Path:"), gbPhoto_), 1, 0, 1, 3);
+  form->addWidget(ebtnPhotoFolder_, 2, 0, 1, 2);
+  form->addWidget(RzBmpButton2_, 2, 2);
   form->setColumnStretch(1, 1);
   return gbPhoto_;
 }

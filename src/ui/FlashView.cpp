@@ -86,7 +86,11 @@ bool FlashView::Available() { return REELCAST_HAVE_WEBENGINE != 0; }
 FlashView::FlashView(QWidget* parent) : QWidget(parent) {
   setContextMenuPolicy(Qt::NoContextMenu);
   setMinimumSize(16, 16);
+}
+
+void FlashView::StartEngine() {
 #if REELCAST_HAVE_WEBENGINE
+  if (web_) return;
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   web_ = new QWebEngineView(this);
@@ -100,6 +104,13 @@ FlashView::FlashView(QWidget* parent) : QWidget(parent) {
   connect(page_, &QWebEnginePage::loadFinished, this, &FlashView::OnPageReady);
   web_->load(QUrl(FlashServer::Instance().PlayerPageUrl()));
 #endif
+}
+
+void FlashView::showEvent(QShowEvent* event) {
+  // The web engine and its player start when the view is first shown: a
+  // window full of previews on hidden tabs costs nothing until they show.
+  StartEngine();
+  QWidget::showEvent(event);
 }
 
 FlashView::~FlashView() = default;
@@ -121,7 +132,7 @@ void FlashView::SetBGColor(const QString& color) {
   background_ = QColor::fromRgb(QRgb(rgb));
   update();
 #if REELCAST_HAVE_WEBENGINE
-  page_->setBackgroundColor(background_);
+  if (page_) page_->setBackgroundColor(background_);
 #endif
   Apply("reelcast.setBackground(" + JsString(background_.name()) + ")");
   // The player takes the colour when it loads the movie.
@@ -142,6 +153,7 @@ void FlashView::StopPlay() { Stop(); }
 
 void FlashView::RunJavaScript(const QString& script, std::function<void(const QVariant&)> done) {
 #if REELCAST_HAVE_WEBENGINE
+  if (!page_) return;
   page_->runJavaScript(script, [done](const QVariant& v) {
     if (done) done(v);
   });

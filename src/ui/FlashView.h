@@ -70,7 +70,8 @@ class FlashView : public QWidget {
   // Runs a script in the player page (tests read window.reelcast with it).
   // The callback gets the result; without the web engine it is not called.
   void RunJavaScript(const QString& script, std::function<void(const QVariant&)> done);
-  // The web engine's view inside this area (nullptr without it).
+  // The web engine's view inside this area (nullptr without it, and until
+  // the view is first shown).
   QWebEngineView* WebView() const { return web_; }
 
  signals:
@@ -84,8 +85,10 @@ class FlashView : public QWidget {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
+  void StartEngine();
   void WatchChildren(QObject* object);
   void Apply(const QString& script);
   void OnPageReady(bool ok);

@@ -210,6 +210,12 @@ void TMainWindow::btnConvertClick() {
   };
   host.StoreEditSettings = [this](TTask& task) { EditPage()->StoreSettings(task); };
   host.StoreEncoderSettings = [this](TTask& task) { EncoderPage()->StoreSettings(task); };
+  host.RenderTitlePreviews = [this] {
+    // The title movies are made now, from the texts as typed; the previews
+    // then let go of the template's movies.
+    TemplatePage()->RenderTitleMovies();
+    TemplatePage()->ReleasePreviews();
+  };
   host.ReadImageArea = [](const std::string& file) { return ReadImageArea(file); };
   host.PrepareTemplate = [](const std::string& file) {
     if (!PrepareTemplate(file)) NVLog("The template " + file + " could not be copied to " + TemplateCopyPath());

@@ -3,46 +3,41 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/Config.h"
 #include "publish/FlashPreloader.h"
 #include "ui/FlashView.h"
+#include "ui/WindowChrome.h"
 
 namespace reelcast::ui {
 
 PreloaderPreview::PreloaderPreview(const TSWFParam& param, QWidget* parent) : QDialog(parent) {
-  setObjectName("PreloaderPreview");
-  setWindowTitle("Preview Preloader");
-  setWindowFlag(Qt::FramelessWindowHint);
+  setObjectName("frmPreviewLoad");
   setModal(true);
-
-  auto* caption = new QLabel("Preview Preloader", this);
-  caption->setObjectName("lblCaption");
-  caption->setStyleSheet("font-weight:bold");
-  auto* close = new QPushButton("×", this);
-  close->setObjectName("btnClose");
-  close->setToolTip("Close");
-  close->setFlat(true);
-  flaPreview_ = new FlashView(this);
+  auto* frame = new QVBoxLayout(this);
+  QToolButton* close = FrameDialog(this, "Preview Preloader", "lblCaption", frame);
+  auto* body = new QWidget(this);
+  body->setObjectName("pnlClient");
+  frame->addWidget(body);
+  flaPreview_ = new FlashView(body);
   flaPreview_->setObjectName("flaPreview");
   flaPreview_->setMinimumSize(400, 300);
-  auto* ok = new QPushButton("&OK", this);
+  auto* ok = new QPushButton("&OK", body);
   ok->setObjectName("btnOK");
+  ok->setProperty("accent", true);
 
-  auto* top = new QHBoxLayout;
-  top->addWidget(caption);
-  top->addStretch();
-  top->addWidget(close);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(ok);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top);
+  auto* layout = new QVBoxLayout(body);
+  layout->setContentsMargins(14, 12, 14, 12);
+  layout->setSpacing(10);
   layout->addWidget(flaPreview_, 1);
   layout->addLayout(buttons);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(close, &QPushButton::clicked, this, &QDialog::reject);
+  connect(close, &QToolButton::clicked, this, &QDialog::reject);
 
   // The preview is built from a copy, so the caller's record stays as it is.
   const TSWFParam copy = param;

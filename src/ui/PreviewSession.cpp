@@ -53,7 +53,7 @@ void TPreviewSession::CreatePlayer(TVideoView* view) {
   player_ = VPCreate(view, 0, 0, view ? view->width() : 0, view ? view->height() : 0);
   VPConnect(player_, videoProcessor_, audioProcessor_);
   if (view)
-    if (const TDisplayInfo* info = VPGetDisplayInfo(player_)) view->SetSourceAspect(info->AspectX, info->AspectY);
+    if (const TDisplayInfo* info = VPGetDisplayInfo(player_)) view->SetSourceAspect(info->AspectX, info->AspectY, info->Width, info->Height);
   VPSetCallBack(player_, queue_->Handle());
 }
 

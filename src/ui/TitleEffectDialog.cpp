@@ -8,12 +8,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/Config.h"
 #include "app/SettingsKeys.h"
 #include "movie/TextEffects.h"
 #include "ui/ColorButton.h"
+#include "ui/WindowChrome.h"
 
 namespace reelcast::ui {
 
@@ -37,14 +39,15 @@ std::string TitleEffectDialog::Key(const char* suffix) const {
 
 TitleEffectDialog::TitleEffectDialog(int textKind, QWidget* parent)
     : QDialog(parent), kind_(textKind) {
-  setObjectName("TitleEffectDialog");
-  setWindowTitle("Text Effect");
-  setWindowFlag(Qt::FramelessWindowHint);
+  setObjectName("frmFlashTextEffect");
   setModal(true);
+  auto* frame = new QVBoxLayout(this);
+  QToolButton* close = FrameDialog(this, "Text effect", "lblCaption", frame);
+  setWindowTitle("Text Effect");
+  auto* body = new QWidget(this);
+  body->setObjectName("pnlClient");
+  frame->addWidget(body);
 
-  auto* caption = new QLabel("Text effect", this);
-  caption->setObjectName("lblCaption");
-  caption->setStyleSheet("font-weight:bold");
   auto* effectName = new QLabel("Text Effect", this);
   effectName->setObjectName("lblEffectName");
   cbEffect_ = new QComboBox(this);
@@ -78,23 +81,18 @@ TitleEffectDialog::TitleEffectDialog(int textKind, QWidget* parent)
 
   auto* ok = new QPushButton("&OK", this);
   ok->setObjectName("btnOK");
-  auto* close = new QPushButton("×", this);
-  close->setObjectName("btnClose");
-  close->setToolTip("Close");
-  close->setFlat(true);
+  ok->setProperty("accent", true);
+  ok->setDefault(true);
 
-  auto* top = new QHBoxLayout;
-  top->addWidget(caption);
-  top->addStretch();
-  top->addWidget(close);
   auto* effectRow = new QHBoxLayout;
   effectRow->addWidget(effectName);
   effectRow->addWidget(cbEffect_, 1);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(ok);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top);
+  auto* layout = new QVBoxLayout(body);
+  layout->setContentsMargins(18, 14, 18, 14);
+  layout->setSpacing(10);
   layout->addLayout(effectRow);
   layout->addWidget(font);
   layout->addLayout(buttons);
@@ -128,7 +126,7 @@ TitleEffectDialog::TitleEffectDialog(int textKind, QWidget* parent)
   connect(cbBold_, &QCheckBox::clicked, this, &TitleEffectDialog::StoreChange);
   connect(cbItalic_, &QCheckBox::clicked, this, &TitleEffectDialog::StoreChange);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);  // the values are already stored
-  connect(close, &QPushButton::clicked, this, &TitleEffectDialog::RestoreAndClose);
+  connect(close, &QToolButton::clicked, this, &TitleEffectDialog::RestoreAndClose);
 }
 
 void TitleEffectDialog::StoreChange() {

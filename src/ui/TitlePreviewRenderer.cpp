@@ -22,6 +22,14 @@ void TitlePreviewRenderer::SetDebounce(int ms) {
   for (Kind& kind : kinds_) kind.Debounce.setInterval(ms);
 }
 
+void TitlePreviewRenderer::WaitIdle() {
+  for (Kind& kind : kinds_) {
+    kind.Debounce.stop();
+    kind.Pending.reset();
+  }
+  pool_.waitForDone();
+}
+
 bool TitlePreviewRenderer::Busy() const {
   for (const Kind& kind : kinds_)
     if (kind.Pending || kind.Running) return true;

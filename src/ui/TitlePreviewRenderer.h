@@ -27,6 +27,8 @@ class TitlePreviewRenderer : public QObject {
   // these titles, saved as outputPath.
   void Request(bool ending, const QString& partPath, const TTitleSettings& titles,
                const QString& outputPath);
+  // Drops the requests not yet started and waits for a build under way.
+  void WaitIdle();
   // True while a request of either kind waits or builds.
   bool Busy() const;
 

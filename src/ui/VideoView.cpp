@@ -58,9 +58,10 @@ void TVideoView::ShowCropFrame(bool shown, const TCropRect& rect) {
   update();
 }
 
-void TVideoView::SetSourceAspect(int32_t x, int32_t y) {
-  sourceAspectX_ = x;
-  sourceAspectY_ = y;
+void TVideoView::SetSourceAspect(int32_t x, int32_t y, int32_t width, int32_t height) {
+  pixelAspect_ = x > 0 && y > 0 && width > 0 && height > 0
+                     ? (static_cast<double>(x) / y) / (static_cast<double>(width) / height)
+                     : 0;
   update();
 }
 
@@ -92,13 +93,14 @@ QSize TVideoView::SourceSize() const {
 QRectF TVideoView::PictureRect() const {
   const QSize source = SourceSize();
   if (source.isEmpty()) return {};
-  const QRectF area = rect();
+  // A small border keeps the crop frame's grips visible at the picture's edges.
+  const QRectF area = QRectF(rect()).adjusted(kGrip, kGrip, -kGrip, -kGrip);
   if (ratioX_ < 0 || ratioY_ < 0) return area;
   double ratio;  // width / height the picture is shown with
   if (ratioX_ > 0 && ratioY_ > 0)
     ratio = static_cast<double>(ratioX_) / ratioY_;
-  else if (sourceAspectX_ > 0 && sourceAspectY_ > 0)
-    ratio = static_cast<double>(sourceAspectX_) / sourceAspectY_;
+  else if (pixelAspect_ > 0)
+    ratio = pixelAspect_ * source.width() / source.height();
   else
     ratio = static_cast<double>(source.width()) / source.height();
   double w = area.width(), h = w / ratio;

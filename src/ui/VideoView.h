@@ -24,8 +24,10 @@ class TVideoView : public QWidget, public TPlayerView {
   void ShowCropFrame(bool shown, const TCropRect& rect) override;
 
   // The ratio 0 : 0 stands for: the source's own display ratio (4 : 3 or
-  // 16 : 9 of the title set); without it, the picture's pixel ratio.
-  void SetSourceAspect(int32_t x, int32_t y);
+  // 16 : 9 of the title set, for its width x height picture), carried over
+  // to a cropped picture through the source's pixel shape; without it, the
+  // picture's pixel ratio.
+  void SetSourceAspect(int32_t x, int32_t y, int32_t width, int32_t height);
   // Forgets the picture (the preview stopped): the view shows its idle look.
   void Clear();
   // The idle text shown while there is no picture.
@@ -62,7 +64,7 @@ class TVideoView : public QWidget, public TPlayerView {
   std::shared_ptr<const TRgbImage> incoming_;  // under mutex_
   QImage picture_;
   int32_t ratioX_ = 0, ratioY_ = 0;
-  int32_t sourceAspectX_ = 0, sourceAspectY_ = 0;
+  double pixelAspect_ = 0;  // width : height of one source pixel; 0 unknown
   bool cropShown_ = false;
   TCropRect crop_;
   int dragEdges_ = 0;

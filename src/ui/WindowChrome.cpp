@@ -129,4 +129,20 @@ QToolButton* TTitleStrip::AddButton(const QString& objectName, const QIcon& icon
   return button;
 }
 
+QToolButton* FrameDialog(QWidget* dialog, const QString& caption, const QString& captionName, QBoxLayout* layout) {
+  dialog->setWindowFlag(Qt::FramelessWindowHint);
+  dialog->setWindowTitle(caption);
+  dialog->setAttribute(Qt::WA_StyledBackground);
+  RoundWindow(dialog);
+  DragByFreeSpots(dialog);
+  auto* strip = new TTitleStrip(caption, dialog);
+  strip->Caption()->setObjectName(captionName);
+  QToolButton* close =
+      strip->AddButton(QStringLiteral("btnClose"), GlyphIcon(TGlyph::Close, QColor(0xe2, 0xe8, 0xf0)), QStringLiteral("Close"));
+  layout->setContentsMargins(1, 1, 1, 1);  // the outline of the style sheet
+  layout->setSpacing(0);
+  layout->insertWidget(0, strip);
+  return close;
+}
+
 }  // namespace reelcast::ui

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPointer>
 
+class QBoxLayout;
 class QToolButton;
 
 namespace reelcast::ui {
@@ -35,5 +36,11 @@ class TTitleStrip : public QFrame {
  private:
   QLabel* caption_;
 };
+
+// Dresses a dialog as every borderless window of the program: rounded,
+// dragged by free spots, with a title strip showing caption (its label named
+// captionName) and a close button btnClose, added to the top of layout (the
+// dialog's own layout, still empty). Returns the close button.
+QToolButton* FrameDialog(QWidget* dialog, const QString& caption, const QString& captionName, QBoxLayout* layout);
 
 }  // namespace reelcast::ui

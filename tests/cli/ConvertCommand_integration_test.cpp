@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "support/FFprobe.h"
 #include "support/MediaProbe.h"
 
 namespace reelcast {
@@ -166,6 +167,38 @@ TEST(ConvertCommand, PlayerTemplateEmbedsOrLinksTheVideo) {
     }
     EXPECT_TRUE(fs::is_empty(Scratch()));
   }
+}
+
+// A general template's movie from the DVD keeps its whole ending in every
+// play mode, with and without music: "Replay" and "No Loop" only add their
+// closing frames to what "Auto Loop" plays.
+TEST(ConvertCommand, GeneralTemplateKeepsItsWholeEndingInEveryPlayMode) {
+  test::TempDir out;
+  test::RunFFmpeg({"-f", "lavfi", "-i", "sine=frequency=330:sample_rate=44100", "-t", "1", "-c:a", "libmp3lame",
+                   (out / "tune.mp3").string()});
+  auto frames = [&](const std::string& mode, bool music) {
+    std::vector<std::string> args = {"-o", (out / "movie.swf").string(), "--titles", "2", "--format", "swf",
+                                     "--template", "general:Spring Meadow", "--size", "160x120", "--fps", "10",
+                                     "--title-text", "Summer", "--cast-text", "The Cast\\nSecond line",
+                                     "--play-mode", mode, "--yes"};
+    if (music) args.insert(args.end(), {"--music", (out / "tune.mp3").string()});
+    auto r = Convert(args);
+    EXPECT_EQ(r.ExitCode, 0) << r.Output;
+    auto dump = test::RunProcess({(test::BinDir() / "reelcast-cli").string(), "swf", "dump",
+                                  (out / "movie.swf").string()}, 60);
+    const size_t at = dump.Output.find(" fps; ");
+    return at == std::string::npos ? 0 : std::stoi(dump.Output.substr(at + 6));
+  };
+  const int loop = frames("loop", false);
+  // Opening, 2 s of video at 10 fps and the ending with two cast lines.
+  ASSERT_GT(loop, 20 + 40);
+  for (const char* mode : {"loop", "replay", "noloop"})
+    for (bool music : {false, true}) {
+      SCOPED_TRACE(std::string(mode) + (music ? " with music" : ""));
+      const int n = frames(mode, music);
+      EXPECT_GE(n, loop);
+      EXPECT_LE(n, loop + 3) << "only the closing frames are added";
+    }
 }
 
 TEST(ConvertCommand, CtrlCCancelsAndLeavesNothing) {

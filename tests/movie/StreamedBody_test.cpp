@@ -2,10 +2,13 @@
 // the same movie, byte for byte, as one that copies them into memory.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 
 #include "media/FlvBytes.h"
+#include "movie/FlashExternalMovie.h"
 #include "movie/FlashMovie.h"
 #include "movie/FlashSound.h"
 #include "movie/FlashVideo.h"
@@ -35,7 +38,7 @@ struct TMovieCase {
   std::function<void(TFlashMovie&, const TempDir&)> Build;
 };
 
-std::string Save(TFlashMovie& movie, bool compressed, const TempDir& dir) {
+std::string Save(TBasedSWFStream& movie, bool compressed, const TempDir& dir) {
   movie.SetCompressed(compressed);
   // Once through a memory stream, once into a file (the file-to-file path):
   // both must agree.
@@ -98,6 +101,104 @@ TEST(StreamedBody, WritesTheSameBytesAsTheMemoryBodyForEveryKindOfMovie) {
         } else {
           expected = Save(movie, compressed, dir);
         }
+      }
+    }
+  }
+}
+
+// Readers made while this lives keep bodies of at least `above` bytes in
+// their files.
+class TStreamAbove {
+ public:
+  explicit TStreamAbove(int64_t above) : saved_(TSWFStreamReader::DefaultStreamAbove) {
+    TSWFStreamReader::DefaultStreamAbove = above;
+  }
+  ~TStreamAbove() { TSWFStreamReader::DefaultStreamAbove = saved_; }
+
+ private:
+  int64_t saved_;
+};
+
+// The payloads stay in files: the memory holds little more than tag heads.
+void ExpectKeptInFiles(TMemoryStream& body) {
+  auto* spliced = dynamic_cast<TSplicedStream*>(&body);
+  ASSERT_NE(spliced, nullptr);
+  EXPECT_GT(spliced->SpliceCount(), 0u);
+  EXPECT_LT(spliced->BufferSize() * 4, static_cast<size_t>(spliced->Size()));
+}
+
+struct TReadCase {
+  const char* Name;
+  // Reads the movie file and saves what it makes; expectKept checks that the
+  // result's body kept the payloads in files.
+  std::function<std::string(const std::string& file, bool compressed, const TempDir& dir, bool expectKept)> Run;
+};
+
+TEST(StreamedBody, MoviesReadFromFilesWriteTheSameBytesAsMoviesReadIntoMemory) {
+  TempDir dir;
+  WriteFile(dir / "mp3.flv", Flv(30, 3000, 40, "\x2E" + kMP3Frame));
+  WriteFile(dir / "silent.flv", Flv(12, 5000, 0, ""));
+  {
+    // A movie with shapes, two videos (one with its sound) and a frame
+    // script, saved plain and compressed as the inputs.
+    TFlashMovie source(0, 0, 320, 240, 25, true);
+    source.AddRectangle(0, 0, 10, 10);
+    TFlashVideo* a = source.AddVideo((dir / "silent.flv").string());
+    TFlashVideo* b = source.AddVideo((dir / "mp3.flv").string());
+    source.PlaceVideo(a, 1);
+    source.PlaceVideo(b, 2)->SetEnableSound(true);
+    source.ShowFrame(30);
+    source.FrameActions().Stop();
+    source.ShowFrame(1);
+    source.MakeStream();
+    source.SetCompressed(false);
+    source.SaveToFile((dir / "plain.swf").string());
+    source.SetCompressed(true);
+    source.SaveToFile((dir / "compressed.swf").string());
+  }
+
+  const TReadCase cases[] = {
+      {"tags copied as read",
+       [](const std::string& file, bool compressed, const TempDir& d, bool expectKept) {
+         TSWFStreamReader reader(file);
+         reader.ParseTags(false, false);
+         reader.MakeStream();
+         if (expectKept) ExpectKeptInFiles(reader.GetBodyStream());
+         return Save(reader, compressed, d);
+       }},
+      {"tags rebuilt from objects, renumbered",
+       [](const std::string& file, bool compressed, const TempDir& d, bool expectKept) {
+         TSWFStreamReader reader(file);
+         reader.ParseTags(true, true);
+         reader.RenumberCharacters(300);
+         reader.MakeStream();
+         if (expectKept) ExpectKeptInFiles(reader.GetBodyStream());
+         return Save(reader, compressed, d);
+       }},
+      {"imported as a sprite of a new movie",
+       [](const std::string& file, bool compressed, const TempDir& d, bool expectKept) {
+         TFlashMovie movie(0, 0, 320, 240, 25, true);
+         movie.AddRectangle(0, 0, 20, 20);
+         TFlashExternalMovie* imported = movie.AddExternalMovie(file, 3, true);
+         movie.PlaceObject(imported->AsSprite, 1)->SetName("MainMovie");
+         movie.ShowFrame(imported->AsSprite->FrameCount());
+         movie.MakeStream();
+         if (expectKept) ExpectKeptInFiles(movie.GetBodyStream());
+         return Save(movie, compressed, d);
+       }},
+  };
+  for (const char* input : {"plain.swf", "compressed.swf"}) {
+    const std::string file = (dir / input).string();
+    for (const auto& c : cases) {
+      for (bool compressed : {false, true}) {
+        SCOPED_TRACE(std::string(c.Name) + " from " + input + (compressed ? ", saved compressed" : ""));
+        std::string expected;
+        {
+          TStreamAbove inMemory(std::numeric_limits<int64_t>::max());
+          expected = c.Run(file, compressed, dir, false);
+        }
+        TStreamAbove inFiles(0);
+        EXPECT_EQ(c.Run(file, compressed, dir, true), expected);
       }
     }
   }

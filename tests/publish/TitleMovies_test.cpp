@@ -126,14 +126,16 @@ TEST_F(TitleMovies, PublishedTitlesShowOnlyTheUsersTexts) {
   EXPECT_EQ(e.DepthCount, (std::map<int, int>{{1, 1}}));
 }
 
-// A title longer than the part is wide is set smaller so that it stays
-// inside the title area: the part's own (from its trailer) or, without one,
-// its frame less a margin.
-TEST_F(TitleMovies, LongTitlesShrinkIntoTheTitleArea) {
+// A title longer than the title area is wide is wrapped at blanks into
+// lines that fit it (set smaller only as far as needed), stacked inside the
+// area with the director's line below them. The area is the part's own
+// (from its trailer) or, without one, its frame less a margin.
+TEST_F(TitleMovies, LongTitlesWrapIntoTheTitleArea) {
   InitTitleEffectDefaults();
   TTitleSettings titles = LoadTitleSettings();
   titles.Texts = {u"A title far too long for any title background at this size", u"Me", u"", u"Cast"};
   titles.Styles[0].Effect = u"Fade";
+  titles.Styles[1].Effect = u"Fade";
   // The same background, once as it is and once with a narrow title area.
   std::string plain = Part();
   std::string framed = (dir_ / "Narrow.prelude.swf").string();
@@ -144,21 +146,41 @@ TEST_F(TitleMovies, LongTitlesShrinkIntoTheTitleArea) {
   test::WriteFile(framed, bytes + "KRWP");
   struct Case {
     std::string Part;
-    int AreaWidth;  // pixels
+    int Left, Top, Right, Bottom;  // the title area in pixels
   };
-  for (const Case& c : {Case{plain, 400 - 2 * 20}, Case{framed, 160}}) {
-    SCOPED_TRACE(c.AreaWidth);
+  for (const Case& c : {Case{plain, 20, 15, 380, 285}, Case{framed, 120, 40, 280, 290}}) {
+    SCOPED_TRACE(c.Right - c.Left);
     std::string opening = (dir_ / "prelude.swf").string();
     ASSERT_TRUE(BuildTitleMovie(c.Part, false, titles, opening));
     TSWFStreamReader reader(opening);
     reader.ParseTags(true, false);
-    int texts = 0;
+    // The width of each line's text, in the order made (the title's lines,
+    // then the director's).
+    std::vector<int> widths;
     for (size_t i = 0; i < reader.TagCount(); ++i)
-      if (auto* t = dynamic_cast<TSWFDefineText*>(reader.TagInfo(i).TagObject)) {
-        ++texts;
-        EXPECT_LE(t->TextBounds.Xmax() - t->TextBounds.Xmin(), c.AreaWidth * 20) << "text " << texts;
-      }
-    EXPECT_EQ(texts, 2);
+      if (auto* t = dynamic_cast<TSWFDefineText*>(reader.TagInfo(i).TagObject))
+        widths.push_back((t->TextBounds.Xmax() - t->TextBounds.Xmin()) / 20);
+    // Two or three lines of the title, then the director's.
+    ASSERT_GE(widths.size(), 3u);
+    ASSERT_LE(widths.size(), 4u);
+    int total = 0;
+    for (size_t i = 0; i + 1 < widths.size(); ++i) {
+      EXPECT_LE(widths[i], c.Right - c.Left) << "line " << i;
+      total += widths[i];
+    }
+    EXPECT_GT(total, c.Right - c.Left) << "wrapped, not shrunk into one line";
+    // The rows the lines' effects are centred on, in the order placed: each
+    // inside the area, each below the one before.
+    std::vector<int> rows;
+    for (size_t i = 0; i < reader.TagCount(); ++i)
+      if (auto* p = dynamic_cast<TSWFPlaceObject2*>(reader.TagInfo(i).TagObject))
+        if (p->HasCharacter && p->Depth > 1) rows.push_back(p->Matrix()->TranslateY / 20 + 300 / 2);
+    ASSERT_EQ(rows.size(), widths.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+      EXPECT_GT(rows[i], c.Top) << "row " << i;
+      EXPECT_LT(rows[i], c.Bottom) << "row " << i;
+      if (i > 0) EXPECT_GT(rows[i], rows[i - 1] + 15) << "row " << i << " below the one before";
+    }
   }
 }
 

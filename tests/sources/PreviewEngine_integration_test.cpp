@@ -363,23 +363,44 @@ TEST(PreviewEngineTest, CropFrameGoesToTheViewAndDraggingItIsReported) {
   EXPECT_EQ(back, (TCropRect{30, 40, 600, 400}));
 }
 
-TEST(PreviewEngineTest, CutVobEndsThePlayAndStoppingClosesEverything) {
+TEST(PreviewEngineTest, CutVobPlaysWhatItHoldsAndStoppingClosesEverything) {
   TempDir dir;
   fs::path copy = dir / "VIDEO_TS";
   fs::copy(DvdFixture() / "VIDEO_TS", copy, fs::copy_options::recursive);
   const int filesBefore = OpenFiles();
-  {
+  // The title set's VOB cut in half: title 1 (0..12 s) plays what the VOB
+  // holds and the range ends there, whether the VOB was cut before the
+  // decoder was made or while it plays; a seek past the cut ends it too.
+  const uintmax_t half = fs::file_size(copy / "VTS_01_1.VOB") / 2 / 2048 * 2048;
+  for (bool cutFirst : {true, false}) {
+    SCOPED_TRACE(cutFirst ? "cut before" : "cut while playing");
+    fs::copy_file(DvdFixture() / "VIDEO_TS" / "VTS_01_1.VOB", copy / "VTS_01_1.VOB",
+                  fs::copy_options::overwrite_existing);
+    if (cutFirst) fs::resize_file(copy / "VTS_01_1.VOB", half);
     TRecordingView view;
     TPreview preview((copy / "VTS_01_0.IFO").string(), &view);
-    // Cut after the decoder was made: the title's cells now point past the
-    // end of its VOB, which the title stream refuses to read.
-    fs::resize_file(copy / "VTS_01_1.VOB", fs::file_size(copy / "VTS_01_1.VOB") / 2 / 2048 * 2048);
-    VPSetPlayTime(preview.Player, 1.0, 2.0);
+    VPSetPlayTime(preview.Player, 1.0, 10.0);
     VPPlay(preview.Player);
+    VPPause(preview.Player);
+    ASSERT_TRUE(view.WaitFor([](const TRgbImage&) { return true; }));
+    if (!cutFirst) fs::resize_file(copy / "VTS_01_1.VOB", half);
+    VPResume(preview.Player);
     ASSERT_TRUE(preview.WaitForEnd());
-    EXPECT_EQ(view.Count(), 0u);
-    EXPECT_NE(VPPlayer(preview.Player)->LastError().find("VOB"), std::string::npos)
-        << VPPlayer(preview.Player)->LastError();
+    const std::vector<int> shown = view.Numbers();
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_GT(shown.back(), 25 * 2) << "pictures up to the cut were shown";
+    EXPECT_LT(shown.back(), 25 * 11 - 1) << "the range ended at the cut";
+    // A seek past the cut ends the range again, without hanging.
+    VPSeek(preview.Player, 10.5);
+    EXPECT_TRUE(preview.WaitForEnd());
+  }
+  {
+    // VOBs that hold nothing of any title give no decoder.
+    fs::resize_file(copy / "VTS_01_1.VOB", 0);
+    int32_t error = -1;
+    TVideoDecoderParams vp;
+    EXPECT_EQ(WVDCreate((copy / "VTS_01_0.IFO").string(), &vp, &error), 0);
+    EXPECT_EQ(error, kWvdNoVideo);
   }
   {
     // Destroyed while it plays, with the subtitle and the sound.

@@ -133,7 +133,7 @@ TEST(TaskListLoadTest, UnparsableTitleSetIsSkippedWithItsMessage) {
 TEST(TaskListLoadTest, FirstTitleWithoutVideoClearsTheList) {
   TempDir dir;
   fs::path copy = CopyOfFixture(dir);
-  fs::resize_file(copy / "VTS_01_1.VOB", 10 * 2048);
+  fs::resize_file(copy / "VTS_01_1.VOB", 0);
   TRecorder recorder;
   TTaskList list(recorder.Host());
   EXPECT_FALSE(list.LoadDvdFolder(copy.string()));

@@ -1,13 +1,13 @@
 // The title effect and advanced playback dialogs, driven by object name.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QFontComboBox>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
@@ -18,6 +18,7 @@
 #include "support/StoreFixture.h"
 #include "ui/AdvancedPlaybackDialog.h"
 #include "ui/ColorButton.h"
+#include "ui/Dialogs.h"
 #include "ui/TitleEffectDialog.h"
 
 namespace reelcast::test {
@@ -91,7 +92,7 @@ TEST_F(TitleEffectDialogTest, EveryChangeIsStoredAtOnceAndTheCloseButtonRestores
   EXPECT_EQ(Text(key("Effect")), u"Fade");
   EXPECT_EQ(Int(key("FontSize")), 36);
 
-  Find<QPushButton>(dialog, "btnClose")->click();
+  Find<QAbstractButton>(dialog, "btnClose")->click();
   EXPECT_EQ(dialog.result(), QDialog::Rejected);
   EXPECT_EQ(Text(key("Effect")), u"MoveDown");
   EXPECT_EQ(Int(key("FontColor")), 0x112233);
@@ -104,16 +105,15 @@ TEST_F(TitleEffectDialogTest, EveryChangeIsStoredAtOnceAndTheCloseButtonRestores
 
 class AdvancedPlaybackDialogTest : public StoreFixture {
  protected:
-  // Clicks OK; returns the text of the message box it showed, if any.
+  // Clicks OK; returns the text of the message it showed, if any.
   QString ClickOk(QDialog& dialog) {
     QString message;
-    QTimer::singleShot(0, [&] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        message = box->text();
-        box->accept();
-      }
+    ui::SetDialogHandler([&](const ui::TDialogRequest& request) {
+      message = request.Text;
+      return ui::TDialogAnswer{};
     });
     Find<QPushButton>(dialog, "btnOK")->click();
+    ui::SetDialogHandler({});
     return message;
   }
   static void Focus(QComboBox* box, QEvent::Type type) {
@@ -193,7 +193,7 @@ TEST_F(AdvancedPlaybackDialogTest, OkChecksBlankAddressesAndStoresBothActions) {
   AdvancedPlaybackDialog closed(untouched);
   Find<QCheckBox>(closed, "cbUrlClicking")->click();
   Find<QComboBox>(closed, "cbbUrlClicking")->setEditText("http://x/");
-  Find<QPushButton>(closed, "btnClose")->click();
+  Find<QAbstractButton>(closed, "btnClose")->click();
   EXPECT_EQ(untouched.ClickingUrl.Enabled, 0);
   EXPECT_EQ(untouched.ClickingUrl.URL, "");
 }
