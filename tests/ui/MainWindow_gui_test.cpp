@@ -114,7 +114,7 @@ class MainWindowTest : public QObject {
     // and folder box are emptied.
     TempDir broken("reelcast-broken-dvd");
     fs::copy(DvdFixture(), broken.Path(), fs::copy_options::recursive);
-    fs::resize_file(broken.Path() / "VIDEO_TS" / "VTS_01_1.VOB", 10 * 2048);  // no picture in it
+    fs::resize_file(broken.Path() / "VIDEO_TS" / "VTS_01_1.VOB", 0);  // no picture in it
     dialogs_->Requests.clear();
     dialogs_->Paths.push_back(QString::fromStdString(broken.Path().string()));
     QTest::mouseClick(Find<QAbstractButton>(window_.get(), "btnOpen"), Qt::LeftButton);
