@@ -28,6 +28,7 @@
 #include "convert/JobChecks.h"
 #include "convert/ConverterModel.h"
 #include "platform/EncoderManager.h"
+#include "publish/HtmlPage.h"
 #include "publish/Projector.h"
 #include "publish/PublishSteps.h"
 #include "sources/EncoderChoice.h"
@@ -614,6 +615,12 @@ int RunConvert(const std::vector<std::string>& args) {
     probe.MusicFile = choices.MusicFile;
     probe.ShowControlBar = choices.ShowControlBar;
     probe.BarStyle = choices.BarStyle;
+    if (o.Publish.Page.LoaderBesidePage) {
+      if (std::string problem = LocalLoaderProblem(); !problem.empty()) {
+        std::fprintf(stderr, "reelcast-cli convert: --ruffle-local: %s\n", problem.c_str());
+        return 2;
+      }
+    }
     if (auto problem = CheckPublishChoices(probe)) {
       // A general template keeps the desktop's text, with the reason after it.
       if (problem->Choice == TJobChoice::Template && choices.Template.Kind == 1)

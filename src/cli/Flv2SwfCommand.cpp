@@ -155,6 +155,12 @@ int RunFlv2Swf(const std::vector<std::string>& args) {
     return 2;
   }
   if (o.Publish.ListStyles) return ListPublishStyles("flv2swf") ? 0 : 1;
+  if (o.Publish.Page.LoaderBesidePage) {
+    if (std::string problem = LocalLoaderProblem(); !problem.empty()) {
+      std::fprintf(stderr, "reelcast-cli flv2swf: --ruffle-local: %s\n", problem.c_str());
+      return 2;
+    }
+  }
   if (!fs::is_regular_file(o.In)) {
     std::fprintf(stderr, "reelcast-cli flv2swf: no such file: %s\n", o.In.c_str());
     return 1;

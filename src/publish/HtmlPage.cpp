@@ -137,10 +137,8 @@ void WriteHtmlPage(const std::string& movieFile, const TSWFParam& param,
   const std::string page = HtmlPagePath(param.OutputFile);
   // The player's files first: a page is only written once what it loads is there.
   if (options.RuffleLoader && options.LoaderBesidePage) {
-    const fs::path from = AppPath(kLocalLoaderFolder);
-    const std::vector<fs::path> files = LoaderFilesIn(from);
-    if (std::find(files.begin(), files.end(), from / "ruffle.js") == files.end())
-      throw std::runtime_error("the player's files are not in the data folder: " + from.string());
+    if (std::string problem = LocalLoaderProblem(); !problem.empty()) throw std::runtime_error(problem);
+    const std::vector<fs::path> files = LoaderFilesIn(AppPath(kLocalLoaderFolder));
     const fs::path to = fs::path(page).parent_path() / kLocalLoaderFolder;
     std::error_code ec;
     fs::create_directories(to, ec);
@@ -154,6 +152,13 @@ void WriteHtmlPage(const std::string& movieFile, const TSWFParam& param,
   std::string text;
   for (const std::string& line : HtmlPageLines(movieFile, param, options)) text += line + "\r\n";
   WriteWholeFile(page, text);
+}
+
+std::string LocalLoaderProblem() {
+  const fs::path from = AppPath(kLocalLoaderFolder);
+  std::error_code ec;
+  if (fs::is_regular_file(from / "ruffle.js", ec)) return "";
+  return "the player's files are not in the data folder: " + from.string();
 }
 
 std::vector<std::string> PageLoaderFiles(const std::string& pagePath) {

@@ -52,6 +52,11 @@ std::string HtmlPagePath(const std::string& outputFile);
 void WriteHtmlPage(const std::string& movieFile, const TSWFParam& param = SWFParam,
                    const THtmlPageOptions& options = {});
 
+// Why a page cannot load the player from beside itself: "" when the data
+// folder holds the player's files, else a sentence naming where they are
+// missing.
+std::string LocalLoaderProblem();
+
 // The player's files a page loads from beside itself (what WriteHtmlPage
 // copied there for LoaderBesidePage), in a stable order; empty when the page
 // at pagePath does not load the player that way or is missing. An upload

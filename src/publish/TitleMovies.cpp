@@ -276,7 +276,8 @@ bool BuildTitleMovie(const std::string& partPath, bool ending, const TTitleSetti
     const int32_t height = lineHeight * static_cast<int32_t>(fit.Lines.size());
     int32_t top = std::max(y - height / 2, blockBottom);
     top = std::max(area.Top, std::min(top, area.Bottom - height));
-    blockBottom = top + height;
+    // Half a line apart from the next block.
+    blockBottom = top + height + lineHeight / 2;
     TFlashSprite* longest = nullptr;
     for (size_t i = 0; i < fit.Lines.size(); ++i) {
       TFlashSprite* sprite = PlaceEffect(movie, style, fit.Lines[i], w, h, i == 0 ? depth : nextDepth++, centreX,

@@ -230,8 +230,9 @@ struct TPreviewPlayer::TImpl {
           continue;
         }
 
-        // Sound into the device.
-        if (useAudio) {
+        // Sound into the device, once the first picture is up: the card
+        // would otherwise play ahead while that picture is still decoded.
+        if (useAudio && (shownFirst || sourceDone)) {
           const double writtenEnd = from + static_cast<double>(written) / kPreviewSampleRate;
           int64_t ahead = written - device->PlayedFrames();
           const auto want = static_cast<int64_t>(kDeviceAhead * kPreviewSampleRate);

@@ -165,7 +165,7 @@ class TAutomation : public QObject {
       if (row->Task.Checked != (rest.section(' ', 1) == "on")) ToggleRowCheck(row);
       window_->Workspace().NotifyRowsChanged();
       Done();
-    } else if (command == "select") {
+    } else if (command == "select-row") {
       TTaskRow* row = FindRow(rest);
       if (!row) return Fail("no row " + rest);
       window_->Workspace().Select(row);

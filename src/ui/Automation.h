@@ -14,7 +14,7 @@
 //                           combo box NAME
 //   tab NAME INDEX          shows the page INDEX of the tab control NAME
 //   check ROW on|off        sets a list row's mark ("Title_01_02", "Title_01_01/Chapter_02")
-//   select ROW              selects a list row (named as for check)
+//   select-row ROW          selects a list row (named as for check)
 //   wait-picture NAME       until the video view NAME shows a picture
 //   drag NAME X1 Y1 X2 Y2   drags with the left button inside widget NAME;
 //                           the points are fractions (0..1) of its picture

@@ -307,6 +307,7 @@ TEST(HtmlPage, LoaderBesideThePageBringsThePlayersFiles) {
   fs::create_directories(data / "ruffle");
   for (const char* name : {"ruffle.js", "core.ruffle.1.js", "a1.wasm", "LICENSE_MIT", "ruffle.js.map", "package.json"})
     WriteFile(data / "ruffle" / name, name);
+  EXPECT_EQ(LocalLoaderProblem(), "");
   TempDir dir;
   TSWFParam p = PageParam((dir / "movie.swf").string());
   p.OutputKind = kOutputSwf;
@@ -333,6 +334,7 @@ TEST(HtmlPage, LoaderBesideThePageBringsThePlayersFiles) {
   // No player in the data folder: refused, and no page is written.
   fs::remove_all(data / "ruffle");
   fs::remove(dir / "movie.html");
+  EXPECT_NE(LocalLoaderProblem(), "");
   o.LoaderBesidePage = true;
   EXPECT_THROW(WriteHtmlPage(p.OutputFile, p, o), std::runtime_error);
   EXPECT_FALSE(fs::exists(dir / "movie.html"));

@@ -38,7 +38,7 @@ TEST(Desktop, PreviewPlaysSeeksCropsAndTakesASnapshot) {
       "answer-path " + DvdFixture().string() + "\n"
       "click btnOpen\n"
       "wait-dvd\n"
-      "select Title_01_01\n"
+      "select-row Title_01_01\n"
       "click btnPlay\n"
       "wait-picture pnlPreview\n"
       "shot " + (shots / "preview-1-import.png").string() + "\n"

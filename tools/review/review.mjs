@@ -155,7 +155,7 @@ function planGroups(kinds, media) {
       name: `general-${tag}`, ratio, title: `General templates with long texts, ${ratio}`,
       movies: every('general-template').map((t) => ({
         name: `"${t}"`, args: ['--template', `general:${t}`, ...titleTexts],
-        shots: [500, 1500, 3000, 5000, 7500, 9500, 11500, 14000],
+        shots: [500, 1500, 3000, 5000, 7500, 9500, 11500, 14000, 16000, 18500, 21000],
       })),
     });
     groups.push({
