@@ -195,6 +195,16 @@ std::string LoadOutputFolder() {
   return folder;
 }
 
+std::string PrepareOutputFolder() {
+  std::string folder = NVGetConfigStrPtr(keys::OutputPath) ? FolderSetting(keys::OutputPath) : std::string();
+  if (folder.empty() || !MakeFolder(folder)) {
+    folder = SettingDefault(*FindSettingKey(keys::OutputPath));
+    MakeFolder(folder);
+    NVSetConfigStr(keys::OutputPath, Utf8ToUtf16(folder));
+  }
+  return folder;
+}
+
 std::u16string ReadConfigText(std::string_view key) {
   char16_t buffer[512] = {};  // 1,024 bytes
   if (!NVGetConfigStrEx(key, buffer, sizeof buffer)) return {};
@@ -246,48 +256,6 @@ void WriteTitleDefaults() {
       }
     }
   }
-}
-
-TEncoderSettings ReadEncoderSettings() {
-  TEncoderSettings s;
-  s.UserReso = ReadConfigBool(keys::UserReso, s.UserReso);
-  s.Width = ReadConfigInt(keys::Width, s.Width);
-  s.Height = ReadConfigInt(keys::Height, s.Height);
-  s.FrameRate = ReadConfigInt(keys::Frame, s.FrameRate);
-  s.VideoBitrate = ReadConfigInt(keys::VBitrate, s.VideoBitrate);
-  s.Zoom = ReadConfigInt(keys::Zoom, s.Zoom);
-  s.SampleRate = ReadConfigInt(keys::SampleR, s.SampleRate);
-  s.DisableAudio = ReadConfigBool(keys::DisableAudio, s.DisableAudio);
-  return s;
-}
-
-void WriteEncoderSettings(const TEncoderSettings& s) {
-  WriteConfigBool(keys::UserReso, s.UserReso);
-  NVSetConfigInt(keys::Width, s.Width);
-  NVSetConfigInt(keys::Height, s.Height);
-  NVSetConfigDbl(keys::Frame, s.FrameRate);
-  NVSetConfigInt(keys::VBitrate, s.VideoBitrate);
-  NVSetConfigInt(keys::Zoom, s.Zoom);
-  NVSetConfigInt(keys::SampleR, s.SampleRate);
-  WriteConfigBool(keys::DisableAudio, s.DisableAudio);
-}
-
-const std::vector<std::string>& FrameRateChoices() {
-  static const std::vector<std::string> choices = {"Keep original Frame Rate", "10", "12", "15",
-                                                   "24", "25", "30"};
-  return choices;
-}
-
-size_t FrameRateChoiceIndex(int32_t storedFrameRate) {
-  const auto& choices = FrameRateChoices();
-  for (size_t i = 1; i < choices.size(); ++i)
-    if (choices[i] == std::to_string(storedFrameRate)) return i;
-  return 0;
-}
-
-const std::vector<std::string>& ZoomChoices() {
-  static const std::vector<std::string> choices = {"Full screen", "Keep original", "16:9", "4:3"};
-  return choices;
 }
 
 int32_t ReadIniInteger(const std::string& file, std::string_view section, std::string_view key,

@@ -111,6 +111,10 @@ std::string LoadSnapshotFolder();
 // missing. The folder is returned even when it cannot be created; the
 // writer of the output reports that.
 std::string LoadOutputFolder();
+// The output folder as the Publish page takes it: the stored
+// "System.OutputPath", created when missing; when it is not set or cannot
+// be created, the default folder (created) is used and written back.
+std::string PrepareOutputFolder();
 
 // Reads a text key through NVGetConfigStrEx into a zero-filled 1,024-byte
 // buffer and returns at most 512 characters; empty when missing.
@@ -132,28 +136,6 @@ std::array<std::u16string, 4> LoadTitleTexts();
 // Writes the Effect, FontName and FontSize defaults of each slot whose key is
 // missing (done when the main window is created).
 void WriteTitleDefaults();
-
-// The encoder block of the settings, as the Encoder page shows it.
-struct TEncoderSettings {
-  bool UserReso = false;
-  int32_t Width = 320;
-  int32_t Height = 240;
-  int32_t FrameRate = 0;  // 0 = keep the source rate
-  int32_t VideoBitrate = 768000;
-  int32_t Zoom = 1;  // 0 full screen, 1 keep original (the default), 2 16:9, 3 4:3
-  int32_t SampleRate = 22050;
-  bool DisableAudio = false;
-};
-TEncoderSettings ReadEncoderSettings();
-void WriteEncoderSettings(const TEncoderSettings& settings);
-
-// The frame-rate list of the Encoder page and the entry a stored rate
-// selects: the entry whose number equals it, else 0 ("Keep original Frame
-// Rate").
-const std::vector<std::string>& FrameRateChoices();
-size_t FrameRateChoiceIndex(int32_t storedFrameRate);
-// Captions of the aspect choices "System.Zoom" 0..3.
-const std::vector<std::string>& ZoomChoices();
 
 // Reads a player template's ".ini" and similar files: the integer of
 // [section] key, or defaultValue when the file, section or key is missing or

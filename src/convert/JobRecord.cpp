@@ -2,6 +2,7 @@
 
 #include "app/Paths.h"
 #include "app/SettingsKeys.h"
+#include "sources/EncoderChoice.h"
 
 namespace reelcast {
 
@@ -9,9 +10,9 @@ TSWFParam SWFParam;
 
 void InitJobSettings(TJobSettingObjects& objects) {
   SWFParam = TSWFParam{};
-  TEncoderSettings encoder = ReadEncoderSettings();
-  SWFParam.VideoWidth = encoder.UserReso ? encoder.Width : 320;
-  SWFParam.VideoHeight = encoder.UserReso ? encoder.Height : 240;
+  const TEncoderChoice encoder = TEncoderChoice::FromSettings();
+  SWFParam.VideoWidth = encoder.Resolution ? encoder.Width : 320;
+  SWFParam.VideoHeight = encoder.Resolution ? encoder.Height : 240;
   SWFParam.FrameRate = 24;
   SWFParam.OutputKind = kOutputSwf;
   SWFParam.Template = TTemplate{2, "Classic Gray"};
@@ -21,6 +22,15 @@ void InitJobSettings(TJobSettingObjects& objects) {
   LoadPreloaderSettings(*objects.PreLoader, *objects.ExportSetting);
   SWFParam.PreLoader = objects.PreLoader.get();
   SWFParam.ExportSetting = objects.ExportSetting.get();
+}
+
+const char* OutputExtension(int32_t outputKind) {
+  switch (outputKind) {
+    case kOutputFlv: return ".flv";
+    case kOutputSwf: return ".swf";
+    case kOutputProjector: return ".exe";
+    default: return "";
+  }
 }
 
 std::string MakeOutputFile(int32_t outputKind, const std::string& outputBox,

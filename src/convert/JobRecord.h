@@ -104,6 +104,10 @@ struct TJobSettingObjects {
 // SWFParam at objects. Needs the settings store.
 void InitJobSettings(TJobSettingObjects& objects);
 
+// The extension of an output kind's file: ".flv", ".swf", ".exe", and none
+// for the screen saver (its name is asked for separately).
+const char* OutputExtension(int32_t outputKind);
+
 // The output path for an output kind: the path in the output box for FLV
 // and SWF; TempFolder + screen-saver name + ".swf" for a screen saver;
 // output folder + base name + ".swf" for a projector. name is the

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
+#include <QAbstractSlider>
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -134,6 +135,14 @@ class TAutomation : public QObject {
         memo->setPlainText(rest.section(' ', 1).replace(QLatin1String("\\n"), QLatin1String("\n")));
         return Done();
       }
+      if (auto* slider = qobject_cast<QAbstractSlider*>(target)) {
+        slider->setValue(rest.section(' ', 1).toInt());
+        return Done();
+      }
+      if (auto* spin = qobject_cast<QSpinBox*>(target)) {
+        spin->setValue(rest.section(' ', 1).toInt());
+        return Done();
+      }
       auto* edit = qobject_cast<QLineEdit*>(target);
       if (!edit) return Fail("no visible line edit " + rest.section(' ', 0, 0));
       edit->setText(rest.section(' ', 1));
@@ -178,7 +187,16 @@ class TAutomation : public QObject {
       const QStringList args = rest.split(' ', Qt::SkipEmptyParts);
       QWidget* target = args.size() == 5 ? FindVisible(args[0]) : nullptr;
       if (!target) return Fail("no visible widget for drag " + rest);
-      Drag(target, QPointF(args[1].toDouble(), args[2].toDouble()), QPointF(args[3].toDouble(), args[4].toDouble()));
+      Drag(target, QPointF(args[1].toDouble(), args[2].toDouble()), QPointF(args[3].toDouble(), args[4].toDouble()), true);
+      Done();
+    } else if (command == "drag-by") {
+      // A drag of the widget itself by DX, DY pixels from its middle (a
+      // picture placed by dragging).
+      const QStringList args = rest.split(' ', Qt::SkipEmptyParts);
+      QWidget* target = args.size() == 3 ? FindVisible(args[0]) : nullptr;
+      if (!target) return Fail("no visible widget for drag-by " + rest);
+      const QPointF from = QRectF(target->rect()).center();
+      Drag(target, from, from + QPointF(args[1].toDouble(), args[2].toDouble()), false);
       Done();
     } else if (command == "print") {
       QWidget* w = FindVisible(rest);
@@ -252,13 +270,19 @@ class TAutomation : public QObject {
     Next(0);
   }
 
-  // A left-button drag in steps, as a hand would make it.
-  static void Drag(QWidget* target, QPointF from, QPointF to) {
+  // A left-button drag in steps, as a hand would make it; from and to are
+  // fractions of the target (its picture for a video view) or, with
+  // fractions false, its pixels. The screen positions are counted from where
+  // the target was at the press, as the cursor's are when the target moves.
+  static void Drag(QWidget* target, QPointF from, QPointF to, bool fractions) {
     QRectF area = target->rect();
     if (auto* view = qobject_cast<TVideoView*>(target)) area = view->PictureRect();
-    auto at = [&](QPointF f) { return QPointF(area.x() + f.x() * area.width(), area.y() + f.y() * area.height()); };
+    auto at = [&](QPointF f) {
+      return fractions ? QPointF(area.x() + f.x() * area.width(), area.y() + f.y() * area.height()) : f;
+    };
+    const QPointF origin = target->mapToGlobal(QPointF(0, 0));
     auto send = [&](QEvent::Type type, QPointF p, Qt::MouseButtons buttons) {
-      QMouseEvent event(type, p, target->mapToGlobal(p), Qt::LeftButton, buttons, Qt::NoModifier);
+      QMouseEvent event(type, p, origin + p, Qt::LeftButton, buttons, Qt::NoModifier);
       QApplication::sendEvent(target, &event);
     };
     send(QEvent::MouseButtonPress, at(from), Qt::LeftButton);

@@ -9,7 +9,8 @@
 //   answer yes|no           the next question gets this answer
 //   click NAME              clicks the visible button with that object name
 //   set NAME TEXT           types TEXT into the line edit NAME (and leaves it);
-//                           into a memo, with "\n" for a line break
+//                           into a memo, with "\n" for a line break; the
+//                           value of a slider or spin box
 //   select NAME ITEM        chooses the item with text ITEM in the list or
 //                           combo box NAME
 //   tab NAME INDEX          shows the page INDEX of the tab control NAME
@@ -19,6 +20,7 @@
 //   drag NAME X1 Y1 X2 Y2   drags with the left button inside widget NAME;
 //                           the points are fractions (0..1) of its picture
 //                           for a video view, of the widget otherwise
+//   drag-by NAME DX DY      drags widget NAME from its middle by DX, DY pixels
 //   print NAME              prints "value: NAME: TEXT" (a spin box's or track
 //                           bar's value, a label's or line edit's text)
 //   wait-at-least NAME N    until the spin box or track bar NAME is at N or more

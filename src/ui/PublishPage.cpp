@@ -9,13 +9,16 @@
 #include <QIntValidator>
 #include <QKeyEvent>
 #include <QRegularExpressionValidator>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "app/Config.h"
 #include "app/SettingsKeys.h"
 #include "app/TextConvert.h"
 #include "convert/JobRecord.h"
+#include "app/Paths.h"
 #include "ui/Dialogs.h"
+#include "ui/PublishSettingsDialog.h"
 #include "ui/Icons.h"
 #include "ui/Workspace.h"
 
@@ -81,6 +84,18 @@ TPublishPage::TPublishPage(TWorkspace& workspace, QWidget* parent) : TStagePage(
   outputLayout->addWidget(ebtScreenSaveName_, 1, 1, 1, 2);
   layout->addWidget(output);
 
+  auto* settings = new QGroupBox(QStringLiteral("Publish Settings"), this);
+  settings->setObjectName(QStringLiteral("gbPublishSettings"));
+  auto* settingsLayout = new QHBoxLayout(settings);
+  auto* settingsHint = new QLabel(tr("The link laid over the movie and the preloader shown while it loads."), settings);
+  settingsHint->setProperty("hint", true);
+  settingsHint->setWordWrap(true);
+  RzBmpButton1_ = new QPushButton(tr("Settings..."), settings);
+  RzBmpButton1_->setObjectName(QStringLiteral("RzBmpButton1"));
+  settingsLayout->addWidget(settingsHint, 1);
+  settingsLayout->addWidget(RzBmpButton1_);
+  layout->addWidget(settings);
+
   auto* ftp = new QGroupBox(tr("Upload"), this);
   auto* ftpLayout = new QGridLayout(ftp);
   cbIsFTP_ = new QCheckBox(QStringLiteral("FTP Upload"), ftp);
@@ -122,14 +137,7 @@ TPublishPage::TPublishPage(TWorkspace& workspace, QWidget* parent) : TStagePage(
   convertRow->addWidget(btnConvert_);
   layout->addLayout(convertRow);
 
-  // The FTP settings as stored.
-  cbIsFTP_->setChecked(ReadConfigInt(keys::UseFTP, 0) > 0);
-  edtHost_->setText(ConfigText(keys::FTPHost));
-  edtPort_->setText(ConfigText(keys::FTPPort));
-  edtUser_->setText(ConfigText(keys::FTPUser));
-  edtPass_->setText(ConfigText(keys::FTPPass));
-  edtDir_->setText(ConfigText(keys::FTPDir));
-  FtpChanged();
+  FillFtpFields();
 
   for (QRadioButton* b : {rbFLV_, rbSWF_, rbScreenSave_, rbExe_})
     connect(b, &QRadioButton::toggled, this, [this](bool on) {
@@ -137,6 +145,7 @@ TPublishPage::TPublishPage(TWorkspace& workspace, QWidget* parent) : TStagePage(
     });
   connect(btnBrowse_, &QPushButton::clicked, this, &TPublishPage::ChooseOutputFile);
   connect(beOutDir_, &QLineEdit::editingFinished, this, &TPublishPage::OutputBoxLeft);
+  connect(RzBmpButton1_, &QPushButton::clicked, this, &TPublishPage::OpenPublishSettings);
   connect(beOutDir_, &QLineEdit::textChanged, beOutDir_, &QLineEdit::setToolTip);
   connect(cbIsFTP_, &QCheckBox::toggled, this, [this](bool on) {
     WriteConfigBool(keys::UseFTP, on);
@@ -165,98 +174,115 @@ int32_t TPublishPage::OutputKind() const {
   return kOutputSwf;
 }
 
-QString TPublishPage::Extension() const {
-  switch (OutputKind()) {
-    case kOutputFlv: return QStringLiteral(".flv");
-    case kOutputProjector: return QStringLiteral(".exe");
-    case kOutputScreenSaver: return {};
-    default: return QStringLiteral(".swf");
-  }
-}
-
-QString TPublishPage::BaseName() const {
-  // The destination name of the first checked row; else the output box's name.
-  for (TTaskRow* row : workspace_.TaskRows())
-    if (row->Task.Checked) return QString::fromStdString(row->Task.Base.DestinationName);
-  return QFileInfo(beOutDir_->text()).completeBaseName();
-}
+QString TPublishPage::Extension() const { return QLatin1String(OutputExtension(OutputKind())); }
 
 void TPublishPage::FtpChanged() {
   for (QLineEdit* e : {edtHost_, edtPort_, edtUser_, edtPass_, edtDir_}) e->setEnabled(cbIsFTP_->isChecked());
 }
 
+void TPublishPage::FillFtpFields() {
+  const QSignalBlocker block(cbIsFTP_);  // showing the stored choice stores nothing
+  cbIsFTP_->setChecked(ReadConfigInt(keys::UseFTP, 0) > 0);
+  if (cbIsFTP_->isChecked()) {
+    edtHost_->setText(ConfigText(keys::FTPHost));
+    edtPort_->setText(ConfigText(keys::FTPPort));
+    edtUser_->setText(ConfigText(keys::FTPUser));
+    edtPass_->setText(ConfigText(keys::FTPPass));
+    edtDir_->setText(ConfigText(keys::FTPDir));
+  }
+  FtpChanged();
+}
+
 void TPublishPage::FormatChanged() {
-  const bool saver = OutputKind() == kOutputScreenSaver;
+  const int32_t kind = OutputKind();
+  const bool saver = kind == kOutputScreenSaver;
   lblScreensavePath_->setVisible(saver);
   ebtScreenSaveName_->setVisible(saver);
   lblSavePath_->setVisible(!saver);
   beOutDir_->setVisible(!saver);
   btnBrowse_->setVisible(!saver);
-  cbHTML_->setEnabled(OutputKind() == kOutputSwf);
-  if (OutputKind() != kOutputSwf) cbHTML_->setChecked(false);
+  cbHTML_->setEnabled(kind == kOutputSwf);
+  if (kind != kOutputSwf) cbHTML_->setChecked(false);
+  SWFParam.OutputKind = kind;
+  if (!workspace_.DvdLoaded()) return;
+  beOutDir_->setEnabled(true);
+  btnBrowse_->setEnabled(true);
+  ebtScreenSaveName_->setEnabled(true);
+  // The stored folder and the base name; without either, "OutPut" in the
+  // user folder (a file name, not a folder).
+  QString path = ConfigText(keys::OutputPath) + QString::fromStdString(SWFParam.BaseName);
+  if (path.isEmpty()) path = QString::fromStdString(UserFolder()) + QStringLiteral("OutPut");
+  const QFileInfo info(path);
+  const QString name = info.completeBaseName();
+  const QString folder = path.contains('/') ? path.left(path.lastIndexOf('/') + 1) : QString();
+  const QString text = saver ? folder : folder + name + Extension();
+  beOutDir_->setText(text);
+  beOutDir_->setCursorPosition(text.size());
+  if (saver) ebtScreenSaveName_->setText(name.left(20));
+  else SWFParam.OutputFile = text.toStdString();
+}
+
+void TPublishPage::ShowPage() {
   const bool loaded = workspace_.DvdLoaded();
   beOutDir_->setEnabled(loaded);
   btnBrowse_->setEnabled(loaded);
   ebtScreenSaveName_->setEnabled(loaded);
-  if (!loaded) return;
-  const QString name = BaseName();
-  const QString folder = QString::fromStdString(LoadOutputFolder());
-  if (saver) {
-    if (ebtScreenSaveName_->text().isEmpty()) ebtScreenSaveName_->setText(name.left(20));
-    return;
+  for (TTaskRow* row : workspace_.TaskRows())
+    if (row->Task.Checked) {
+      SWFParam.BaseName = row->Task.Base.DestinationName;
+      break;
+    }
+  const QString folder = QString::fromStdString(PrepareOutputFolder());
+  if (!SWFParam.BaseName.empty()) {
+    const QString text = folder + QString::fromStdString(SWFParam.BaseName) + Extension();
+    beOutDir_->setText(text);
+    beOutDir_->setCursorPosition(text.size());
+    SWFParam.OutputFile = text.toStdString();
   }
-  QString current = beOutDir_->text();
-  QString dir = current.isEmpty() ? folder : QFileInfo(current).path() + '/';
-  QString base = current.isEmpty() ? name : QFileInfo(current).completeBaseName();
-  beOutDir_->setText(dir + base + Extension());
-  beOutDir_->setCursorPosition(beOutDir_->text().size());
-}
-
-void TPublishPage::ShowPage() {
-  if (!workspace_.DvdLoaded()) {
-    FormatChanged();
-    return;
-  }
-  const QString name = BaseName();
-  if (!name.isEmpty() && OutputKind() != kOutputScreenSaver) {
-    beOutDir_->setText(QString::fromStdString(LoadOutputFolder()) + name + Extension());
-    beOutDir_->setCursorPosition(beOutDir_->text().size());
-  }
-  FormatChanged();
+  FillFtpFields();
 }
 
 void TPublishPage::ChooseOutputFile() {
-  QString filter = OutputKind() == kOutputFlv       ? QStringLiteral("Flv Files(*.flv)")
-                   : OutputKind() == kOutputProjector ? QStringLiteral("Exe Files (*.exe)")
-                                                      : QStringLiteral("Flash Files(*.swf)");
-  QString text = beOutDir_->text();
-  QString chosen = ChooseSaveFile(window(), tr("Output file"), text.left(std::max<int>(0, text.size() - 4)), filter);
+  const int32_t kind = OutputKind();
+  const QString filter = kind == kOutputFlv         ? QStringLiteral("Flv Files(*.flv)")
+                         : kind == kOutputProjector ? QStringLiteral("Exe Files (*.exe)")
+                                                    : QStringLiteral("Flash Files(*.swf)");
+  const QString text = beOutDir_->text();
+  const QString chosen = ChooseSaveFile(window(), tr("Output file"), text.left(std::max<int>(0, text.size() - 4)), filter);
   if (!chosen.isEmpty()) {
-    const QString ext = OutputKind() == kOutputScreenSaver ? QStringLiteral(".swf") : Extension();
+    const QString ext = kind == kOutputScreenSaver ? QStringLiteral(".swf") : Extension();
     if (QFileInfo::exists(chosen)) {
       if (AskYesNo(window(), QStringLiteral("The file already exists, do you want to replace it?")))
         beOutDir_->setText(chosen);
     } else {
-      beOutDir_->setText(chosen.endsWith(ext) ? chosen : chosen + ext);
+      beOutDir_->setText(QFileInfo(chosen).suffix().prepend('.') == ext ? chosen : chosen + ext);
     }
   }
-  const QString folder = QFileInfo(beOutDir_->text()).path() + '/';
-  if (!beOutDir_->text().isEmpty()) NVSetConfigStr(keys::OutputPath, folder.toStdU16String());
+  // Also after a cancelled dialog: the box is the output and its folder
+  // the stored one.
+  const QString box = beOutDir_->text();
+  SWFParam.OutputFile = box.toStdString();
+  NVSetConfigStr(keys::OutputPath, box.left(box.lastIndexOf('/') + 1).toStdU16String());
 }
 
 void TPublishPage::OutputBoxLeft() {
   const QString text = beOutDir_->text();
-  if (text.isEmpty()) return;
-  const QFileInfo info(text);
-  const QString name = info.completeBaseName();
-  const QString folder = text.contains('/') ? info.path() : QString();
-  QDir dir;
-  if (!folder.isEmpty() && (QFileInfo(folder).isDir() || dir.mkdir(folder))) {
-    beOutDir_->setText(folder + '/' + name + Extension());
+  const QString name = QFileInfo(text).completeBaseName();
+  const QString folder = text.left(text.lastIndexOf('/') + 1);
+  // One level is made; a text without a folder part names no folder.
+  const bool usable = !folder.isEmpty() && (QFileInfo(folder).isDir() || QDir().mkdir(folder));
+  if (usable) {
+    beOutDir_->setText(folder + name + Extension());
   } else {
     ShowMessage(window(), QStringLiteral("Create Directory Failed."));
-    beOutDir_->setText(QString::fromStdString(LoadOutputFolder()) + name + Extension());
+    beOutDir_->setText(QString::fromStdString(SettingDefault(*FindSettingKey(keys::OutputPath))) + name + Extension());
   }
+  SWFParam.OutputFile = beOutDir_->text().toStdString();
+}
+
+void TPublishPage::OpenPublishSettings() {
+  TPublishSettingsDialog dialog(workspace_, window());
+  dialog.exec();
 }
 
 void TPublishPage::FillConvertChoices(TConvertChoices& choices) {

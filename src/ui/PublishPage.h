@@ -22,6 +22,10 @@ class TPublishPage : public TStagePage {
   void ShowPage() override;
   void FillConvertChoices(TConvertChoices& choices) override;
   int32_t OutputKind() const;
+  // The output box left (beOutDirExit): the folder made when missing, the
+  // kind's extension; "Create Directory Failed." and the default output
+  // folder when it cannot be made.
+  void OutputBoxLeft();
 
  signals:
   // btnConvert was clicked.
@@ -30,10 +34,10 @@ class TPublishPage : public TStagePage {
  private:
   void FormatChanged();
   void ChooseOutputFile();
-  void OutputBoxLeft();
   void FtpChanged();
+  void FillFtpFields();
+  void OpenPublishSettings();
   QString Extension() const;
-  QString BaseName() const;
 
   QRadioButton* rbFLV_;
   QRadioButton* rbSWF_;
@@ -51,6 +55,7 @@ class TPublishPage : public TStagePage {
   QLineEdit* edtUser_;
   QLineEdit* edtPass_;
   QLineEdit* edtDir_;
+  QPushButton* RzBmpButton1_;
   QPushButton* btnConvert_;
 };
 

@@ -18,57 +18,10 @@ using test::WriteFile;
 class SettingsTest : public test::StoreFixture {};
 
 TEST_F(SettingsTest, FreshStoreGivesTheDocumentedDefaults) {
-  TEncoderSettings s = ReadEncoderSettings();
-  EXPECT_FALSE(s.UserReso);
-  EXPECT_EQ(s.Width, 320);
-  EXPECT_EQ(s.Height, 240);
-  EXPECT_EQ(FrameRateChoices()[FrameRateChoiceIndex(s.FrameRate)], "Keep original Frame Rate");
-  EXPECT_EQ(s.VideoBitrate / 1000, 768);
-  EXPECT_EQ(ZoomChoices()[s.Zoom], "Keep original") << "a 16:9 DVD is not stretched";
-  EXPECT_EQ(s.SampleRate, 22050);
-  EXPECT_FALSE(s.DisableAudio);
   EXPECT_EQ(ReadConfigInt(keys::PhotoFormatID, 0), 0);
   EXPECT_EQ(SettingDefault(*FindSettingKey(keys::SnapshotPath)), UserFolder() + "Snapshot/");
   // Reading defaults writes nothing.
   EXPECT_FALSE(test::fs::exists(ConfigStorePath()));
-}
-
-TEST_F(SettingsTest, StoredFrameRateSelectsItsListEntry) {
-  struct Case {
-    double stored;
-    const char* entry;
-  } cases[] = {{25.0, "25"}, {23.976, "Keep original Frame Rate"}, {30, "30"}, {10.9, "10"},
-               {0, "Keep original Frame Rate"}, {29.97, "Keep original Frame Rate"}};
-  for (const auto& c : cases) {
-    NVSetConfigDbl(keys::Frame, c.stored);
-    Reopen();
-    EXPECT_EQ(FrameRateChoices()[FrameRateChoiceIndex(ReadEncoderSettings().FrameRate)], c.entry)
-        << c.stored;
-  }
-}
-
-TEST_F(SettingsTest, EncoderSettingsRoundTrip) {
-  TEncoderSettings s;
-  s.UserReso = true;
-  s.Width = 640;
-  s.Height = 480;
-  s.FrameRate = 15;
-  s.VideoBitrate = 400000;
-  s.Zoom = 2;
-  s.SampleRate = 44100;
-  s.DisableAudio = true;
-  WriteEncoderSettings(s);
-  Reopen();
-  TEncoderSettings r = ReadEncoderSettings();
-  EXPECT_TRUE(r.UserReso);
-  EXPECT_EQ(ReadConfigInt(keys::UserReso, 0), kConfigTrue);
-  EXPECT_EQ(r.Width, 640);
-  EXPECT_EQ(r.Height, 480);
-  EXPECT_EQ(r.FrameRate, 15);
-  EXPECT_EQ(r.VideoBitrate, 400000);
-  EXPECT_EQ(r.Zoom, 2);
-  EXPECT_EQ(r.SampleRate, 44100);
-  EXPECT_TRUE(r.DisableAudio);
 }
 
 TEST_F(SettingsTest, PreloaderKeys) {
