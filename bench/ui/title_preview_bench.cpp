@@ -98,11 +98,28 @@ int main(int argc, char** argv) {
     if (!Wait([&] { return shown; })) return 1;
     loadOnly.push_back(clock.nsecsElapsed() / 1e6);
   }
+  // A view shown for the first time (a preview tab opened): the page and
+  // Ruffle start, then the movie shows.
+  std::vector<double> freshView;
+  for (int i = 0; i < std::max(3, rounds / 3); ++i) {
+    auto* fresh = new ui::FlashView(&window);
+    fresh->setMinimumSize(160, 120);
+    bool freshShown = false;
+    QObject::connect(fresh, &ui::FlashView::MovieShown, [&] { freshShown = true; });
+    clock.start();
+    layout->addWidget(fresh);
+    fresh->show();
+    fresh->SetMovie(output);
+    if (!Wait([&] { return freshShown; })) return 1;
+    freshView.push_back(clock.nsecsElapsed() / 1e6);
+    delete fresh;
+  }
   const double k = Median(keystroke), l = Median(loadOnly);
   std::printf("keystroke -> rebuilt title shown: median %.0f ms over %d rounds (goal <= 300 ms: %s)\n",
               k, rounds, k <= 300 ? "met" : "missed");
   std::printf("written movie -> shown (the view alone): median %.0f ms\n", l);
   std::printf("ratio keystroke / view alone: %.2f\n", l > 0 ? k / l : 0);
+  std::printf("a view shown for the first time -> movie shown: median %.0f ms\n", Median(freshView));
   ShutdownApplication();
   return 0;
 }

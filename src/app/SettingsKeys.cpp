@@ -3,6 +3,7 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "app/Config.h"
 #include "app/Paths.h"
@@ -258,10 +259,10 @@ void WriteTitleDefaults() {
   }
 }
 
-int32_t ReadIniInteger(const std::string& file, std::string_view section, std::string_view key,
-                       int32_t defaultValue) {
+std::optional<std::string> ReadIniText(const std::string& file, std::string_view section,
+                                       std::string_view key) {
   std::ifstream in(file, std::ios::binary);
-  if (!in) return defaultValue;
+  if (!in) return std::nullopt;
   std::string line;
   bool inSection = false;
   while (std::getline(in, line)) {
@@ -278,10 +279,16 @@ int32_t ReadIniInteger(const std::string& file, std::string_view section, std::s
     size_t equals = l.find('=');
     if (equals == std::string_view::npos || !EqualsNoCase(Trim(l.substr(0, equals)), key))
       continue;
-    int32_t value = 0;
-    return ParseInt(Trim(l.substr(equals + 1)), value) ? value : defaultValue;
+    return std::string(Trim(l.substr(equals + 1)));
   }
-  return defaultValue;
+  return std::nullopt;
+}
+
+int32_t ReadIniInteger(const std::string& file, std::string_view section, std::string_view key,
+                       int32_t defaultValue) {
+  const std::optional<std::string> text = ReadIniText(file, section, key);
+  int32_t value = 0;
+  return text && ParseInt(*text, value) ? value : defaultValue;
 }
 
 }  // namespace reelcast

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -143,5 +144,9 @@ void WriteTitleDefaults();
 // case.
 int32_t ReadIniInteger(const std::string& file, std::string_view section, std::string_view key,
                        int32_t defaultValue);
+// The trimmed text of [section] key, or nothing when the file, section or
+// key is missing.
+std::optional<std::string> ReadIniText(const std::string& file, std::string_view section,
+                                       std::string_view key);
 
 }  // namespace reelcast

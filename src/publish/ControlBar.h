@@ -7,6 +7,7 @@
 #include <string>
 
 #include "convert/JobRecord.h"
+#include "swf/Records.h"
 
 namespace reelcast {
 
@@ -20,8 +21,14 @@ class TFlashMovie;
 // rootPath the root ("_root", or "_root.ThirdAudio" inside the music
 // wrapper). When a style movie is missing it logs "Add
 // Control Bar:File Not Exists" and adds nothing (false).
+// The bar lies over the bottom of the stage, or of videoArea (stage pixels)
+// when the video fills only part of it; it fades out while the pointer
+// rests and the movie plays.
 bool AddControlBar(TFlashMovie& movie, uint16_t lastFrame, const std::string& mainPath,
                    const std::string& rootPath, const TSWFParam& param = SWFParam);
+bool AddControlBar(TFlashMovie& movie, uint16_t lastFrame, const std::string& mainPath,
+                   const std::string& rootPath, const TRect& videoArea,
+                   const TSWFParam& param = SWFParam);
 
 // The "Replay" button at depth 4 in the middle of the stage; a click plays
 // _root again, from its start, without the bar's pause at frame 1. The

@@ -1,6 +1,7 @@
 #include "publish/FlashPreloader.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "app/Paths.h"
 #include "app/TextConvert.h"
@@ -22,6 +23,30 @@ namespace {
 void FillWith(TFlashShape& shape, const std::vector<uint32_t>& colors) {
   if (colors.size() == 1) shape.AddSolidFill(colors[0]);
   else if (colors.size() > 1) shape.AddGradientFill(colors, 270);
+}
+
+// The relative luminance of a packed colour (R in the low byte), 0..1.
+double Luminance(uint32_t rgb) {
+  auto channel = [](uint32_t c) {
+    const double v = c / 255.0;
+    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(rgb & 0xFF) + 0.7152 * channel((rgb >> 8) & 0xFF) +
+         0.0722 * channel((rgb >> 16) & 0xFF);
+}
+
+double Contrast(uint32_t a, uint32_t b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The caption's colour, or, when it would be hard to read on the
+// background (a pale text on white), a dark slate or white, whichever
+// stands out more.
+uint32_t LegibleOn(uint32_t background, uint32_t text) {
+  if (Contrast(background, text) >= 3.0) return text;
+  constexpr uint32_t kSlate = 0x37291F, kWhite = 0xFFFFFF;
+  return Contrast(background, kSlate) >= Contrast(background, kWhite) ? kSlate : kWhite;
 }
 
 }  // namespace
@@ -86,7 +111,10 @@ void TFlashPreloader::BuildFrame(bool withScript) {
       TFlashExternalMovie* ext =
           m.AddExternalMovie(PreloaderSpritePath(Utf16ToUtf8(preloader_.SpriteStyle)), 3, true);
       TFlashPlaceObject* place = m.PlaceObject(ext->AsSprite, NextDepth());
-      place->SetTranslate(l.SpriteX - spriteWidth_ / 2, l.SpriteY - spriteHeight_ / 2);
+      // Centred on its point at the size it is shown: a full background
+      // covers the stage from its top-left corner.
+      place->SetTranslate(l.SpriteX - RoundToPixel(spriteWidth_ * l.SpriteScaleX / 2),
+                          l.SpriteY - RoundToPixel(spriteHeight_ * l.SpriteScaleY / 2));
       if (l.SpriteScaleX != 1 || l.SpriteScaleY != 1)
         place->SetScale(static_cast<float>(l.SpriteScaleX), static_cast<float>(l.SpriteScaleY));
     }
@@ -96,11 +124,13 @@ void TFlashPreloader::BuildFrame(bool withScript) {
   if (preloader_.UseProgressBar) {
     // A style the file does not hold has no size: no bar then.
     if ((mode == bmBar || mode == bmAll) && l.BarWidth > 0 && l.BarHeight > 0) {
-      const int32_t x = l.BarX - l.BarWidth / 2, y = l.BarY - l.BarHeight / 2;
-      TFlashShape* back = m.AddRectangle(0, 0, l.BarWidth, l.BarHeight);
+      // A bar wider than the stage is narrowed to leave a margin.
+      const int32_t barWidth = std::min(l.BarWidth, std::max(1, m.Width() * 86 / 100));
+      const int32_t x = l.BarX - barWidth / 2, y = l.BarY - l.BarHeight / 2;
+      TFlashShape* back = m.AddRectangle(0, 0, barWidth, l.BarHeight);
       FillWith(*back, l.BackColors);
       TFlashShape* front =
-          m.AddRectangle(0, 0, preview_ ? l.BarWidth / 2 : l.BarWidth, l.BarHeight);
+          m.AddRectangle(0, 0, preview_ ? barWidth / 2 : barWidth, l.BarHeight);
       FillWith(*front, l.FrontColors);
       m.PlaceObject(back, NextDepth())->SetTranslate(x, y);
       TFlashSprite* bar = m.AddSprite();
@@ -119,14 +149,22 @@ void TFlashPreloader::BuildFrame(bool withScript) {
       TFlashFont* font = m.AddFont(desc, false);
       TFlashFont::TExtent extent = font->TextExtent(l.Caption);
       const int32_t cx = extent.Width / 20, cy = extent.Height / 20;
+      // Over a full background picture the style's own colour is kept.
+      const bool onPicture = preloader_.UseSprite && l.FullBackground;
+      const uint32_t color =
+          (onPicture ? l.TextColor & 0xFFFFFF : LegibleOn(bk & 0xFFFFFF, l.TextColor & 0xFFFFFF)) | 0xFF000000u;
       TFlashText* text;
       if (preview_) {
         std::string shown = l.Caption;
         if (size_t at = shown.find("%d"); at != std::string::npos) shown.replace(at, 2, "50");
-        text = m.AddText(shown, l.TextColor | 0xFF000000u, font, TPoint32{0, 0});
+        text = m.AddText(shown, color, font, TPoint32{0, 0});
       } else {
-        text = m.AddDynamicText("vLoadTxt", std::string(), TRect{0, 0, 2 * cx, 2 * cy}, font,
-                                l.TextColor | 0xFF000000u);
+        // Centred on the text point, twice the caption's width so that the
+        // longest number fits; it shows 0 until the script writes into it.
+        std::string first = l.Caption;
+        if (size_t at = first.find("%d"); at != std::string::npos) first.replace(at, 2, "0");
+        text = m.AddDynamicText("vLoadTxt", first, TRect{0, 0, 2 * cx + 8, 2 * cy}, font, color);
+        text->SetAlign(2);
         // The text draws with the font's own outlines: the font carries the
         // glyphs of every text the script can put there, the caption around
         // the number and the ten digits.
@@ -138,7 +176,8 @@ void TFlashPreloader::BuildFrame(bool withScript) {
           font->AddChars(Utf8ToUtf16(shown));
       }
       text->NoSelect = true;
-      m.PlaceObject(text, NextDepth())->SetTranslate(l.TextX - cx / 2, l.TextY - cy / 2);
+      m.PlaceObject(text, NextDepth())
+          ->SetTranslate(preview_ ? l.TextX - cx / 2 : l.TextX - cx - 4, l.TextY - cy / 2);
     }
   }
 

@@ -235,15 +235,17 @@ bool CreatFlashMovie(const std::string& /*templateName*/, const std::string& swf
   TFlashExternalMovie* x3 = m->AddExternalMovie(swfPath, 3, true);
   TFlashPlaceObject* video = m->PlaceObject(x3->AsSprite, 1);
   video->SetName("MainMovie");
-  video->SetTranslate(RoundInt(static_cast<double>(W) * a.Left / tw),
-                      RoundInt(static_cast<double>(H) * a.Top / th));
+  const int32_t videoX = RoundInt(static_cast<double>(W) * a.Left / tw);
+  const int32_t videoY = RoundInt(static_cast<double>(H) * a.Top / th);
+  video->SetTranslate(videoX, videoY);
   const uint16_t videoFrames = x3->AsSprite->FrameCount();
   bool barAdded = false;
   if (p.ShowControlBar && videoFrames > 0) {
     m->FrameLabel = "MainMovie";
+    const TRect videoArea{videoX, videoY, videoX + p.VideoWidth, videoY + p.VideoHeight};
     barAdded = withMusic ? AddControlBar(*m, videoFrames - 1, "_root.ThirdAudio.MainMovie",
-                                         "_root.ThirdAudio", p)
-                         : AddControlBar(*m, videoFrames - 1, "_root.MainMovie", "_root", p);
+                                         "_root.ThirdAudio", videoArea, p)
+                         : AddControlBar(*m, videoFrames - 1, "_root.MainMovie", "_root", videoArea, p);
     if (barAdded) m->ShowFrame(1);
   }
   // Without the bar's movies the video frames are still laid out.

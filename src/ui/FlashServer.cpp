@@ -106,6 +106,7 @@ FlashServer::Reply FlashServer::Answer(const QString& requestPath) const {
     if (ReadWholeFile(QDir(ruffleFolder_).filePath(name), reply.Body)) {
       reply.Status = 200;
       reply.ContentType = ContentTypeOf(name);
+      reply.Immutable = true;
     }
     return reply;
   }
@@ -156,7 +157,10 @@ void FlashServer::OnConnection() {
       QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.Status) + ' ' + StatusText(reply.Status) + "\r\n";
       if (!reply.ContentType.isEmpty()) out += "Content-Type: " + reply.ContentType + "\r\n";
       out += "Content-Length: " + QByteArray::number(reply.Body.size()) + "\r\n";
-      out += "Cache-Control: no-store, no-cache, must-revalidate\r\nPragma: no-cache\r\n";
+      if (reply.Immutable)
+        out += "Cache-Control: public, max-age=31536000, immutable\r\n";
+      else
+        out += "Cache-Control: no-store, no-cache, must-revalidate\r\nPragma: no-cache\r\n";
       out += "Connection: close\r\n\r\n";
       if (!headOnly) out += reply.Body;
       socket->write(out);

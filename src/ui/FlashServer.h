@@ -42,6 +42,9 @@ class FlashServer : public QObject {
     int Status = 404;
     QByteArray ContentType;
     QByteArray Body;
+    // Ruffle's own files never change while the program runs: the web
+    // engine may keep them (and its compiled code) in memory.
+    bool Immutable = false;
   };
   Reply Answer(const QString& requestPath) const;
 

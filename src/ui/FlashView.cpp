@@ -54,12 +54,13 @@ class FlashPage : public QWebEnginePage {
   QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
 };
 
-// One off-the-record profile for every view: nothing is kept on disk, and
-// the HTTP cache is off as well.
+// One off-the-record profile for every view: nothing is kept on disk.
 static QWebEngineProfile* SharedProfile() {
   static QWebEngineProfile* profile = [] {
     auto* p = new QWebEngineProfile(qApp);
-    p->setHttpCacheType(QWebEngineProfile::NoCache);
+    // Movies are served no-store; only Ruffle's own files are cached, in
+    // memory, so that a second view neither fetches nor compiles them again.
+    p->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     p->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     p->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
     p->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
@@ -73,7 +74,10 @@ class FlashPage {};
 
 void FlashView::PrepareEngine() {
   QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-  for (const char* flag : {"--no-sandbox", "--disable-gpu", "--autoplay-policy=no-user-gesture-required"}) {
+  // One renderer process for every view: they all show pages of the one
+  // loopback server, and Ruffle's compiled code is then shared among them.
+  for (const char* flag : {"--no-sandbox", "--disable-gpu", "--autoplay-policy=no-user-gesture-required",
+                           "--process-per-site"}) {
     if (!flags.contains(flag)) flags += QByteArray(flags.isEmpty() ? "" : " ") + flag;
   }
   qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);

@@ -253,8 +253,8 @@ QWidget* TTemplatePage::BuildContentTab() {
   layout->setContentsMargins(10, 10, 10, 10);
   layout->setSpacing(10);
   sfFlash_ = Preview("sfFlash", tab);
-  sfFlash_->setMinimumSize(240, 180);
-  layout->addWidget(sfFlash_, 0, 0, 2, 1);
+  sfFlash_->setFixedSize(280, 210);
+  layout->addWidget(sfFlash_, 0, 0, 2, 1, Qt::AlignTop);
 
   QGroupBox* loop = RadioGroup(QStringLiteral("Play Mode:"), "rgLoopOption",
                                {QStringLiteral("Auto Loop"), QStringLiteral("Show \"Replay\" Button"),
@@ -321,14 +321,24 @@ QWidget* TTemplatePage::BuildContentTab() {
   return tab;
 }
 
+// The title tabs: the preview on top at the title movie's 4:3 shape, the
+// texts with their effect buttons below it.
+namespace {
+constexpr QSize kTitlePreviewSize(320, 240);
+}
+
 QWidget* TTemplatePage::BuildOpeningTab() {
   auto* tab = new QWidget;
   tab->setObjectName(QStringLiteral("tsBegin"));
-  auto* layout = new QHBoxLayout(tab);
+  auto* layout = new QVBoxLayout(tab);
   layout->setContentsMargins(10, 10, 10, 10);
-  layout->setSpacing(12);
+  layout->setSpacing(10);
+  sfFlash1_ = Preview("sfFlash1", tab);
+  sfFlash1_->setFixedSize(kTitlePreviewSize);
+  layout->addWidget(sfFlash1_, 0, Qt::AlignHCenter);
   auto* form = new QGridLayout;
   form->setVerticalSpacing(6);
+  form->setHorizontalSpacing(8);
   edtTitle_ = new QLineEdit(tab);
   edtTitle_->setObjectName(QStringLiteral("edtTitle"));
   edtTitle_->setMaxLength(50);
@@ -337,52 +347,50 @@ QWidget* TTemplatePage::BuildOpeningTab() {
   edtDirector_->setMaxLength(50);
   mmoMotive_ = new TitleMemo(TMemoRules{2, 30, true, 100}, tab);
   mmoMotive_->setObjectName(QStringLiteral("mmoMotive"));
-  mmoMotive_->setFixedHeight(84);
-  int row = 0;
+  mmoMotive_->setFixedHeight(70);
+  int kind = 0;
   for (auto [caption, field, button] : {std::tuple<const char*, QWidget*, const char*>{"Title", edtTitle_, "btnTitleEffectSet"},
                                         {"Director", edtDirector_, "btnDirectorSet"},
                                         {"Motive", mmoMotive_, "btnMotiveSet"}}) {
     auto* label = new QLabel(QLatin1String(caption), tab);
     label->setBuddy(field);
-    form->addWidget(label, row++, 0, 1, 2);
-    form->addWidget(field, row, 0, Qt::AlignTop);
+    form->addWidget(label, kind, 0, Qt::AlignTop | Qt::AlignLeft);
+    form->addWidget(field, kind, 1, Qt::AlignTop);
     QPushButton* effect = EffectButton(button, tab);
-    const int kind = row / 2;
     connect(effect, &QPushButton::clicked, this, [this, kind] { ShowEffectDialog(kind); });
-    form->addWidget(effect, row++, 1, Qt::AlignTop);
+    form->addWidget(effect, kind, 2, Qt::AlignTop);
+    ++kind;
   }
-  form->setRowStretch(row, 1);
-  form->setColumnStretch(0, 1);
-  layout->addLayout(form, 2);
-  sfFlash1_ = Preview("sfFlash1", tab);
-  sfFlash1_->setMinimumSize(240, 180);
-  layout->addWidget(sfFlash1_, 3);
+  form->setColumnStretch(1, 1);
+  layout->addLayout(form);
+  layout->addStretch(1);
   return tab;
 }
 
 QWidget* TTemplatePage::BuildEndingTab() {
   auto* tab = new QWidget;
   tab->setObjectName(QStringLiteral("tsEnd"));
-  auto* layout = new QHBoxLayout(tab);
+  auto* layout = new QVBoxLayout(tab);
   layout->setContentsMargins(10, 10, 10, 10);
-  layout->setSpacing(12);
+  layout->setSpacing(10);
+  sfFlash2_ = Preview("sfFlash2", tab);
+  sfFlash2_->setFixedSize(kTitlePreviewSize);
+  layout->addWidget(sfFlash2_, 0, Qt::AlignHCenter);
   auto* form = new QGridLayout;
+  form->setHorizontalSpacing(8);
   mmoCast_ = new TitleMemo(TMemoRules{5, 30, false, 100}, tab);
   mmoCast_->setObjectName(QStringLiteral("mmoCast"));
-  mmoCast_->setFixedHeight(150);
+  mmoCast_->setFixedHeight(120);
   auto* label = new QLabel(QStringLiteral("Cast View"), tab);
   label->setBuddy(mmoCast_);
   QPushButton* effect = EffectButton("btnCastViewSet", tab);
   connect(effect, &QPushButton::clicked, this, [this] { ShowEffectDialog(3); });
-  form->addWidget(label, 0, 0, 1, 2);
-  form->addWidget(mmoCast_, 1, 0, Qt::AlignTop);
-  form->addWidget(effect, 1, 1, Qt::AlignTop);
-  form->setRowStretch(2, 1);
-  form->setColumnStretch(0, 1);
-  layout->addLayout(form, 2);
-  sfFlash2_ = Preview("sfFlash2", tab);
-  sfFlash2_->setMinimumSize(240, 180);
-  layout->addWidget(sfFlash2_, 3);
+  form->addWidget(label, 0, 0, Qt::AlignTop | Qt::AlignLeft);
+  form->addWidget(mmoCast_, 0, 1, Qt::AlignTop);
+  form->addWidget(effect, 0, 2, Qt::AlignTop);
+  form->setColumnStretch(1, 1);
+  layout->addLayout(form);
+  layout->addStretch(1);
   return tab;
 }
 

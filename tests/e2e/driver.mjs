@@ -10,6 +10,9 @@
 //   --run MS          how long the movie plays after it started (default 2000)
 //   --shot MS:FILE    PNG screenshot of the stage at MS after the start (repeatable)
 //   --click MS:X,Y    mouse click at stage pixel X,Y at MS after the start (repeatable)
+//   --move MS:X,Y     mouse moved to stage pixel X,Y at MS (repeatable; hover looks)
+//   --hold MS:X,Y     mouse moved to X,Y and pressed at MS, released at the next
+//                     --move or --click (repeatable; pressed looks)
 //   --scale N         stage pixels per CSS pixel for --swf (default 1)
 //   --flashvars Q     query string of FlashVars for --swf
 //   --timeout MS      how long to wait (real time) for the movie to load (default 60000)
@@ -88,10 +91,10 @@ function parseArgs(argv) {
         opts.shots.push({ at: Number(v.slice(0, at)), file: path.resolve(v.slice(at + 1)) });
         break;
       }
-      case '--click': {
+      case '--click': case '--move': case '--hold': {
         const m = /^(\d+):(-?[\d.]+),(-?[\d.]+)$/.exec(value());
-        if (!m) throw new Error(`--click wants MS:X,Y`);
-        opts.clicks.push({ at: Number(m[1]), x: Number(m[2]), y: Number(m[3]) });
+        if (!m) throw new Error(`${key} wants MS:X,Y`);
+        opts.clicks.push({ at: Number(m[1]), x: Number(m[2]), y: Number(m[3]), mode: key.slice(2) });
         break;
       }
       default: throw new Error(`unknown option ${key}`);
@@ -547,6 +550,7 @@ async function main() {
         ...opts.shots.map((s) => ({ at: s.at, kind: 'shot', s })),
         ...opts.clicks.map((c) => ({ at: c.at, kind: 'click', c })),
       ].sort((a, b) => a.at - b.at);
+      let held = false;
       for (const e of events) {
         if (result.navigations.length) break;  // the movie's page is gone
         await advance(e.at - elapsed());
@@ -569,9 +573,19 @@ async function main() {
           // and release a little apart, as a person would.
           const x = b.x + e.c.x * scale;
           const y = b.y + e.c.y * scale;
+          if (held) {
+            await page.mouse.up();
+            held = false;
+          }
           await page.mouse.move(x, y);
+          if (e.c.mode === 'move') continue;
           await advance(50);
           const at = elapsed();
+          if (e.c.mode === 'hold') {
+            await page.mouse.down();
+            held = true;
+            continue;
+          }
           await page.mouse.down();
           await advance(50);
           await page.mouse.up();

@@ -49,45 +49,78 @@ TFlashShape* Polygon(TFlashMovie& m, const std::vector<TPoint32>& points, uint32
   return s;
 }
 
+// A control-bar style: its button pictures and, in its ".ini", how the bar
+// around them is laid out and painted.
 struct TBarStyleLook {
   const char* Name;
-  std::vector<uint32_t> Face;  // one colour: solid; more: a gradient
-  uint32_t Border;
+  std::vector<uint32_t> Face;  // none: the glyph alone; one colour: solid; more: a gradient
   uint32_t Glyph;
-  bool Round;  // a circle rather than a rounded square
+  uint32_t Outline;            // a rim around a bare glyph, so it reads on any picture
+  bool Round;                  // a circular face rather than a rounded square
+  const char* Layout;          // strip, pill or corner
+  const char* Panel;           // RRGGBB
+  int PanelAlpha;              // percent
+  const char* Highlight;       // RRGGBB of the plate behind a button under the pointer
+  int HighlightAlpha;
 };
 
 enum class TGlyph { Play, Pause, Stop };
 
-// One button movie: 24 x 24 pixels, the face and the glyph.
-void ButtonMovie(const TBarStyleLook& look, TGlyph glyph, const fs::path& path) {
-  auto m = NewMovie(24, 24, 12);
-  TFlashShape* face = look.Round ? m->AddCircle(12, 12, 11) : m->AddRoundRect(1, 1, 23, 23, 5);
-  face->SetLine(1, look.Border);
-  if (look.Face.size() == 1) face->AddSolidFill(look.Face[0]);
-  else face->AddGradientFill(look.Face, 270);
-  m->PlaceObject(face, 1);
+constexpr int kButtonSize = 32;
+
+// The glyph's polygons in a 32 x 32 button: k is half the glyph's height
+// (larger for a bare glyph than on a face), d grows every polygon by d
+// pixels on each side (for the rim drawn under a bare glyph).
+std::vector<std::vector<TPoint32>> GlyphShapes(TGlyph glyph, int k, int d) {
+  const int c = kButtonSize / 2;
+  const int bar = k * 4 / 7;  // the width of a pause bar
   switch (glyph) {
     case TGlyph::Play:
-      m->PlaceObject(Polygon(*m, {{9, 6}, {18, 12}, {9, 18}}, look.Glyph), 2);
-      break;
+      return {{{c - k * 3 / 4 - d, c - k - d}, {c + k + d, c}, {c - k * 3 / 4 - d, c + k + d}}};
     case TGlyph::Pause:
-      m->PlaceObject(Polygon(*m, {{7, 6}, {11, 6}, {11, 18}, {7, 18}}, look.Glyph), 2);
-      m->PlaceObject(Polygon(*m, {{13, 6}, {17, 6}, {17, 18}, {13, 18}}, look.Glyph), 3);
-      break;
-    case TGlyph::Stop:
-      m->PlaceObject(Polygon(*m, {{7, 7}, {17, 7}, {17, 17}, {7, 17}}, look.Glyph), 2);
-      break;
+      return {{{c - k + 1 - d, c - k - d}, {c - k + 1 + bar + d, c - k - d}, {c - k + 1 + bar + d, c + k + d},
+               {c - k + 1 - d, c + k + d}},
+              {{c + k - 1 - bar - d, c - k - d}, {c + k - 1 + d, c - k - d}, {c + k - 1 + d, c + k + d},
+               {c + k - 1 - bar - d, c + k + d}}};
+    case TGlyph::Stop: {
+      const int s = k * 6 / 7;
+      return {{{c - s - d, c - s - d}, {c + s + d, c - s - d}, {c + s + d, c + s + d}, {c - s - d, c + s + d}}};
+    }
   }
+  return {};
+}
+
+// One button movie: 32 x 32 pixels, the face (if any) and the glyph.
+void ButtonMovie(const TBarStyleLook& look, TGlyph glyph, const fs::path& path) {
+  auto m = NewMovie(kButtonSize, kButtonSize, 12);
+  uint16_t depth = 1;
+  if (!look.Face.empty()) {
+    TFlashShape* face = look.Round ? m->AddCircle(16, 16, 15) : m->AddRoundRect(1, 1, 31, 31, 7);
+    if (look.Face.size() == 1) face->AddSolidFill(look.Face[0]);
+    else face->AddGradientFill(look.Face, 270);
+    m->PlaceObject(face, depth++);
+  } else {
+    for (const auto& points : GlyphShapes(glyph, 10, 1))
+      m->PlaceObject(Polygon(*m, points, look.Outline), depth++);
+  }
+  const int k = look.Face.empty() ? 10 : 7;
+  for (const auto& points : GlyphShapes(glyph, k, 0)) m->PlaceObject(Polygon(*m, points, look.Glyph), depth++);
   m->ShowFrame(1);
   Save(*m, path);
 }
 
 void ControlBars(const fs::path& folder) {
   const TBarStyleLook looks[] = {
-      {"Classic", {Rgb(0x5A5A5A), Rgb(0x2A2A2A)}, Rgb(0xB0B0B0), Rgb(0xFFFFFF), false},
-      {"Ocean", {Rgb(0x1E6FD9)}, Rgb(0x9CC8FF), Rgb(0xFFFFFF), true},
-      {"Ember", {Rgb(0xFFB03A), Rgb(0xE0501E)}, Rgb(0x7A2A00), Rgb(0x301000), false},
+      // White glyphs on a shaded band along the bottom edge.
+      {"Classic", {}, Rgb(0xFFFFFF), Rgb(0x000000, 110), false, "strip", "000000", 78, "FFFFFF", 22},
+      // White glyphs on blue discs in a navy pill.
+      {"Ocean", {Rgb(0x2F80ED), Rgb(0x1A5FC8)}, Rgb(0xFFFFFF), 0, true, "pill", "0B2545", 82,
+       "8EC5FF", 35},
+      // Dark glyphs on amber keys in a charcoal corner panel.
+      {"Ember", {Rgb(0xFBBF24), Rgb(0xF59E0B)}, Rgb(0x1C1917), 0, false, "corner", "1C1917", 85,
+       "FDE68A", 30},
+      // Slate glyphs in a light frosted pill.
+      {"Frost", {}, Rgb(0x1F2937), Rgb(0xFFFFFF, 90), false, "pill", "F8FAFC", 82, "1F2937", 16},
   };
   for (const TBarStyleLook& look : looks) {
     const std::string base = (folder / look.Name).string();
@@ -95,7 +128,11 @@ void ControlBars(const fs::path& folder) {
     ButtonMovie(look, TGlyph::Pause, base + ".Pause.swf");
     ButtonMovie(look, TGlyph::Stop, base + ".Stop.swf");
     WriteWholeFile(base + ".ini", std::string("[ControlBar]\nName=") + look.Name +
-                                      "\nButtons=play,Pause,Stop\n");
+                                      "\nButtons=play,Pause,Stop\nLayout=" + look.Layout +
+                                      "\nPanel=" + look.Panel + "\nPanelAlpha=" +
+                                      std::to_string(look.PanelAlpha) + "\nHighlight=" +
+                                      look.Highlight + "\nHighlightAlpha=" +
+                                      std::to_string(look.HighlightAlpha) + "\n");
   }
 }
 
@@ -104,9 +141,9 @@ void Spinner(const fs::path& path) {
   auto m = NewMovie(64, 64, 12);
   const double pi = std::acos(-1.0);
   TFlashShape* dim = m->AddCircle(0, 0, 5);
-  dim->AddSolidFill(Rgb(0x606870));
+  dim->AddSolidFill(Rgb(0x8A94A3));
   TFlashShape* bright = m->AddCircle(0, 0, 6);
-  bright->AddSolidFill(Rgb(0xF0F4FF));
+  bright->AddSolidFill(Rgb(0x2F80ED));
   auto at = [&](int k) {
     return TPoint32{static_cast<int32_t>(std::lround(32 + 22 * std::cos(k * pi / 4))),
                     static_cast<int32_t>(std::lround(32 + 22 * std::sin(k * pi / 4)))};

@@ -143,6 +143,39 @@ _global.rcSeekBar = function(parent, depth, x, y, w, h, st) {
   return bar;
 };
 
+// A full-screen button of size s at (x, y): four corner marks that point
+// out (to full screen) or in (back); a click switches the stage.
+_global.rcFullScreenButton = function(parent, depth, x, y, s, st) {
+  var b = parent.createEmptyMovieClip("fullButton", depth);
+  b._x = x;
+  b._y = y;
+  rcRect(b, 0, 0, s, s, 0xFFFFFF, 0);
+  var m = s * 0.2;
+  var k = s * 0.28;
+  var t = Math.max(2, Math.round(s / 12));
+  var out = b.createEmptyMovieClip("icoOut", 1);
+  rcRect(out, m, m, k, t, st.speaker, 100);
+  rcRect(out, m, m, t, k, st.speaker, 100);
+  rcRect(out, s - m - k, m, k, t, st.speaker, 100);
+  rcRect(out, s - m - t, m, t, k, st.speaker, 100);
+  rcRect(out, m, s - m - t, k, t, st.speaker, 100);
+  rcRect(out, m, s - m - k, t, k, st.speaker, 100);
+  rcRect(out, s - m - k, s - m - t, k, t, st.speaker, 100);
+  rcRect(out, s - m - t, s - m - k, t, k, st.speaker, 100);
+  b.onRollOver = function() { this._alpha = 70; };
+  b.onRollOut = function() { this._alpha = 100; };
+  b.onPress = function() { this._alpha = 45; };
+  b.onRelease = function() {
+    this._alpha = 70;
+    if (Stage.displayState == "fullScreen") {
+      Stage.displayState = "normal";
+    } else {
+      Stage.displayState = "fullScreen";
+    }
+  };
+  return b;
+};
+
 // Five rising bars; a click on a bar sets the volume, on the speaker mutes.
 _global.rcVolume = function(parent, depth, x, y, h, st) {
   var v = parent.createEmptyMovieClip("volume", depth);

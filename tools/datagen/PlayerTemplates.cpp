@@ -51,13 +51,16 @@ const TPlayerDesign kPlayers[] = {
             icon: 0xFFFFFF, speaker: 0xE8E8E8, track: 0x1A1A1A, fill: 0xDADADA, knob: 6,
             knobColor: 0xFFFFFF};
   rcPlayButton(this, 20, 6, vh + 6, 32, st);
-  var volX = W - 50;
+  rcFullScreenButton(this, 23, W - 30, vh + 10, 24, st);
+  var volX = W - 84;
   rcVolume(this, 22, volX, vh + 14, 16, st);
-  var seekEnd = volX - 12;
-  if (W >= 240) {
-    this.timeText._x = volX - 88;
+  // The time stands clear of the volume, the seek bar's knob clear of the
+  // time.
+  var seekEnd = volX - 14;
+  if (W >= 260) {
+    this.timeText._x = volX - 100;
     this.timeText._y = vh + 13;
-    seekEnd = volX - 94;
+    seekEnd = this.timeText._x - 8 - st.knob;
   } else {
     this.timeText._visible = false;
   }
@@ -81,8 +84,9 @@ const TPlayerDesign kPlayers[] = {
   } else {
     this.timeText._visible = false;
   }
-  rcVolume(this, 22, W - 50, vh + 16, 16, st);
-  var sw = W - 62 - seekStart;
+  rcFullScreenButton(this, 23, W - 32, vh + 12, 24, st);
+  rcVolume(this, 22, W - 84, vh + 16, 16, st);
+  var sw = W - 98 - seekStart;
   if (sw < 20) { sw = 20; }
   rcSeekBar(this, 21, seekStart, vh + 23, sw, 4, st);
 )AS"},
@@ -99,7 +103,8 @@ const TPlayerDesign kPlayers[] = {
   this.timeText._x = 44;
   this.timeText._y = vh + 31;
   if (W < 160) { this.timeText._visible = false; }
-  rcVolume(this, 22, W - 50, vh + 32, 16, st);
+  rcVolume(this, 22, W - 86, vh + 32, 16, st);
+  rcFullScreenButton(this, 23, W - 34, vh + 29, 22, st);
 )AS"},
 };
 

@@ -32,8 +32,8 @@ const TBarStyleData kStyles[] = {
     {"Silver Glass", 220, 16, "0.5", "0.72", {"505050", "303030"},
      {"F0F0F0", "B0B0B0", "E0E0E0"}, "Please wait... %d%", "DejaVu Serif", 13, 3, "E0E0E0", "0.5",
      "0.84"},
-    {"Red Line", 300, 2, "0.5", "0.95", {"400000"}, {"FF2020"}, "", "DejaVu Sans", 10, 0,
-     "FF2020", "0.5", "0.9"},
+    {"Red Line", 300, 3, "0.5", "0.94", {"400000"}, {"FF2020"}, "%d%", "DejaVu Sans", 10, 1,
+     "FF2020", "0.5", "0.87"},
 };
 
 }  // namespace
