@@ -1,5 +1,6 @@
 #include "publish/LinkActions.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -65,7 +66,12 @@ void AddTextLink(TFlashMovie& m, const TTextLink& link) {
   TFlashFont::TExtent extent = font->TextExtent(link.Text);
   const int32_t w = extent.Width / 20, h = extent.Height / 20;
   TFlashButton* b = m.AddButton(false, true);
-  b->AddRecord(text, kButtonUp | kButtonOver | kButtonDown, 1);
+  // Under the pointer the link is underlined; pressed, it dims a little.
+  b->AddRecord(text, kButtonUp | kButtonOver, 1);
+  b->AddRecord(text, kButtonDown, 1)->GetColorTransform().SetAddA(-80);
+  TFlashShape* underline = m.AddRectangle(0, 0, w, std::max(1, link.FontSize / 12));
+  underline->AddSolidFill((link.Color & 0xFFFFFF) | 0xFF000000u);
+  b->AddRecord(underline, kButtonOver | kButtonDown, 2)->GetMatrix().SetTranslate(0, (h - 1) * m.Multiplier());
   TFlashShape* hit = m.AddRectangle(0, 0, w, h);
   hit->AddSolidFill(255, 255, 255, 0);
   b->AddRecord(hit, kButtonHit, 1);

@@ -48,6 +48,9 @@ class TTaskList {
   };
 
   explicit TTaskList(THost host = {});
+  // A list loaded on another thread takes the window's callbacks when it is
+  // handed to the window.
+  void SetHost(THost host) { host_ = std::move(host); }
 
   // Loads the DVD of a chosen folder: "VIDEO_TS/" is appended when the
   // folder holds one, the folder must hold "VTS_01_0.IFO" (else "%s is not

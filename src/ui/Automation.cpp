@@ -228,6 +228,9 @@ class TAutomation : public QObject {
       }
       if (image.isNull() || !image.save(rest.section(' ', 1), "PNG")) return Fail("cannot save " + rest);
       Done();
+    } else if (command == "wait-dvd") {
+      const TWorkspace& workspace = window_->Workspace();
+      waitFor(!workspace.Loading() && workspace.DvdLoaded(), "the DVD to load");
     } else if (command == "wait-window") {
       waitFor(FindVisible(rest) != nullptr, rest);
     } else if (command == "wait-closed") {
@@ -245,7 +248,12 @@ class TAutomation : public QObject {
         stallClock_.start();
         stallTimer_.start();
       } else {
-        std::printf("stall: %lld ms\n", static_cast<long long>(longestStall_));
+        // The gap still open counts too: a click may have blocked until now.
+        longestStall_ = std::max(longestStall_, stallClock_.elapsed());
+        if (rest.section(' ', 1).isEmpty())
+          std::printf("stall: %lld ms\n", static_cast<long long>(longestStall_));
+        else
+          std::printf("stall: %s %lld ms\n", qPrintable(rest.section(' ', 1)), static_cast<long long>(longestStall_));
         std::fflush(stdout);
       }
       Done();

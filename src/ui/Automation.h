@@ -26,12 +26,14 @@
 //   wait-at-least NAME N    until the spin box or track bar NAME is at N or more
 //   save-picture NAME FILE  the picture the video view NAME shows, as PNG
 //   save-view NAME FILE     the widget NAME as it looks on screen, as PNG
+//   wait-dvd                until a DVD folder's load has ended with a DVD loaded
 //   wait-window NAME        until a window with that object name is visible
 //   wait-closed NAME        until no window with that object name is visible
 //   wait-dialog TEXT        until a dialog with exactly TEXT was asked for
 //   shot FILE               a PNG of the whole screen
-//   stalls start|report     measures the longest gap of the UI thread's event
-//                           loop from start on; report prints "stall: N ms"
+//   stalls start|report [LABEL]  measures the longest gap of the UI thread's
+//                           event loop from start on; report prints
+//                           "stall: N ms" ("stall: LABEL N ms" with a label)
 //   quit                    closes the main window (the program ends)
 // A line that cannot be carried out prints "automation: error: ..." and ends
 // the program with exit code 3; a wait gives up after 600 seconds.

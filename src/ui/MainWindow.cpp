@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -138,6 +139,32 @@ void TMainWindow::BuildStageBar(QLayout* layout) {
     }
   }
   connect(group, &QButtonGroup::idClicked, this, &TMainWindow::SwitchStage);
+
+  // While a DVD folder loads on its worker thread: a busy bar at the end of
+  // the stage row; the folder button and Convert wait for the load's end.
+  auto* busy = new QWidget(bar);
+  busy->setObjectName(QStringLiteral("pnlLoading"));
+  auto* busyRow = new QHBoxLayout(busy);
+  busyRow->setContentsMargins(12, 0, 0, 0);
+  auto* busyText = new QLabel(tr("Loading the DVD…"), busy);
+  busyText->setProperty("hint", true);
+  auto* busyBar = new QProgressBar(busy);
+  busyBar->setObjectName(QStringLiteral("pbLoading"));
+  busyBar->setRange(0, 0);  // no known end: the bar runs to and fro
+  busyBar->setTextVisible(false);
+  busyBar->setFixedWidth(90);
+  busyRow->addWidget(busyText);
+  busyRow->addWidget(busyBar);
+  busy->hide();
+  row->addWidget(busy);
+  connect(workspace_, &TWorkspace::loadingChanged, this, [this, busy](bool loading) {
+    busy->setVisible(loading);
+    for (const char* name : {"btnOpen", "btnConvert"})
+      if (auto* w = findChild<QWidget*>(QLatin1String(name))) w->setEnabled(!loading);
+  });
+  connect(workspace_, &TWorkspace::rowsAboutToBeReplaced, this, [this] {
+    for (TStagePage* page : pages_) page->StopPreview();
+  });
   layout->addWidget(bar);
 }
 

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "app/Application.h"
 #include "ui/Icons.h"
@@ -49,6 +50,7 @@ TSplashWindow::TSplashWindow(QWidget* parent)
 
 void TSplashWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  if (windowHandle()) windowHandle()->installEventFilter(this);
   if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
   tmrSpa_.start();
 }
@@ -73,6 +75,16 @@ void TSplashWindow::paintEvent(QPaintEvent*) {
     p.drawRoundedRect(QRectF(x, -14, 10, 8), 2, 2);
   }
   p.restore();
+}
+
+bool TSplashWindow::eventFilter(QObject* watched, QEvent* event) {
+  // The window system reports the window on the screen; the paint that
+  // follows it goes out first.
+  if (event->type() == QEvent::Expose && !painted_ && windowHandle() && windowHandle()->isExposed()) {
+    painted_ = true;
+    QTimer::singleShot(30, this, &TSplashWindow::painted);
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace reelcast::ui

@@ -13,12 +13,19 @@ class TSplashWindow : public QDialog {
   static constexpr int kShowMilliseconds = 1800;
   explicit TSplashWindow(QWidget* parent = nullptr);
 
+ signals:
+  // The window has been drawn once and is on the screen: slow start-up work
+  // may begin without leaving the screen empty.
+  void painted();
+
  protected:
   void showEvent(QShowEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QTimer tmrSpa_;
+  bool painted_ = false;
 };
 
 // "Ver: " followed by the program's version.

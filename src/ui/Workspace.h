@@ -5,7 +5,10 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QThread>
 #include <QWidget>
+#include <memory>
 
 #include "convert/JobRecord.h"
 #include "sources/TaskList.h"
@@ -17,6 +20,8 @@ class TWorkspace : public QObject {
  public:
   // dialogParent: the window message boxes of the list belong to.
   explicit TWorkspace(QWidget* dialogParent);
+  // Waits for a running load (reading a few IFO files) before the list goes.
+  ~TWorkspace() override;
 
   TTaskList& List() { return list_; }
   const TTaskList& List() const { return list_; }
@@ -29,8 +34,14 @@ class TWorkspace : public QObject {
   TTaskRow* Selected() const { return list_.Selected(); }
   TJobSettingObjects& JobObjects() { return objects_; }
 
-  // Loads a chosen folder (LoadDvdFolder); true when a DVD was loaded.
+  // Loads a chosen folder (LoadDvdFolder) on a worker thread and returns at
+  // once; the UI thread never reads the disc. While it runs Loading() is
+  // true; at its end the list's messages are shown, then the new rows take
+  // the place of the old ones (dvdLoaded, rowsChanged), or the old list
+  // stays when the folder held no DVD. A second call while one load runs is
+  // ignored (false); true when the load was started.
   bool LoadDvdFolder(const QString& folder);
+  bool Loading() const { return loader_ != nullptr; }
   // Selects a row (nullptr: none); the chapter takes its title's choices.
   TStreamChoice Select(TTaskRow* row);
   // The rows' records changed (checks, streams, settings): views repaint.
@@ -38,14 +49,25 @@ class TWorkspace : public QObject {
 
  signals:
   void dvdLoaded();
+  // A load started (true) or ended (false).
+  void loadingChanged(bool loading);
+  // A finished load is about to replace the rows: nothing may keep using
+  // them (previews stop).
+  void rowsAboutToBeReplaced();
   void selectionChanged(reelcast::TTaskRow* row);
   void rowsChanged();
   // EnableSourceControls of the Import page.
   void sourceControlsEnabled(bool on);
 
  private:
+  struct TLoad;
+  TTaskList::THost WindowHost();
+  void FinishLoad();
+
   QWidget* dialogParent_;
   TTaskList list_;
+  std::shared_ptr<TLoad> load_;  // the running load's result, filled by the worker
+  QThread* loader_ = nullptr;     // the running load's thread; deleted when it ended
   TJobSettingObjects objects_;
 };
 

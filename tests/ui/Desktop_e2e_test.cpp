@@ -37,6 +37,7 @@ TEST(Desktop, ConvertsATitleAndAChapterToFlvAndSwf) {
       shot("desktop-1-start.png") +
       "answer-path " + dvd + "\n"
       "click btnOpen\n"
+      "wait-dvd\n"
       "check Title_01_01 on\n"
       "check Title_01_02 off\n"
       "check Title_02_01 off\n"

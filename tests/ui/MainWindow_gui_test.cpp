@@ -43,7 +43,8 @@ class MainWindowTest : public QObject {
   void LoadDvd() {
     dialogs_->Paths.push_back(QString::fromStdString(DvdFixture().string()));
     QTest::mouseClick(Find<QAbstractButton>(window_.get(), "btnOpen"), Qt::LeftButton);
-    QVERIFY(window_->Workspace().DvdLoaded());
+    // The folder loads on a worker thread.
+    QVERIFY(WaitFor([&] { return !window_->Workspace().Loading() && window_->Workspace().DvdLoaded(); }));
   }
 
   // The Publish page's output box set to a file in folder.
@@ -78,6 +79,50 @@ class MainWindowTest : public QObject {
     QVERIFY(!Find<QWidget>(window_.get(), "cboAudio")->isEnabled());
     QCOMPARE(SWFParam.Template.Kind, 2);
     QCOMPARE(SWFParam.Template.Name, std::string("Classic Gray"));
+  }
+
+  void dvdFolderLoadsBehindABusyBarAndKeepsOrEmptiesTheListOnErrors() {
+    // The click returns before the disc is read; the window shows the load
+    // and holds the folder button and Convert until it ends.
+    dialogs_->Paths.push_back(QString::fromStdString(DvdFixture().string()));
+    QTest::mouseClick(Find<QAbstractButton>(window_.get(), "btnOpen"), Qt::LeftButton);
+    QVERIFY(window_->Workspace().Loading());
+    QVERIFY(Find<QWidget>(window_.get(), "pbLoading")->isVisible());
+    QVERIFY(!Find<QWidget>(window_.get(), "btnOpen")->isEnabled());
+    QVERIFY(!Find<QWidget>(window_.get(), "btnConvert")->isEnabled());
+    QVERIFY(WaitFor([&] { return !window_->Workspace().Loading(); }));
+    QVERIFY(!Find<QWidget>(window_.get(), "pbLoading")->isVisible());
+    QVERIFY(Find<QWidget>(window_.get(), "btnOpen")->isEnabled());
+    QVERIFY(Find<QWidget>(window_.get(), "btnConvert")->isEnabled());
+    QCOMPARE(window_->Workspace().List().Titles().size(), size_t(3));
+    QVERIFY(Find<QWidget>(window_.get(), "cboAudio")->isEnabled());
+    QVERIFY(dialogs_->Messages().isEmpty());
+    const QString loaded = window_->Workspace().OpenFileText();
+
+    // A folder without a DVD: its message, and the loaded list stays.
+    TempDir empty("reelcast-no-dvd");
+    dialogs_->Paths.push_back(QString::fromStdString(empty.Path().string()));
+    QTest::mouseClick(Find<QAbstractButton>(window_.get(), "btnOpen"), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return !window_->Workspace().Loading(); }));
+    QCOMPARE(dialogs_->Messages(),
+             QStringList({QString::fromStdString(empty.Path().string()) + "/ is not a valid DVD folder."}));
+    QCOMPARE(window_->Workspace().OpenFileText(), loaded);
+    QCOMPARE(window_->Workspace().List().Titles().size(), size_t(3));
+    QCOMPARE(Find<QLineEdit>(window_.get(), "ebtnOpenFile")->text(), loaded);
+
+    // A DVD whose first title cannot be decoded: the message, and the list
+    // and folder box are emptied.
+    TempDir broken("reelcast-broken-dvd");
+    fs::copy(DvdFixture(), broken.Path(), fs::copy_options::recursive);
+    fs::resize_file(broken.Path() / "VIDEO_TS" / "VTS_01_1.VOB", 0);  // no picture in it
+    dialogs_->Requests.clear();
+    dialogs_->Paths.push_back(QString::fromStdString(broken.Path().string()));
+    QTest::mouseClick(Find<QAbstractButton>(window_.get(), "btnOpen"), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return !window_->Workspace().Loading(); }));
+    QCOMPARE(dialogs_->Messages(), QStringList({"Failed to create decoder."}));
+    QVERIFY(!window_->Workspace().DvdLoaded());
+    QVERIFY(window_->Workspace().List().Titles().empty());
+    QCOMPARE(Find<QTreeView>(window_.get(), "vst")->model()->rowCount(), 0);
   }
 
   void stageButtonsSwitchPagesAndLeavingEncoderStoresIntoEveryRow() {

@@ -41,7 +41,8 @@ class PreviewPagesTest : public QObject {
   void LoadDvd() {
     dialogs_->Paths.push_back(QString::fromStdString(DvdFixture().string()));
     QTest::mouseClick(W<QAbstractButton>("btnOpen"), Qt::LeftButton);
-    QVERIFY(window_->Workspace().DvdLoaded());
+    // The folder loads on a worker thread.
+    QVERIFY(WaitFor([&] { return !window_->Workspace().Loading() && window_->Workspace().DvdLoaded(); }));
   }
 
   // The frame number burnt into the picture a view shows (-1 when none).
@@ -316,7 +317,7 @@ class PreviewPagesTest : public QObject {
     fs::copy(DvdFixture(), copy.Path(), fs::copy_options::recursive);
     dialogs_->Paths.push_back(QString::fromStdString(copy.Path().string()));
     QTest::mouseClick(W<QAbstractButton>("btnOpen"), Qt::LeftButton);
-    QVERIFY(window_->Workspace().DvdLoaded());
+    QVERIFY(WaitFor([&] { return !window_->Workspace().Loading() && window_->Workspace().DvdLoaded(); }));
     window_->Workspace().Select(Title(2));
     // The title set's VOB gone after loading: the decoder cannot be made.
     fs::remove(copy.Path() / "VIDEO_TS" / "VTS_02_1.VOB");

@@ -37,6 +37,7 @@ TEST(Desktop, PreviewPlaysSeeksCropsAndTakesASnapshot) {
   const std::string script =
       "answer-path " + DvdFixture().string() + "\n"
       "click btnOpen\n"
+      "wait-dvd\n"
       "select-row Title_01_01\n"
       "click btnPlay\n"
       "wait-picture pnlPreview\n"

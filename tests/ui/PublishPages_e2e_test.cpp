@@ -28,6 +28,7 @@ TEST(DesktopPublish, PagesChoicesReachThePlayedMovie) {
   std::string script =
       "answer-path " + DvdFixture().string() + "\n"
       "click btnOpen\n"
+      "wait-dvd\n"
       "check Title_01_01 on\n"
       "check Title_01_02 off\n"
       "check Title_02_01 off\n"

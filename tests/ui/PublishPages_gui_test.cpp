@@ -41,7 +41,8 @@ class PublishPagesTest : public QObject {
   void LoadDvd() {
     dialogs_->Paths.push_back(QString::fromStdString(DvdFixture().string()));
     QTest::mouseClick(W<QAbstractButton>("btnOpen"), Qt::LeftButton);
-    QVERIFY(window_->Workspace().DvdLoaded());
+    // The folder loads on a worker thread.
+    QVERIFY(WaitFor([&] { return !window_->Workspace().Loading() && window_->Workspace().DvdLoaded(); }));
   }
 
   // A picture file of w x h pixels in the test's temporary folder.

@@ -32,6 +32,7 @@ TEST(DesktopTemplate, ConvertsWithTheGeneralTemplateTitlesAndMusicChosenOnThePag
   const std::string script =
       "answer-path " + DvdFixture().string() + "\n"
       "click btnOpen\n"
+      "wait-dvd\n"
       "check Title_01_01 off\n"
       "check Title_01_02 off\n"
       "check Title_02_01 off\n"
