@@ -257,6 +257,8 @@ TJobResult TConversionJob::Commit() {
   };
   for (const std::string& name : names) {
     if (!fs::exists(fs::symlink_status(outputFolder_ + name, ec))) continue;
+    if (setAside.empty() && !fs::is_directory(aside, ec) && !fs::create_directory(aside, ec) && ec)
+      return rollBack("cannot make the folder " + aside + ": " + ec.message());
     if (std::string error = makeFolders(aside, name, false); !error.empty())
       return rollBack("cannot make the folder " + error);
     fs::rename(outputFolder_ + name, aside + name, ec);

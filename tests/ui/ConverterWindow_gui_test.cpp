@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <filesystem>
+#include <future>
 
 #include "GuiTest.h"
 #include "app/Config.h"
@@ -52,6 +53,22 @@ class ConverterWindowTest : public QObject {
     };
     auto tasks = PrepareConvert(list.Rows(), choices, host, SWFParam);
     return tasks ? *tasks : TTaskArray{};
+  }
+
+  // The real publishing steps, each held until gate is released, so that a
+  // test can act while the job is in its finishing phase.
+  static TFinishingSteps HeldSteps(std::shared_future<void> gate) {
+    TFinishingSteps steps = PublishSteps();
+    auto hold = [gate](auto step) {
+      return [gate, step](auto&&... args) {
+        gate.wait();
+        return step(std::forward<decltype(args)>(args)...);
+      };
+    };
+    steps.FlvToSwf = hold(steps.FlvToSwf);
+    steps.CreatFlashMovie = hold(steps.CreatFlashMovie);
+    steps.MakePlayerMovie = hold(steps.MakePlayerMovie);
+    return steps;
   }
 
   static QString Text(QWidget* w, const char* name) {
@@ -186,7 +203,8 @@ class ConverterWindowTest : public QObject {
 
   void cancelWhileFinishingStopsTheStages() {
     TTaskArray tasks = PrepareJob(kOutputSwf);
-    TConverterWindow window(SWFParam, tasks, PublishSteps());
+    std::promise<void> release;
+    TConverterWindow window(SWFParam, tasks, HeldSteps(release.get_future().share()));
     window.show();
     // The finishing phase of a published movie: Pause is disabled.
     QVERIFY(WaitFor([&] { return window.Model().State() == TConverterState::Finishing; }));
@@ -196,19 +214,25 @@ class ConverterWindowTest : public QObject {
     QTest::mouseClick(Find<QAbstractButton>(&window, "btnCancel"), Qt::LeftButton);
     QCOMPARE(dialogs_->Texts(TDialogKind::Question), QStringList{"Cancel conversion?"});
     QVERIFY(window.Model().Cancelled());
+    release.set_value();
     QVERIFY(window.Model().Job().Wait(std::chrono::seconds(120)));
-    QVERIFY(!window.isVisible());
+    QVERIFY(window.Model().Job().Result().Cancelled());
+    QVERIFY(WaitFor([&] { return !window.isVisible(); }));
   }
 
   void leavesNoOutputAfterACancelInFinishing() {
-    // The window's end (its destruction) removes what a cancelled job made.
+    // A cancel while the movie is being made leaves nothing behind.
     {
       TTaskArray tasks = PrepareJob(kOutputSwf);
-      TConverterWindow window(SWFParam, tasks, PublishSteps());
+      std::promise<void> release;
+      TConverterWindow window(SWFParam, tasks, HeldSteps(release.get_future().share()));
       window.show();
       QVERIFY(WaitFor([&] { return window.Model().State() == TConverterState::Finishing; }));
       dialogs_->YesAnswers.push_back(true);
       QTest::mouseClick(Find<QAbstractButton>(&window, "btnCancel"), Qt::LeftButton);
+      release.set_value();
+      QVERIFY(window.Model().Job().Wait(std::chrono::seconds(120)));
+      QVERIFY(window.Model().Job().Result().Cancelled());
     }
     QVERIFY(!fs::exists(out_->Path() / "movie.swf"));
     QVERIFY(!fs::exists(out_->Path() / "movie.flv"));
