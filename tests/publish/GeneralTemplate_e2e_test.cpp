@@ -12,6 +12,7 @@
 #include "movie/FlashShape.h"
 #include "movie/FlashSprite.h"
 #include "movie/TextEffects.h"
+#include "publish/ControlBarStyles.h"
 #include "publish/PublishedMovie.h"
 #include "support/FFprobe.h"
 #include "support/RufflePlayer.h"
@@ -122,9 +123,10 @@ TEST_F(GeneralTemplateInRuffle, ControlBarDrivesTheVideoInsideTheMusicWrapper) {
                        (dir_ / "tune.mp3").string(), "--music-loop", "--title-text", "T", "--director-text",
                        "D", "--motive-text", ""});
   ASSERT_EQ(made.ExitCode, 0) << made.Output;
-  // The opening takes 4.9 s; then the bar halts the video. Its play/pause
-  // button is 53 and 13 pixels from the right and bottom of the stage.
-  const RuffleClick playPause{0, 587, 467};
+  // The opening takes 4.9 s; then the bar halts the video. The bar lies over
+  // the video, which Gallery's window shows at (80, 64).
+  const TControlBarLayout bar = LayOutControlBar(ControlBarLook("Classic").Layout, TRect{80, 64, 400, 304});
+  const RuffleClick playPause{0, bar.PlayPause.X + bar.Button / 2, bar.PlayPause.Y + bar.Button / 2};
   auto click = [](RuffleClick c, int at) { c.AtMs = at; return c; };
   RuffleOptions o;
   o.Root = dir_.Path();

@@ -33,8 +33,8 @@ struct TPlayerControls {
 void PrintTo(const TPlayerControls& c, std::ostream* os) { *os << c.Name; }
 
 const TPlayerControls kPlayers[] = {
-    {"Classic Gray", 22, 262, 262, 50, 176},
-    {"Midnight Blue", 25, 265, 265, 134, 258},
+    {"Classic Gray", 22, 262, 262, 50, 122},
+    {"Midnight Blue", 25, 265, 265, 134, 222},
     {"Sunset", 24, 280, 258, 12, 308},
 };
 
