@@ -38,8 +38,8 @@ TEST_F(EncoderChoiceStoreTest, FrameRateIsWrittenAsAFloatAndReadAsAnInteger) {
     choice.FrameRate = c.stored;
     choice.WriteSettings();
     Reopen();
-    EXPECT_DOUBLE_EQ(std::stod(std::string(ReadConfigText(keys::Frame).begin(), ReadConfigText(keys::Frame).end())),
-                     c.stored);
+    const auto stored = ReadConfigText(keys::Frame);
+    EXPECT_DOUBLE_EQ(std::stod(std::string(stored.begin(), stored.end())), c.stored);
     EXPECT_EQ(TEncoderChoice::FromSettings().FrameRate, c.read) << c.stored;
   }
 }
