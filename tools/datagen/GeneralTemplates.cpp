@@ -221,8 +221,10 @@ void GalleryPart(const std::string& path, bool ending) {
   }
   m->FrameActions().Stop();
   m->ShowFrame(1);
-  // The titles stay between the open curtains and below the pelmet.
-  SavePart(*m, path, 110, 40, kPartWidth - 110, kPartHeight - 10);
+  // The titles stay between the curtains and below the pelmet: the open
+  // curtains cover 100 pixels each, the ending's half-closed ones 200.
+  const int covered = ending ? 200 : 100;
+  SavePart(*m, path, covered + 10, 40, kPartWidth - covered - 10, kPartHeight - 10);
 }
 
 // --------------------------------------------------------------- Film Strip
