@@ -17,6 +17,8 @@ PACKAGES=(
   # outside tools that make fixtures and check our output
   ffmpeg dvdauthor lame imagemagick python3 python3-pyftpdlib
   chromium xvfb xauth
+  # the desktop benchmark's outside Qt program (pixeltool)
+  qt6-tools-dev-tools
   # fonts the text tests render with
   fonts-dejavu-core fonts-liberation2
 )

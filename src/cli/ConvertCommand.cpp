@@ -686,15 +686,18 @@ int RunConvert(const std::vector<std::string>& args) {
   model.Show();
   display.Update();
   model.StartStep();
+  // The job hears of a signal at once; the model and the display follow at
+  // the loop's next turn.
+  TInterruptWatch watch([&model] { model.Job().Cancel(); });
   display.Update();
   bool cancelAsked = false;
   while (!model.Closed()) {
     if (Interrupted() && !cancelAsked) {
-      display.Line("Cancelling...");
       cancelling = true;
       model.CancelClick();
       cancelling = false;
       cancelAsked = true;
+      display.Line("Cancelling...");
     }
     if (!model.Closed()) model.ProcessEvents(std::chrono::milliseconds(100));
     display.Update();

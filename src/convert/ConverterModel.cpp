@@ -35,7 +35,10 @@ TConverterModel::TConverterModel(const TSWFParam& settings, TTaskArray tasks, TF
   job_ = std::make_unique<TConversionJob>(settings, std::move(tasks), std::move(steps));
 }
 
-TConverterModel::~TConverterModel() { job_.reset(); }
+TConverterModel::~TConverterModel() {
+  if (starter_.joinable()) starter_.join();  // the job is started before it is cancelled
+  job_.reset();
+}
 
 void TConverterModel::Changed() {
   if (host_.Changed) host_.Changed();
@@ -82,6 +85,12 @@ void TConverterModel::StartStep() {
   }
   AddLog("Creating FLV File...");
   state_ = TConverterState::Encoding;
+  if (host_.StartOffThread) {
+    // A job that cannot start posts its end, which the queue's wake-up
+    // brings to the front end.
+    starter_ = std::thread([job = job_.get(), queue = queue_] { job->Start(queue); });
+    return;
+  }
   // A job that cannot start has posted its end already.
   if (!job_->Start(queue_)) ProcessEvents();
 }

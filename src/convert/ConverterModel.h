@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "convert/ConversionJob.h"
@@ -40,6 +41,11 @@ class TConverterModel {
     std::function<void(const std::string& folder)> Upload;
     // Something shown has changed.
     std::function<void()> Changed;
+    // Start the job on a thread of its own instead of in StartStep: claiming
+    // the outputs and making the job's folders then never hold up the
+    // caller's thread (a window's event loop). A job that cannot start posts
+    // its end to Queue() either way.
+    bool StartOffThread = false;
   };
 
   // The job of settings (copied) and tasks, finished with steps.
@@ -57,7 +63,7 @@ class TConverterModel {
 
   // Showing: the summary lines; the start timer would run next.
   void Show();
-  // The start timer's step: starts the job.
+  // The start timer's step: starts the job (see THost::StartOffThread).
   void StartStep();
   void HandleEvent(const TJobEvent& event);
   // Handles everything posted so far; waits up to timeout for the first.
@@ -99,6 +105,7 @@ class TConverterModel {
   THost host_;
   std::shared_ptr<TJobEventQueue> queue_ = std::make_shared<TJobEventQueue>();
   std::unique_ptr<TConversionJob> job_;
+  std::thread starter_;  // runs the job's Start with StartOffThread
   bool hasTasks_;
   TConverterState state_ = TConverterState::Created;
   bool finished_ = false;

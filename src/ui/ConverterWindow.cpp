@@ -37,6 +37,7 @@ TConverterWindow::TConverterWindow(const TSWFParam& settings, TTaskArray tasks, 
   host.OpenPath = [this](const std::string& path) { OpenPath(path); };
   host.Upload = [this](const std::string& folder) { Upload(folder); };
   host.Changed = [this] { Refresh(); };
+  host.StartOffThread = true;  // the window keeps painting while the job starts
   model_ = std::make_unique<TConverterModel>(settings, std::move(tasks), std::move(steps), std::move(host));
   // Posted on the job's threads: wake the UI thread once per batch.
   model_->Queue()->SetWakeUp([this] {

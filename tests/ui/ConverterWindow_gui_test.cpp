@@ -181,6 +181,24 @@ class ConverterWindowTest : public QObject {
     QCOMPARE(localDir, QString::fromStdString(out_->Path().string()));
   }
 
+  void jobThatCannotStartReportsWhyAndCloses() {
+    // The job starts on a thread of its own; its failure to start still
+    // reaches the window: a folder stands where the output would go.
+    TTaskArray tasks = PrepareJob(kOutputFlv);
+    fs::create_directories(out_->Path() / "movie.flv");
+    TConverterWindow window(SWFParam, tasks, PublishSteps());
+    window.show();
+    QVERIFY(WaitFor([&] { return window.Model().Closed(); }));
+    QVERIFY(!window.Model().Succeeded());
+    const QStringList messages = dialogs_->Messages();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].startsWith("The conversion failed while starting the job: the output ") &&
+                 messages[0].contains("movie.flv is a folder."),
+             qPrintable(messages[0]));
+    QVERIFY(Find<QPlainTextEdit>(&window, "mmoInfo")->toPlainText().endsWith("Failed"));
+    QVERIFY(WaitFor([&] { return !window.isVisible(); }));
+  }
+
   void cancelWhileEncodingAsksAndStopsOnYes() {
     TTaskArray tasks = PrepareJob(kOutputFlv);
     TConverterWindow window(SWFParam, tasks, PublishSteps());
