@@ -471,6 +471,8 @@ TEST(ConvertCommand, FullDiskFailsNamingThePathAndKeepsWhatWasThere) {
   const std::vector<TCase> cases = {
       {"FLV into a full folder", full / "m.flv", {}, false, (full / "m.flv").string()},
       {"SWF into a full folder", full / "m.swf", {"--template", "none"}, false, (full / "m.swf").string()},
+      {"player movie into a full folder: its FLV first", full / "m.swf",
+       {"--template", "player:Classic Gray", "--embed-mode", "link"}, false, (full / "m.flv").string()},
       {"scratch folder on a full disk", root / "m.flv", {}, true, (full / "home" / "temp").string() + "/job-"},
   };
   for (const TCase& c : cases) {
