@@ -385,19 +385,20 @@ TEST(ConvertCommand, TwoConversionsAtOnce) {
   EXPECT_TRUE(fs::is_empty(Scratch()));
 }
 
-// Ctrl+C at any moment of a -y conversion: exit 130, every file that was
-// there byte for byte, nothing new under an output's name or hidden beside
-// it, no scratch files.
+// Ctrl+C (or SIGTERM) at any moment of a -y conversion: exit 130, every
+// file that was there byte for byte, nothing new under an output's name or
+// hidden beside it, no scratch files.
 TEST(ConvertCommand, CtrlCAtAnyMomentKeepsWhatWasThere) {
   enum class TMoment { Listening, Encoding, Publishing };
   struct TCase {
     const char* Name;
     TMoment Moment;
+    int Signal;
   };
   const std::vector<TCase> cases = {
-      {"as soon as the program listens", TMoment::Listening},
-      {"while the temporary FLV grows", TMoment::Encoding},
-      {"while the music is mixed for the movie", TMoment::Publishing},
+      {"as soon as the program listens", TMoment::Listening, SIGINT},
+      {"while the temporary FLV grows", TMoment::Encoding, SIGTERM},
+      {"while the music is mixed for the movie", TMoment::Publishing, SIGINT},
   };
   test::TempDir music;
   test::RunFFmpeg({"-f", "lavfi", "-i", "sine=frequency=330:sample_rate=44100", "-t", "1", "-c:a", "libmp3lame",
@@ -420,10 +421,10 @@ TEST(ConvertCommand, CtrlCAtAnyMomentKeepsWhatWasThere) {
                      [&](int pid, const std::string& output) {
                        switch (c.Moment) {
                          case TMoment::Listening:
-                           if (step == 0 && CatchesSigint(pid)) step = 1, kill(pid, SIGINT);
+                           if (step == 0 && CatchesSigint(pid)) step = 1, kill(pid, c.Signal);
                            break;
                          case TMoment::Encoding:
-                           if (step == 0 && ScratchFlvGrowing()) step = 1, kill(pid, SIGINT);
+                           if (step == 0 && ScratchFlvGrowing()) step = 1, kill(pid, c.Signal);
                            break;
                          case TMoment::Publishing:
                            if (step == 0 && output.find("In process of generating FLV file...") != std::string::npos) {
@@ -432,7 +433,7 @@ TEST(ConvertCommand, CtrlCAtAnyMomentKeepsWhatWasThere) {
                              step = 1;
                            } else if (step == 1) {
                              pipe = open(tune.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);  // fails until read
-                             if (pipe >= 0) step = 2, kill(pid, SIGINT);
+                             if (pipe >= 0) step = 2, kill(pid, c.Signal);
                            } else if (step == 2 && output.find("Cancelling...") != std::string::npos) {
                              close(pipe);
                              step = 3;
