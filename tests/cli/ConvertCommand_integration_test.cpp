@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,7 @@
 #include <thread>
 
 #include "support/FFprobe.h"
+#include "support/Json.h"
 #include "support/MediaProbe.h"
 
 namespace reelcast {
@@ -547,6 +549,76 @@ TEST(ConvertCommand, RefusesWhatCannotWorkBeforeEncoding) {
     EXPECT_EQ(r.Output.find("In process of generating FLV file"), std::string::npos) << r.Output;
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(out.Path()), fs::directory_iterator()), 2);
+  EXPECT_TRUE(fs::is_empty(Scratch()));
+}
+
+// One missing, empty or cut VOB file makes only the titles with cells in it
+// unusable: the DVD still loads, its listing and a convert of such a title
+// name the file in one line (the convert exits 2 before anything is encoded),
+// and another title of the same DVD still converts.
+TEST(ConvertCommand, ADamagedVobFileMakesOnlyItsTitlesUnusable) {
+  struct TCase {
+    std::string Vob;            // the file damaged
+    std::string Damage;         // "missing", "empty" or "cut short"
+    std::vector<int> Unusable;  // title numbers, 1-based
+    std::string Usable;         // a title that still converts
+  };
+  const std::vector<TCase> cases = {
+      {"VTS_02_1.VOB", "missing", {3}, "1"},
+      {"VTS_01_1.VOB", "empty", {1, 2}, "3"},
+      // Its last sector is gone: title 2 ends there, title 1 lies before it.
+      {"VTS_01_1.VOB", "cut short", {2}, "1"},
+  };
+  const char* const kNames[] = {"Title_01_01", "Title_01_02", "Title_02_01"};
+  auto cli = [](std::vector<std::string> args) {
+    args.insert(args.begin(), (test::BinDir() / "reelcast-cli").string());
+    return test::RunProcess(args, 300);
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Vob + " " + c.Damage);
+    test::TempDir dvd, out;
+    fs::copy(test::DvdFixture() / "VIDEO_TS", dvd / "VIDEO_TS", fs::copy_options::recursive);
+    const fs::path vob = dvd / "VIDEO_TS" / c.Vob;
+    if (c.Damage == "missing") fs::remove(vob);
+    else if (c.Damage == "empty") fs::resize_file(vob, 0);
+    else fs::resize_file(vob, fs::file_size(vob) - 1000);
+    const std::string problem = vob.string() + " is " + c.Damage;
+    std::string names;
+    for (size_t i = 0; i < c.Unusable.size(); ++i) names += (i ? " and " : "") + std::string(kNames[c.Unusable[i] - 1]);
+    const std::string note = "Information: " + names + " cannot be used: " + problem;
+
+    auto info = cli({"dvd", "info", dvd.Path().string(), "--json"});
+    ASSERT_EQ(info.ExitCode, 0) << info.Output;
+    EXPECT_EQ(info.Stderr.rfind(note, 0), 0u) << info.Stderr;
+    EXPECT_EQ(std::count(info.Stderr.begin(), info.Stderr.end(), '\n'), 1) << info.Stderr;
+    auto titles = test::JsonValue::Parse(info.Output.substr(info.Output.find('{')))["titles"];
+    ASSERT_EQ(titles.Size(), 3u);
+    for (int t = 1; t <= 3; ++t) {
+      const bool unusable = std::find(c.Unusable.begin(), c.Unusable.end(), t) != c.Unusable.end();
+      EXPECT_EQ(titles[t - 1]["unusable"].IsNull(), !unusable) << t;
+      if (unusable) {
+        EXPECT_EQ(titles[t - 1]["unusable"].String().rfind(problem, 0), 0u) << t;
+        EXPECT_FALSE(titles[t - 1]["checked"].Bool()) << t;
+      }
+    }
+
+    const std::string first = std::to_string(c.Unusable.front());
+    auto refused = cli({"convert", dvd.Path().string(), "--titles", first, "-o", (out / "x.flv").string()});
+    EXPECT_EQ(refused.ExitCode, 2) << refused.Output;
+    EXPECT_EQ(refused.Stderr.rfind("reelcast-cli convert: --titles " + first + ": " + kNames[c.Unusable.front() - 1] +
+                                       " cannot be used: " + problem, 0),
+              0u)
+        << refused.Stderr;
+    EXPECT_EQ(std::count(refused.Stderr.begin(), refused.Stderr.end(), '\n'), 1) << refused.Stderr;
+    EXPECT_EQ(refused.Output.find("Creating FLV File"), std::string::npos) << refused.Output;
+    EXPECT_TRUE(fs::is_empty(out.Path()));
+
+    auto made = cli({"convert", dvd.Path().string(), "--titles", c.Usable, "--trim", "0-1", "--size", "160x120",
+                     "-o", (out / "ok.flv").string()});
+    EXPECT_EQ(made.ExitCode, 0) << made.Output;
+    EXPECT_EQ(made.Stderr.rfind(note, 0), 0u) << made.Stderr;
+    EXPECT_NEAR(std::stod(test::ProbeMedia(out / "ok.flv")["format"]["duration"].String()), 1.0, 0.15);
+  }
   EXPECT_TRUE(fs::is_empty(Scratch()));
 }
 
