@@ -45,9 +45,11 @@ std::map<std::string, std::string> Snapshot(const fs::path& folder) {
 
 // True once the process has its SIGINT handler: the earliest moment a
 // Ctrl+C can be meant for it rather than for the shell that started it.
+// A conversion runs in reelcast-cli-full, which reelcast-cli hands it to in
+// the same process.
 bool CatchesSigint(int pid) {
   std::error_code ec;
-  if (fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec).filename() != "reelcast-cli") return false;
+  if (fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec).filename() != "reelcast-cli-full") return false;
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   for (std::string line; std::getline(status, line);)
     if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (SIGINT - 1)) & 1;
