@@ -345,6 +345,12 @@ std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& 
 }
 
 
+// " (the DVD has N titles; 'reelcast-cli dvd info' lists them)".
+std::string TitleCount(size_t titles) {
+  return " (the DVD has " + std::to_string(titles) + (titles == 1 ? " title" : " titles") +
+         "; 'reelcast-cli dvd info' lists them)";
+}
+
 // Checks the chosen rows: only the listed titles and chapters when any are
 // listed, else the list's own initial marks.
 std::string ChooseRows(TTaskList& list, const TOptions& o) {
@@ -355,13 +361,13 @@ std::string ChooseRows(TTaskList& list, const TOptions& o) {
     for (auto& c : t->Children) c->Task.Checked = false;
   }
   for (int n : o.Titles) {
-    if (n > static_cast<int>(titles.size())) return "there is no title " + std::to_string(n);
+    if (n > static_cast<int>(titles.size())) return "there is no title " + std::to_string(n) + TitleCount(titles.size());
     TTaskRow* t = titles[n - 1];
     t->Task.Checked = true;
     if (t->Children.size() == 1) t->Children[0]->Task.Checked = true;
   }
   for (auto [tn, cn] : o.Chapters) {
-    if (tn > static_cast<int>(titles.size())) return "there is no title " + std::to_string(tn);
+    if (tn > static_cast<int>(titles.size())) return "there is no title " + std::to_string(tn) + TitleCount(titles.size());
     TTaskRow* t = titles[tn - 1];
     if (cn > static_cast<int>(t->Children.size()))
       return "title " + std::to_string(tn) + " has no chapter " + std::to_string(cn);

@@ -304,7 +304,7 @@ int Frame(const std::string& folder, const std::vector<std::string>& args) {
 
 int RunDvd(const std::vector<std::string>& args) {
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-    std::printf("%s", kUsage);
+    std::fprintf(args.empty() ? stderr : stdout, "%s", kUsage);
     return args.empty() ? 2 : 0;
   }
   if (args.size() < 2) {

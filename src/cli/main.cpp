@@ -27,15 +27,15 @@
 
 namespace {
 
-void PrintHelp() {
-  std::printf(
+void PrintHelp(std::FILE* out) {
+  std::fprintf(out,
       "Usage: reelcast-cli COMMAND [OPTIONS...]\n"
       "       reelcast-cli --help | --version\n\n"
       "Turns the titles and chapters of a DVD video folder into Flash content.\n\n"
       "Commands:\n");
   for (const auto& command : reelcast::cli::CliRegistry::All())
-    std::printf("  %-14s %s\n", command.Name.c_str(), command.Summary.c_str());
-  std::printf("\n'reelcast-cli COMMAND --help' describes one command.\n");
+    std::fprintf(out, "  %-14s %s\n", command.Name.c_str(), command.Summary.c_str());
+  std::fprintf(out, "\n'reelcast-cli COMMAND --help' describes one command.\n");
 }
 
 #ifdef REELCAST_CLI_FRONT
@@ -76,7 +76,8 @@ int main(int argc, char** argv) {
 #ifdef REELCAST_CLI_FRONT
     RunFullProgram(argv);
 #endif
-    PrintHelp();
+    // Asked for, the help is the output; without a command it is the error.
+    PrintHelp(words.empty() ? stderr : stdout);
     return words.empty() ? 2 : 0;
   }
   if (words[0] == "--version") {

@@ -97,6 +97,14 @@ TEST_F(CliTest, VersionHelpAndConvertOfAMissingFolder) {
   auto unknown = Cli({"nonsense"});
   EXPECT_EQ(unknown.ExitCode, 2);
   EXPECT_NE(unknown.Output.find("unknown command 'nonsense'"), std::string::npos) << unknown.Output;
+  // Without a command (or a dvd action) the usage is the error: exit 2, on
+  // standard error only.
+  for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"dvd"}}) {
+    auto usage = Cli(args);
+    EXPECT_EQ(usage.ExitCode, 2) << testing::PrintToString(args);
+    EXPECT_NE(usage.Stderr.find("Usage: reelcast-cli "), std::string::npos) << usage.Output;
+    EXPECT_EQ(usage.Output, usage.Stderr) << "nothing on standard output";
+  }
   // A folder that is not a DVD must not look like a success.
   auto convert = Cli({"convert", "/nowhere/VIDEO_TS"});
   EXPECT_NE(convert.ExitCode, 0);

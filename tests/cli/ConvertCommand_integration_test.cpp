@@ -520,6 +520,7 @@ TEST(ConvertCommand, RefusesWhatCannotWorkBeforeEncoding) {
     std::string Says;
   };
   const std::vector<TCase> cases = {
+      {{"--titles", "9"}, "there is no title 9 (the DVD has 3 titles; 'reelcast-cli dvd info' lists them)"},
       {{"--titles", "3", "--audio-track", "1"}, "--audio-track 1: takes 0: Title_02_01 has one audio track"},
       {{"--titles", "1", "--audio-track", "5"}, "--audio-track 5: takes 0 to 1: Title_01_01 has 2 audio tracks"},
       {{"--titles", "3", "--subtitle", "0"}, "--subtitle 0: takes -1 (none): Title_02_01 has no subtitles"},
