@@ -11,7 +11,7 @@
 #include <QTreeView>
 #include <filesystem>
 
-#include "GuiTest.h"
+#include "MainWindowCase.h"
 #include "convert/JobRecord.h"
 #include "ui/ConverterWindow.h"
 #include "ui/MainWindow.h"
@@ -22,11 +22,8 @@ using namespace reelcast::test;
 using namespace reelcast::ui;
 namespace fs = std::filesystem;
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, TMainWindowCase {
   Q_OBJECT
-
-  std::unique_ptr<TMainWindow> window_;
-  std::unique_ptr<TDialogRecorder> dialogs_;
 
   TTaskRow* Title(int n) { return window_->Workspace().List().Titles().at(n); }
   QTreeView* Tree() { return Find<QTreeView>(window_.get(), "vst"); }
@@ -40,13 +37,6 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(x, rect.center().y()));
   }
 
-  void LoadDvd() {
-    dialogs_->Paths.push_back(QString::fromStdString(DvdFixture().string()));
-    QTest::mouseClick(Find<QAbstractButton>(window_.get(), "btnOpen"), Qt::LeftButton);
-    // The folder loads on a worker thread.
-    QVERIFY(WaitFor([&] { return !window_->Workspace().Loading() && window_->Workspace().DvdLoaded(); }));
-  }
-
   // The Publish page's output box set to a file in folder.
   void SetOutput(const QString& path, const char* kind = "rbSWF") {
     window_->SwitchStage(stPublish);
@@ -55,17 +45,8 @@ class MainWindowTest : public QObject {
   }
 
  private slots:
-  void init() {
-    dialogs_ = std::make_unique<TDialogRecorder>();
-    window_ = std::make_unique<TMainWindow>();
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-  }
-
-  void cleanup() {
-    window_.reset();
-    dialogs_.reset();
-  }
+  void init() { Open(); }
+  void cleanup() { Close(); }
 
   void startsOnTheImportPageWithTheStageButtons() {
     auto* pages = Find<QStackedWidget>(window_.get(), "pgcMain");
