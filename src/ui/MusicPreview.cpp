@@ -1,13 +1,16 @@
 #include "ui/MusicPreview.h"
 
 #include <QUrl>
+#include <algorithm>
 
 #include "app/Config.h"
 #include "app/Paths.h"
 #include "convert/EncoderThread.h"
 
 #ifdef REELCAST_AUDIO_OUTPUT
+#include <QAudioDevice>
 #include <QAudioOutput>
+#include <QMediaDevices>
 #include <QMediaPlayer>
 #endif
 
@@ -35,6 +38,16 @@ bool MusicPreview::Play(const QString& file) {
   // The job's music script for this one file, played once from its start.
   if (!WriteAudioXml(TempFolder + "Temp_Audio_Xml.xml", path, true, length_, SWFParam)) return false;
 #ifdef REELCAST_AUDIO_OUTPUT
+  // Without a sound card Qt's media player hands its renderer no device and
+  // crashes writing to it. Nothing can be heard then anyway, so the preview
+  // runs on a clock of its own: the buttons and the end of the music behave
+  // as if it played.
+  if (QMediaDevices::defaultAudioOutput().isNull()) {
+    if (!silentClockUsed_) NVLog("No sound card: the music preview plays silently");
+    silentClockUsed_ = true;
+    silentClock_.start();
+    return true;
+  }
   if (!player_) {
     player_ = new QMediaPlayer(this);
     output_ = new QAudioOutput(this);
@@ -56,12 +69,14 @@ bool MusicPreview::Play(const QString& file) {
 }
 
 void MusicPreview::Stop() {
+  silentClock_.invalidate();
 #ifdef REELCAST_AUDIO_OUTPUT
   if (player_) player_->stop();
 #endif
 }
 
 int64_t MusicPreview::Position() const {
+  if (silentClock_.isValid()) return std::min<int64_t>(silentClock_.elapsed() * 10000, length_);
 #ifdef REELCAST_AUDIO_OUTPUT
   if (player_ && player_->error() == QMediaPlayer::NoError) return int64_t(player_->position()) * 10000;
 #endif

@@ -5,6 +5,7 @@
 // caller's timer in units of 100 nanoseconds.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -39,6 +40,9 @@ class MusicPreview : public QObject {
  private:
   int64_t length_ = 0;
   bool endOfMedia_ = false;
+  // Runs while the music "plays" with no sound card to play it on.
+  QElapsedTimer silentClock_;
+  bool silentClockUsed_ = false;
   QMediaPlayer* player_ = nullptr;  // owned through Qt parents
   QAudioOutput* output_ = nullptr;
 };
