@@ -184,12 +184,15 @@ TJobResult TConversionJob::Encode() {
     return TJobResult::Failure(kEncodeStage, error);
   }
   std::unique_lock lock(mutex_);
+  encoderRunning_ = true;
+  if (pauseWanted_ && !encodeDone_) bridge_->Pause();
   changed_.wait(lock, [this] { return encodeDone_ || cancelled_; });
   const bool stop = !encodeDone_;
   lock.unlock();
   if (stop) bridge_->Stop();  // returns when the converter has stopped
   const std::string error = encodeFailed_ ? bridge_->LastError() : std::string();
   lock.lock();
+  encoderRunning_ = false;
   std::unique_ptr<TConvWrapper> done = std::move(bridge_);
   lock.unlock();
   done.reset();  // no callback comes after this
@@ -359,12 +362,14 @@ void TConversionJob::Post(const TJobEvent& event) { PostJobEvent(events_, event)
 
 void TConversionJob::Pause() {
   std::lock_guard lock(mutex_);
-  if (bridge_ && !encodeDone_) bridge_->Pause();
+  pauseWanted_ = true;
+  if (encoderRunning_ && !encodeDone_) bridge_->Pause();
 }
 
 void TConversionJob::Resume() {
   std::lock_guard lock(mutex_);
-  if (bridge_ && !encodeDone_) bridge_->Resume();
+  pauseWanted_ = false;
+  if (encoderRunning_ && !encodeDone_) bridge_->Resume();
 }
 
 void TConversionJob::Cancel() {

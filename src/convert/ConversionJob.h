@@ -60,7 +60,9 @@ class TConversionJob : private TStageReport {
   // cannot be made, nothing to convert) it ends at once: false, and the
   // JobEnd event with the failure has been posted. A job starts once.
   bool Start(std::weak_ptr<TJobEventQueue> events);
-  // Pause and resume the encoder (the finishing stages are not paused).
+  // Pause and resume the encoder (the finishing stages are not paused). A
+  // pause asked for while the encoder is still starting holds it once it
+  // has started.
   void Pause();
   void Resume();
   // Asks the job to end as cancelled; returns at once. Until the last
@@ -113,6 +115,11 @@ class TConversionJob : private TStageReport {
   std::unique_ptr<TConvWrapper> bridge_;
   bool started_ = false;
   bool encodeDone_ = false;
+  // The encoder runs (its converter exists) and whether the user wants it
+  // paused: a pause asked for before the encoder runs takes effect as soon
+  // as it does.
+  bool encoderRunning_ = false;
+  bool pauseWanted_ = false;
   bool encodeFailed_ = false;
   bool placed_ = false;  // every output is in place: a cancel is too late
   bool ended_ = false;
