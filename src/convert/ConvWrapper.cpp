@@ -105,6 +105,10 @@ void TConvWrapper::Pause() {
   if (converter_) WEPause(converter_);
 }
 
+bool TConvWrapper::WaitHeld(std::chrono::milliseconds timeout) {
+  return converter_ && WEWaitHeld(converter_, timeout);
+}
+
 void TConvWrapper::Resume() {
   if (converter_) WEResume(converter_);
 }

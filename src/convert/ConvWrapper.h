@@ -4,6 +4,7 @@
 // (EncodeProgress on progress, EncodeDone at the end).
 #pragma once
 
+#include <chrono>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -67,6 +68,9 @@ class TConvWrapper {
   // converter refused to start (every segment is then marked 3).
   bool Start();
   void Pause();
+  // After Pause: waits (at most timeout) until the converter holds at its
+  // next frame; true once it does.
+  bool WaitHeld(std::chrono::milliseconds timeout);
   void Resume();
   // Returns when the converter has stopped; no message comes after it.
   void Stop();

@@ -31,6 +31,7 @@ struct TConverter {
   std::mutex Mutex;
   std::condition_variable Wake;
   bool Paused = false;
+  bool Held = false;  // the worker waits in a pause
   bool StopRequested = false;
   std::thread Worker;
   std::string LastError;
@@ -188,7 +189,10 @@ int WEStart(TConverter* converter, double /*start*/, double /*length*/, int32_t 
       std::unique_lock lock(converter->Mutex);
       if (converter->Paused && !converter->StopRequested) {
         active += Clock::now() - since;
+        converter->Held = true;
+        converter->Wake.notify_all();
         converter->Wake.wait(lock, [&] { return !converter->Paused || converter->StopRequested; });
+        converter->Held = false;
         since = Clock::now();
       }
       if (converter->StopRequested) return false;
@@ -236,6 +240,12 @@ int WEPause(TConverter* converter) {
   std::lock_guard lock(converter->Mutex);
   converter->Paused = true;
   return 0;
+}
+
+bool WEWaitHeld(TConverter* converter, std::chrono::milliseconds timeout) {
+  if (!converter) return false;
+  std::unique_lock lock(converter->Mutex);
+  return converter->Wake.wait_for(lock, timeout, [&] { return converter->Held; });
 }
 
 int WEResume(TConverter* converter) {

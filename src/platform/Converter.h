@@ -5,6 +5,7 @@
 // FFmpeg does the work (ConvertPipeline); callers see only these calls.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -104,6 +105,10 @@ int WESetEncodeParam(TConverter* converter, const TEncoderParams* params);
 int WEStart(TConverter* converter, double start, double length, int32_t flags,
             TConvertCallback callback, void* userData);
 int WEPause(TConverter* converter);
+// Waits until a paused conversion's worker has stopped at its next frame
+// (at most timeout): true once it holds, so nothing more is converted or
+// reported until WEResume or WEStop.
+bool WEWaitHeld(TConverter* converter, std::chrono::milliseconds timeout);
 int WEResume(TConverter* converter);
 // Stops the conversion, waits for the worker thread and removes the partial
 // output. No callback comes after it returns.

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 #include <utility>
 
 #include "convert/ConvWrapper.h"
@@ -213,27 +212,44 @@ TEST(ConvWrapperTest, KeepOriginalKeepsTheDisplayAspectOfTheTitle) {
 }
 
 TEST(ConvWrapperTest, PauseHoldsResumeGoesOnStopLeavesNothing) {
-  TempDir out;
-  TNoticeQueue queue;
-  TConvWrapper bridge(queue.Notify(), true);
-  bridge.AddSegment(Segment("VTS_01_0.IFO", 0, 0, 12, Block(320, 240, 25, 600000, 22050), out / "p.flv"));
-  ASSERT_TRUE(bridge.Start());
-  while (bridge.CurrentFrame() < 10) queue.WaitAndDrain(std::chrono::milliseconds(100));
-  bridge.Pause();
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  int32_t held = bridge.CurrentFrame();
-  queue.Drain();
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  EXPECT_EQ(bridge.CurrentFrame(), held);
-  EXPECT_EQ(queue.Pending(), 0u);
-  bridge.Resume();
-  while (bridge.CurrentFrame() <= held + 5) queue.WaitAndDrain(std::chrono::milliseconds(100));
-  EXPECT_GT(bridge.RemainingSeconds() + bridge.ElapsedSeconds(), 0);
-  bridge.Stop();
-  queue.Drain();
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  EXPECT_EQ(queue.Pending(), 0u);
-  EXPECT_TRUE(fs::is_empty(out.Path()));
+  // Paused, the converter holds: nothing moves and nothing is reported;
+  // resumed, it goes on to the end.
+  {
+    TempDir out;
+    TNoticeQueue queue;
+    TConvWrapper bridge(queue.Notify(), true);
+    bridge.AddSegment(Segment("VTS_01_0.IFO", 0, 0, 12, Block(320, 240, 25, 600000, 22050), out / "p.flv"));
+    ASSERT_TRUE(bridge.Start());
+    while (bridge.CurrentFrame() < 10) queue.WaitAndDrain(std::chrono::milliseconds(100));
+    bridge.Pause();
+    ASSERT_TRUE(bridge.WaitHeld(std::chrono::seconds(60)));
+    queue.Drain();
+    const int32_t held = bridge.CurrentFrame();
+    EXPECT_EQ(queue.Pending(), 0u);
+    EXPECT_FALSE(fs::exists(out / "p.flv"));
+    bridge.Resume();
+    auto rest = WaitForEnd(queue);
+    ASSERT_FALSE(rest.empty());
+    EXPECT_EQ(rest.back(), (TNotice{TJobEventKind::EncodeDone, false}));
+    EXPECT_GT(bridge.CurrentFrame(), held);
+    EXPECT_TRUE(fs::exists(out / "p.flv"));
+  }
+  // Stopped while held before the end: the partial output goes, and no
+  // notice comes after Stop returned.
+  {
+    TempDir out;
+    TNoticeQueue queue;
+    TConvWrapper bridge(queue.Notify(), true);
+    bridge.AddSegment(Segment("VTS_01_0.IFO", 0, 0, 12, Block(320, 240, 25, 600000, 22050), out / "s.flv"));
+    ASSERT_TRUE(bridge.Start());
+    while (bridge.CurrentFrame() < 10) queue.WaitAndDrain(std::chrono::milliseconds(100));
+    bridge.Pause();
+    ASSERT_TRUE(bridge.WaitHeld(std::chrono::seconds(60)));
+    bridge.Stop();
+    queue.Drain();
+    EXPECT_EQ(queue.Pending(), 0u);
+    EXPECT_TRUE(fs::is_empty(out.Path()));
+  }
 }
 
 TEST(ConvWrapperTest, RefusedStartMarksEverySegmentAndPostsNothing) {
@@ -247,7 +263,7 @@ TEST(ConvWrapperTest, RefusedStartMarksEverySegmentAndPostsNothing) {
   EXPECT_FALSE(bridge.Start());
   for (const TSegment& s : bridge.Segments()) EXPECT_EQ(s.Status, kSegmentStartFailed);
   EXPECT_FALSE(bridge.LastError().empty());
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  // A refused start runs no converter, so nothing can be posted later.
   EXPECT_EQ(queue.Pending(), 0u);
 }
 

@@ -299,7 +299,8 @@ TEST_F(FtpUploadTest, CancelWhileConnectingEndsAtOnceWithoutAMessage) {
   auto u = Model(server, {Write("m.flv", "video"), 0}, "/");
   u->Timeouts = {20, 20, 20};
   std::thread user([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // The silent server keeps the upload waiting for its greeting.
+    while (u->State() != TFtpUploadState::Running) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_EQ(u->Cancel(), TFtpCancelAction::Cancelling);
   });
   auto start = Clock::now();
