@@ -31,10 +31,14 @@ void ApplyStyle(QApplication& app) {
   app.setPalette(palette);
 
   QFile sheet(QString::fromStdString(AppPath("ui/reelcast.qss")));
-  if (sheet.open(QIODevice::ReadOnly))
-    app.setStyleSheet(QString::fromUtf8(sheet.readAll()));
-  else
+  if (sheet.open(QIODevice::ReadOnly)) {
+    // The sheet names its pictures relative to the data folder.
+    QString text = QString::fromUtf8(sheet.readAll());
+    text.replace(QStringLiteral("url(ui/"), QStringLiteral("url(") + QString::fromStdString(AppPath("ui/")));
+    app.setStyleSheet(text);
+  } else {
     NVLog("The style sheet " + sheet.fileName().toStdString() + " could not be read; the plain look is used");
+  }
 }
 
 }  // namespace reelcast::ui

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -205,9 +206,11 @@ TTaskTreeView::TTaskTreeView(TWorkspace& workspace, QWidget* parent)
   header()->setSectionResizeMode(QHeaderView::Interactive);
   header()->setStretchLastSection(true);
   header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  setColumnWidth(0, 210);
-  setColumnWidth(1, 125);
-  setColumnWidth(2, 130);
+  // At least wide enough for each caption in the font in use, so no
+  // header is cut off ("Original Lengt…").
+  const int widths[] = {210, 125, 130};
+  for (int column = 0; column < 3; ++column)
+    setColumnWidth(column, std::max(widths[column], header()->sectionSizeHint(column)));
 
   connect(&workspace_, &TWorkspace::dvdLoaded, this, [this] {
     model_->Reload();
