@@ -211,6 +211,19 @@ TEST(ConvWrapperTest, KeepOriginalKeepsTheDisplayAspectOfTheTitle) {
   }
 }
 
+// Starts a 12 s conversion into flv and pauses it once ten frames are
+// done; returns once the converter holds.
+void StartAndHold(TConvWrapper& bridge, TNoticeQueue& queue, const fs::path& flv) {
+  bridge.AddSegment(Segment("VTS_01_0.IFO", 0, 0, 12, Block(320, 240, 25, 600000, 22050), flv));
+  ASSERT_TRUE(bridge.Start()) << bridge.LastError();
+  ASSERT_TRUE(test::PollUntil([&] {
+    queue.Drain();
+    return bridge.CurrentFrame() >= 10;
+  })) << "ten frames converted";
+  bridge.Pause();
+  ASSERT_TRUE(bridge.WaitHeld(std::chrono::seconds(60)));
+}
+
 TEST(ConvWrapperTest, PauseHoldsResumeGoesOnStopLeavesNothing) {
   // Paused, the converter holds: nothing moves and nothing is reported;
   // resumed, it goes on to the end.
@@ -218,11 +231,7 @@ TEST(ConvWrapperTest, PauseHoldsResumeGoesOnStopLeavesNothing) {
     TempDir out;
     TNoticeQueue queue;
     TConvWrapper bridge(queue.Notify(), true);
-    bridge.AddSegment(Segment("VTS_01_0.IFO", 0, 0, 12, Block(320, 240, 25, 600000, 22050), out / "p.flv"));
-    ASSERT_TRUE(bridge.Start());
-    while (bridge.CurrentFrame() < 10) queue.WaitAndDrain(std::chrono::milliseconds(100));
-    bridge.Pause();
-    ASSERT_TRUE(bridge.WaitHeld(std::chrono::seconds(60)));
+    ASSERT_NO_FATAL_FAILURE(StartAndHold(bridge, queue, out / "p.flv"));
     queue.Drain();
     const int32_t held = bridge.CurrentFrame();
     EXPECT_EQ(queue.Pending(), 0u);
@@ -240,11 +249,7 @@ TEST(ConvWrapperTest, PauseHoldsResumeGoesOnStopLeavesNothing) {
     TempDir out;
     TNoticeQueue queue;
     TConvWrapper bridge(queue.Notify(), true);
-    bridge.AddSegment(Segment("VTS_01_0.IFO", 0, 0, 12, Block(320, 240, 25, 600000, 22050), out / "s.flv"));
-    ASSERT_TRUE(bridge.Start());
-    while (bridge.CurrentFrame() < 10) queue.WaitAndDrain(std::chrono::milliseconds(100));
-    bridge.Pause();
-    ASSERT_TRUE(bridge.WaitHeld(std::chrono::seconds(60)));
+    ASSERT_NO_FATAL_FAILURE(StartAndHold(bridge, queue, out / "s.flv"));
     bridge.Stop();
     queue.Drain();
     EXPECT_EQ(queue.Pending(), 0u);

@@ -276,7 +276,7 @@ TEST_F(FtpUploadTest, CancelDuringATransferKeepsTheServersCopyWhole) {
   std::atomic<bool> done{false};
   u->Events.Transfer = [&](uint64_t s, uint64_t) { sent = s; };
   std::thread user([&] {
-    while (sent < 1'000'000 && !done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(test::PollUntil([&] { return sent >= 1'000'000 || done; }));
     // "No" keeps it running; the second press means it.
     EXPECT_EQ(u->Cancel(), TFtpCancelAction::Continue);
     recorder_.Answer = [](const std::string&) { return true; };
@@ -300,7 +300,7 @@ TEST_F(FtpUploadTest, CancelWhileConnectingEndsAtOnceWithoutAMessage) {
   u->Timeouts = {20, 20, 20};
   std::thread user([&] {
     // The silent server keeps the upload waiting for its greeting.
-    while (u->State() != TFtpUploadState::Running) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(test::PollUntil([&] { return u->State() == TFtpUploadState::Running; }));
     EXPECT_EQ(u->Cancel(), TFtpCancelAction::Cancelling);
   });
   auto start = Clock::now();

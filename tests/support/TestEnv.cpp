@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 namespace reelcast::test {
 
@@ -202,6 +203,15 @@ int FixtureFrameNumber(const uint8_t* rgb, int width) {
     if ((p[0] + p[1] + p[2]) / 3 > 128) n |= 1 << bit;
   }
   return n;
+}
+
+bool PollUntil(const std::function<bool()>& condition, int timeoutSeconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
 }
 
 }  // namespace reelcast::test

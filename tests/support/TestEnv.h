@@ -82,4 +82,10 @@ fs::path DvdFixture();
 // read from RGB pixels (3 bytes each, rows of width pixels).
 int FixtureFrameNumber(const uint8_t* rgb, int width);
 
+// Checks condition until it holds or timeoutSeconds have passed, looking
+// again every few milliseconds; true when it held. For states another
+// thread reaches that give no signal to wait on. (Desktop tests, which
+// must keep the event loop running, have their own WaitUntil.)
+bool PollUntil(const std::function<bool()>& condition, int timeoutSeconds = 60);
+
 }  // namespace reelcast::test

@@ -81,6 +81,8 @@ TEST(DesktopPublish, PagesChoicesReachThePlayedMovie) {
   o.Root = out.Path();
   o.Swf = "movie.swf";
   o.RunMs = 4500;
+  // Movie times on the harness's clock, which the simulated connection
+  // follows too: loading, loading further, playing.
   o.ShotsAt = {400, 1200, 3200};
   o.Clicks = {{3400, w / 2 - 25, h / 2 - 20}, {3700, w / 2 + 80, h / 2 + 25}, {4000, w / 2 + 12, h / 2 + 7}};
   RuffleResult played = RufflePlayer::Play(o);
