@@ -346,7 +346,6 @@ export function launchBrowser() {
 export async function newVirtualContext(browser, viewport = { width: 1280, height: 960 }) {
   const context = await browser.newContext({ viewport, deviceScaleFactor: 1 });
   await context.addInitScript({ path: path.join(here, 'virtual-audio.js') });
-  await context.addInitScript({ path: path.join(here, 'fullscreen-watch.js') });
   await context.clock.install({ time: clockOrigin });
   // install() lets time run until paused; pause a little ahead of it.
   await context.clock.pauseAt(clockOrigin + 1000);
@@ -446,7 +445,6 @@ async function main() {
     // Moves the page clock on by ms, a step at a time, each step once the
     // page's requests to this server have arrived.
     const stalled = new Set();
-    let clicked = false;
     const advance = async (ms) => {
       while (ms > 0) {
         const deadline = Date.now() + requestDeadlineMs;
@@ -454,10 +452,6 @@ async function main() {
         // waited for.
         const waiting = () => [...inFlight].filter((r) => !server.slowPaths.has(new URL(r.url()).pathname));
         while (waiting().length && Date.now() < deadline && !result.navigations.length)
-          await new Promise((r) => setTimeout(r, 5));
-        // After a click, a full-screen switch it started finishes first.
-        while (clicked && Date.now() < deadline &&
-               await page.evaluate(() => window.__fullscreenSwitches || 0).catch(() => 0) > 0)
           await new Promise((r) => setTimeout(r, 5));
         for (const request of waiting()) {
           if (stalled.has(request)) continue;
@@ -591,7 +585,6 @@ async function main() {
           if (e.c.mode === 'move') continue;
           await advance(50);
           const at = elapsed();
-          clicked = true;
           if (e.c.mode === 'hold') {
             await page.mouse.down();
             held = true;

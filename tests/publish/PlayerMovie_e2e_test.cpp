@@ -209,8 +209,7 @@ TEST_P(PlayersInRuffle, FullScreenButtonFillsTheWindowFromThePageAndComesBack) {
     o.PageBare = true;
     o.ViewportWidth = windowW;
     o.ViewportHeight = windowH;
-    // Movie times on the harness's clock; it lets each full-screen switch
-    // finish before it moves on.
+    // Movie times on the harness's clock.
     o.ShotsAt = {1000, 2500, 4000};
     o.Clicks = {{1500, c.FullX, c.FullY}, {3000, left + c.FullX * scale, top + c.FullY * scale}};
     o.RunMs = 4200;
