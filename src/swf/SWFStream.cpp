@@ -21,6 +21,8 @@ namespace reelcast {
 namespace {
 
 constexpr size_t kZlibChunk = 1 << 20;
+// Bytes of a tag handed from the header buffer to the tag's reader.
+constexpr size_t kSeedBytes = 512;
 
 int RoundPercent(double value) {
   return static_cast<int>(std::clamp(std::nearbyint(value), 0.0, 100.0));
@@ -54,31 +56,6 @@ std::shared_ptr<TFileStream> ReadOnlyAgain(const TFileStream& file) {
   if (fd < 0) throw EFOpenError("cannot reopen a scratch file: " + std::string(std::strerror(errno)));
   return std::make_shared<TFileStream>(fd, file.FileName(), true);
 }
-
-// Tag headers of a body, read through a buffer when the body keeps its
-// bytes in a file.
-class TBodyWindow {
- public:
-  explicit TBodyWindow(TMemoryStream& body, bool inFile) : body_(body), inFile_(inFile) {}
-  // count (at most 64 kB) bytes at pos, all inside the body.
-  const uint8_t* At(uint64_t pos, size_t count) {
-    if (!inFile_) return body_.Memory() + pos;
-    if (pos < start_ || pos + count > start_ + buffer_.size()) {
-      const uint64_t size = static_cast<uint64_t>(body_.Size());
-      buffer_.resize(static_cast<size_t>(std::min<uint64_t>(kWindow, size - pos)));
-      body_.ReadAt(pos, buffer_.data(), buffer_.size());
-      start_ = pos;
-    }
-    return buffer_.data() + (pos - start_);
-  }
-
- private:
-  static constexpr size_t kWindow = 64 * 1024;
-  TMemoryStream& body_;
-  bool inFile_;
-  std::vector<uint8_t> buffer_;
-  uint64_t start_ = 0;
-};
 
 // The body as a stream with kept file ranges, or null for a memory body.
 TSplicedStream* KeptInFiles(TMemoryStream& body) {
@@ -237,6 +214,45 @@ void TSWFTagInfo::SetObjectReference(TSWFObject* object) {
 }
 
 // --------------------------------------------------------- TSWFStreamReader
+
+// Tag headers of a body, read through a buffer when the body keeps its
+// bytes in a file. The buffer is small after a jump over a large tag (a
+// header and a tag's first fields are wanted there) and grows while the
+// walk goes on through neighbouring small tags.
+class TSWFStreamReader::TBodyWindow {
+ public:
+  static constexpr size_t kLargest = 64 * 1024;
+
+  explicit TBodyWindow(TMemoryStream& body, bool inFile) : body_(body), inFile_(inFile) {}
+  // count (at most kLargest) bytes at pos, all inside the body.
+  const uint8_t* At(uint64_t pos, size_t count) {
+    if (!inFile_) return body_.Memory() + pos;
+    const uint64_t end = start_ + buffer_.size();
+    if (pos < start_ || pos + count > end) {
+      const bool onward = pos >= start_ && pos <= end + kSmallest;
+      size_t want = onward ? std::clamp<size_t>(buffer_.size() * 2, kSmallest, kLargest) : kSmallest;
+      want = std::max(want, count);
+      const uint64_t size = static_cast<uint64_t>(body_.Size());
+      buffer_.resize(static_cast<size_t>(std::min<uint64_t>(want, size - pos)));
+      body_.ReadAt(pos, buffer_.data(), buffer_.size());
+      start_ = pos;
+    }
+    return buffer_.data() + (pos - start_);
+  }
+  // The bytes from pos on that are at hand without reading (count 0: none).
+  std::pair<const uint8_t*, size_t> Buffered(uint64_t pos) const {
+    if (!inFile_) return {body_.Memory() + pos, static_cast<size_t>(body_.Size() - static_cast<int64_t>(pos))};
+    if (pos < start_ || pos >= start_ + buffer_.size()) return {nullptr, 0};
+    return {buffer_.data() + (pos - start_), static_cast<size_t>(start_ + buffer_.size() - pos)};
+  }
+
+ private:
+  static constexpr size_t kSmallest = 4 * 1024;
+  TMemoryStream& body_;
+  bool inFile_;
+  std::vector<uint8_t> buffer_;
+  uint64_t start_ = 0;
+};
 
 TSWFStreamReader::TSWFStreamReader(const std::string& fileName) {
   if (!fileName.empty()) LoadFromFile(fileName);
@@ -443,6 +459,11 @@ size_t TSWFStreamReader::ForEachTag(const std::function<bool(TSWFTagInfo&)>& cre
   trailingStart_ = -1;
   TMemoryStream& body = GetBodyStream();
   TBodyWindow window(body, KeptInFiles(body) != nullptr);
+  window_ = &window;
+  struct TForget {
+    TBodyWindow*& window;
+    ~TForget() { window = nullptr; }
+  } forget{window_};
   const uint32_t size = static_cast<uint32_t>(body.Size());
   uint32_t pos = 0;
   uint16_t frame = 1;
@@ -535,7 +556,12 @@ void TSWFStreamReader::ReadTagObject(TSWFTagInfo& info, uint32_t bodyStart, uint
     }
     object.BodySize = static_cast<int32_t>(info.Length);
     std::unique_ptr<TStream> view;
-    if (inFile.File) view = std::make_unique<TFileWindowStream>(inFile.File, inFile.Offset, available);
+    if (inFile.File) {
+      // The tag's first bytes are most often in the header buffer already.
+      auto [head, buffered] = window_ ? window_->Buffered(bodyStart) : std::pair<const uint8_t*, size_t>{};
+      view = std::make_unique<TFileWindowStream>(inFile.File, inFile.Offset, available, head,
+                                                 std::min<size_t>(buffered, kSeedBytes));
+    }
     else view = std::make_unique<TMemoryViewStream>(body, available);
     TBitsEngine be(*view);
     try {
@@ -669,6 +695,22 @@ uint16_t TSWFStreamReader::RenumberCharacters(uint16_t firstId) {
   return next;
 }
 
+void TSWFStreamReader::KeepUnchanged(TSplicedStream& old, TSplicedStream& fresh, uint64_t oldPos, uint64_t start,
+                                     size_t splicesBefore, bool lengthens) {
+  // A tag wholly in memory that starts no run is left as written: taking
+  // its few bytes from the file instead would only cost a read.
+  if (fresh.SpliceCount() == splicesBefore && !lengthens) return;
+  const uint64_t count = static_cast<uint64_t>(fresh.Size()) - start;
+  const TSplicedStream::TFileBytes where = old.Locate(oldPos, count);
+  if (!where.File) return;
+  const bool same = fresh.Matches(start, count, *where.File, where.Offset, [&](uint64_t k, size_t n) {
+    return window_->At(oldPos + k, n);
+  });
+  if (!same) return;
+  fresh.Truncate(start);
+  old.CopyRangeTo(oldPos, count, fresh);
+}
+
 TSWFStreamReader::TRebuilt TSWFStreamReader::RebuildBody(bool parseActions, std::optional<uint16_t> firstId) {
   TRebuilt result;
   TCharacterRenumbering renumbering;
@@ -684,8 +726,9 @@ TSWFStreamReader::TRebuilt TSWFStreamReader::RebuildBody(bool parseActions, std:
     result.NextId = renumbering.Start(*firstId);
   }
   TMemoryStream& old = GetBodyStream();
+  TSplicedStream* oldInFiles = KeptInFiles(old);
   auto fresh = std::make_unique<TSplicedStream>();
-  if (!KeptInFiles(old)) fresh->Reserve(static_cast<size_t>(old.Size()));
+  if (!oldInFiles) fresh->Reserve(static_cast<size_t>(old.Size()));
   TBitsEngine be(*fresh);
   tags_.clear();
   result.TagCount = ForEachTag([](TSWFTagInfo&) { return true; }, parseActions,
@@ -697,7 +740,16 @@ TSWFStreamReader::TRebuilt TSWFStreamReader::RebuildBody(bool parseActions, std:
                                    if (OnRenumber) OnRenumber(tag, renumber);
                                    renumbering.Apply(tag, renumber);
                                  }
+                                 if (!oldInFiles) {
+                                   tag.WriteToStream(be);
+                                   return;
+                                 }
+                                 const uint64_t start = static_cast<uint64_t>(fresh->Size());
+                                 const size_t splices = fresh->SpliceCount();
+                                 const auto at = oldInFiles->Locate(info->Position, 1);
+                                 const bool lengthens = at.File && fresh->EndsAt(*at.File, at.Offset);
                                  tag.WriteToStream(be);
+                                 KeepUnchanged(*oldInFiles, *fresh, info->Position, start, splices, lengthens);
                                });
   if (trailingStart_ >= 0) {
     const uint64_t oldSize = static_cast<uint64_t>(old.Size());

@@ -18,6 +18,8 @@
 
 namespace reelcast {
 
+class TSplicedStream;
+
 class TBasedSWFStream {
  public:
   // Progress: Kind 0 parsing tags, 1 re-making the body, 2 compressing.
@@ -177,7 +179,14 @@ class TSWFStreamReader : public TBasedSWFStream {
   TRenumberEvent OnRenumber;
 
  private:
+  class TBodyWindow;
   void Load(TStream& s, const std::shared_ptr<TFileStream>& file);
+  // After a tag was written to fresh from start on: when its bytes are the
+  // ones it had at oldPos of the body kept in files, fresh refers to those
+  // bytes instead, so that a run of tags passed through unchanged becomes
+  // one range of the source, copied file to file in one go.
+  void KeepUnchanged(TSplicedStream& old, TSplicedStream& fresh, uint64_t oldPos, uint64_t start,
+                     size_t splicesBefore, bool lengthens);
   void ReadTagObject(TSWFTagInfo& info, uint32_t bodyStart, uint32_t available, bool parseActions);
   void AddSubTagInfos(TSWFTagInfo& info, uint32_t bodyStart);
 
@@ -186,6 +195,7 @@ class TSWFStreamReader : public TBasedSWFStream {
   std::vector<std::string> loadProblems_;
   std::vector<std::string> parseProblems_;
   int64_t trailingStart_ = -1;  // body offset of unparsed trailing bytes
+  TBodyWindow* window_ = nullptr;  // the tag headers' buffer while tags are walked
 };
 
 }  // namespace reelcast

@@ -153,6 +153,22 @@ void TSplicedStream::SetSize(int64_t size) {
   TMemoryStream::SetSize(size - static_cast<int64_t>(SplicedTotal()));
 }
 
+void TSplicedStream::Truncate(uint64_t size) {
+  if (size > BufferSize() + SplicedTotal()) throw EStreamError("cannot truncate a stream to more than its size");
+  while (!splices_.empty()) {
+    TSplice& last = splices_.back();
+    const uint64_t start = last.MemoryOffset + last.SplicedBefore;
+    if (size >= start + last.Length) break;
+    if (size > start) {
+      last.Length = size - start;
+      break;
+    }
+    splices_.pop_back();
+  }
+  TMemoryStream::SetSize(static_cast<int64_t>(size - SplicedTotal()));
+  TMemoryStream::Seek(static_cast<int64_t>(BufferSize()), TSeekOrigin::Begin);
+}
+
 void TSplicedStream::Clear() {
   TMemoryStream::Clear();
   splices_.clear();
@@ -164,7 +180,7 @@ void TSplicedStream::CopyFrom(TStream& source, int64_t count) {
   auto* file = dynamic_cast<TFileStream*>(&source);
   if (splicing_ && file && file->ReadOnly() && count >= kMinSplice && AtMemoryEnd()) {
     const int64_t from = file->Position();
-    if (file->Size() - from < count) throw EReadError("stream read error: read past the end of the stream");
+    if (!file->Holds(from + count)) throw EReadError("stream read error: read past the end of the stream");
     AddSplice(FileFor(*file), from, static_cast<uint64_t>(count));
     file->Seek(count, TSeekOrigin::Current);
     return;
@@ -186,8 +202,8 @@ void TSplicedStream::Splice(const std::shared_ptr<TFileStream>& file, int64_t of
 void TSplicedStream::Keep(const std::shared_ptr<TFileStream>& file, int64_t offset, int64_t count,
                           bool checkSize) {
   if (count <= 0) return;
-  if (splicing_ && count >= kMinSplice && AtMemoryEnd()) {
-    if (checkSize && file->Size() - offset < count)
+  if (splicing_ && (count >= kMinSplice || EndsAt(*file, offset)) && AtMemoryEnd()) {
+    if (checkSize && !file->Holds(offset + count))
       throw EReadError("stream read error: read past the end of the stream");
     AddSplice(FileFor(file), offset, static_cast<uint64_t>(count));
     return;
@@ -282,6 +298,37 @@ TSplicedStream::TFileBytes TSplicedStream::Locate(uint64_t from, uint64_t count)
   const uint64_t start = it->MemoryOffset + it->SplicedBefore;
   if (from < start || from + count > start + it->Length) return {};
   return {files_[it->File].Stream, it->SourceOffset + static_cast<int64_t>(from - start)};
+}
+
+bool TSplicedStream::EndsAt(const TFileStream& file, int64_t offset) const {
+  if (splices_.empty()) return false;
+  const TSplice& last = splices_.back();
+  return last.MemoryOffset == BufferSize() && files_[last.File].Stream.get() == &file &&
+         last.SourceOffset + static_cast<int64_t>(last.Length) == offset;
+}
+
+bool TSplicedStream::Matches(uint64_t from, uint64_t count, const TFileStream& file, int64_t offset,
+                             const std::function<const uint8_t*(uint64_t, size_t)>& fileBytes) const {
+  const uint64_t size = BufferSize() + SplicedTotal();
+  if (from > size || count > size - from) return false;
+  bool same = true;
+  uint64_t done = 0;  // bytes of the range compared so far
+  ForEachPart(
+      from, count,
+      [&](uint64_t a, uint64_t b) {
+        while (same && a < b) {
+          const size_t n = static_cast<size_t>(std::min<uint64_t>(b - a, kCompareBlock));
+          same = std::memcmp(Memory() + a, fileBytes(done, n), n) == 0;
+          a += n;
+          done += n;
+        }
+      },
+      [&](const TSplice& s, uint64_t at, uint64_t n) {
+        same = same && files_[s.File].Stream.get() == &file &&
+               s.SourceOffset + static_cast<int64_t>(at) == offset + static_cast<int64_t>(done);
+        done += n;
+      });
+  return same;
 }
 
 void TSplicedStream::ForEachPiece(size_t chunk,

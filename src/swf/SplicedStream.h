@@ -55,6 +55,19 @@ class TSplicedStream : public TMemoryStream {
     int64_t Offset = 0;
   };
   TFileBytes Locate(uint64_t from, uint64_t count) const;
+  // Whether the count bytes at body position from are the count bytes of
+  // file at offset: kept ranges must be those very bytes of that file, and
+  // bytes in memory are compared with fileBytes(k, n), which hands out the
+  // file's n bytes at offset + k (n at most kCompareBlock).
+  static constexpr size_t kCompareBlock = 16 * 1024;
+  bool Matches(uint64_t from, uint64_t count, const TFileStream& file, int64_t offset,
+               const std::function<const uint8_t*(uint64_t, size_t)>& fileBytes) const;
+  // Whether the body ends with a kept range of file that ends at offset, so
+  // that bytes from there on would lengthen it.
+  bool EndsAt(const TFileStream& file, int64_t offset) const;
+  // Drops the body from size on, kept ranges included; the position moves
+  // to the new end.
+  void Truncate(uint64_t size);
 
   // Off: every copy goes into memory (the body is then a plain memory body).
   void SetSplicing(bool on) { splicing_ = on; }
@@ -83,7 +96,8 @@ class TSplicedStream : public TMemoryStream {
   };
   void LearnIdentity(TFile& file);
   // Splice, with the check that the file holds the range left to the
-  // caller when it knows (a range taken from another spliced stream).
+  // caller when it knows (a range taken from another spliced stream). A
+  // range that lengthens the last one is kept whatever its size.
   void Keep(const std::shared_ptr<TFileStream>& file, int64_t offset, int64_t count, bool checkSize);
 
   size_t FileFor(TFileStream& source);

@@ -318,6 +318,13 @@ void TFileStream::ReadAt(int64_t offset, void* buffer, size_t count) const {
   }
 }
 
+bool TFileStream::Holds(int64_t end) {
+  if (readOnly_ && end <= knownSize_) return true;
+  const int64_t size = Size();
+  if (readOnly_) knownSize_ = size;
+  return end <= size;
+}
+
 TFileStream::~TFileStream() {
   if (fd_ >= 0) ::close(fd_);
 }
@@ -365,6 +372,12 @@ constexpr size_t kWindowBuffer = 64 * 1024;
 
 TFileWindowStream::TFileWindowStream(std::shared_ptr<TFileStream> file, int64_t offset, int64_t size)
     : file_(std::move(file)), offset_(offset), size_(size) {}
+
+TFileWindowStream::TFileWindowStream(std::shared_ptr<TFileStream> file, int64_t offset, int64_t size,
+                                     const uint8_t* head, size_t count)
+    : file_(std::move(file)), offset_(offset), size_(size) {
+  buffer_.assign(head, head + std::min<int64_t>(static_cast<int64_t>(count), size));
+}
 
 size_t TFileWindowStream::Read(void* buffer, size_t count) {
   if (position_ >= size_ || count == 0) return 0;

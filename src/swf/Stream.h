@@ -179,11 +179,16 @@ class TFileStream : public TStream {
   // Reads exactly count bytes at offset without moving the position;
   // EReadError when the file holds fewer.
   void ReadAt(int64_t offset, void* buffer, size_t count) const;
+  // Whether the file holds at least end bytes. A read-only file is asked
+  // its size again only for an end past the size it last had, so the many
+  // ranges taken from one source cost one query.
+  bool Holds(int64_t end);
 
  private:
   std::string fileName_;
   int fd_ = -1;
   bool readOnly_ = false;
+  int64_t knownSize_ = -1;  // read-only files: the size last asked for
 };
 
 // A read-only window of a file that others share (a movie read from disk):
@@ -194,6 +199,10 @@ class TFileStream : public TStream {
 class TFileWindowStream : public TStream {
  public:
   TFileWindowStream(std::shared_ptr<TFileStream> file, int64_t offset, int64_t size);
+  // The same, with the window's first count bytes already at hand (read
+  // by the caller), so that small reads at the start cost no file access.
+  TFileWindowStream(std::shared_ptr<TFileStream> file, int64_t offset, int64_t size, const uint8_t* head,
+                    size_t count);
 
   size_t Read(void* buffer, size_t count) override;
   size_t Write(const void* buffer, size_t count) override;  // throws EWriteError

@@ -6,6 +6,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 
 #include "media/FlvBytes.h"
 #include "movie/FlashExternalMovie.h"
@@ -175,6 +176,24 @@ TEST(StreamedBody, MoviesReadFromFilesWriteTheSameBytesAsMoviesReadIntoMemory) {
          if (expectKept) ExpectKeptInFiles(reader.GetBodyStream());
          return Save(reader, compressed, d);
        }},
+      {"rebuilt tag by tag: tags that stay the same become one range of the source",
+       [](const std::string& file, bool compressed, const TempDir& d, bool expectKept) {
+         TSWFStreamReader reader(file);
+         reader.RebuildBody(true, std::nullopt);
+         if (expectKept) {
+           auto& body = dynamic_cast<TSplicedStream&>(reader.GetBodyStream());
+           EXPECT_EQ(body.SpliceCount(), 1u);
+           ExpectKeptInFiles(body);
+         }
+         return Save(reader, compressed, d);
+       }},
+      {"rebuilt tag by tag, renumbered",
+       [](const std::string& file, bool compressed, const TempDir& d, bool expectKept) {
+         TSWFStreamReader reader(file);
+         reader.RebuildBody(false, uint16_t{300});
+         if (expectKept) ExpectKeptInFiles(reader.GetBodyStream());
+         return Save(reader, compressed, d);
+       }},
       {"imported as a sprite of a new movie",
        [](const std::string& file, bool compressed, const TempDir& d, bool expectKept) {
          TFlashMovie movie(0, 0, 320, 240, 25, true);
@@ -232,6 +251,58 @@ TEST(StreamedBody, KeepsPositionsPatchesInMemoryAndRefusesToWriteOverFileBytes) 
   EXPECT_THROW(body.WriteBuffer("xxxx", 4), EWriteError);
   EXPECT_EQ(body.ToString(), "hEad" + std::string(1000, 'a') + std::string(500, 'b') + std::string(10, 'b') +
                                  "TAIL" + std::string(10, 'b'));
+}
+
+TEST(StreamedBody, ComparesWithItsSourceAndCutsBackOverKeptRanges) {
+  TempDir dir;
+  std::string bytes;
+  for (int i = 0; i < 2000; ++i) bytes += static_cast<char>(i * 7 + i / 256);
+  WriteFile(dir / "source.bin", bytes);
+  const std::string path = (dir / "source.bin").string();
+  auto file = std::make_shared<TFileStream>(path, TFileMode::OpenRead);
+  auto at = [&bytes](int64_t offset) {
+    return [&bytes, offset](uint64_t k, size_t) {
+      return reinterpret_cast<const uint8_t*>(bytes.data()) + offset + static_cast<int64_t>(k);
+    };
+  };
+  // Source bytes 100..623: 20 in memory, 500 kept, 3 in memory.
+  TSplicedStream body;
+  body.WriteBuffer(bytes.data() + 100, 20);
+  body.Splice(file, 120, 500);
+  EXPECT_TRUE(body.EndsAt(*file, 620));
+  EXPECT_FALSE(body.EndsAt(*file, 621));
+  body.WriteBuffer(bytes.data() + 620, 3);
+  EXPECT_FALSE(body.EndsAt(*file, 620)) << "memory follows the range";
+
+  TFileStream sameFileOtherHandle(path, TFileMode::OpenRead);
+  EXPECT_TRUE(body.Matches(0, 523, *file, 100, at(100)));
+  EXPECT_TRUE(body.Matches(20, 503, *file, 120, at(120)));
+  EXPECT_TRUE(body.Matches(10, 5, *file, 110, at(110)));
+  EXPECT_FALSE(body.Matches(0, 523, *file, 101, at(101))) << "shifted";
+  EXPECT_FALSE(body.Matches(20, 500, *file, 121, at(121))) << "the kept range holds other bytes";
+  EXPECT_FALSE(body.Matches(0, 524, *file, 100, at(100))) << "past the body's end";
+  EXPECT_FALSE(body.Matches(0, 523, sameFileOtherHandle, 100, at(100))) << "a range of another stream";
+  std::string changed = bytes;
+  changed[621] ^= 1;
+  EXPECT_FALSE(body.Matches(0, 523, *file, 100, [&changed](uint64_t k, size_t) {
+    return reinterpret_cast<const uint8_t*>(changed.data()) + 100 + k;
+  })) << "a byte in memory differs";
+
+  // Cut inside the kept range: it is shortened, and a short range that
+  // continues it lengthens it instead of being copied.
+  body.Truncate(300);
+  EXPECT_EQ(body.Size(), 300);
+  body.Splice(file, 400, 10);
+  EXPECT_EQ(body.SpliceCount(), 1u);
+  EXPECT_EQ(body.ToString(), bytes.substr(100, 310));
+  body.WriteBuffer("!", 1);
+  EXPECT_EQ(body.ToString(), bytes.substr(100, 310) + "!");
+  // Cut into the memory before it: the range goes.
+  body.Truncate(10);
+  EXPECT_EQ(body.SpliceCount(), 0u);
+  EXPECT_EQ(body.ToString(), bytes.substr(100, 10));
+  EXPECT_THROW(body.Truncate(11), EStreamError);
+  EXPECT_THROW(body.Splice(file, 1900, 300), EReadError) << "the source is shorter";
 }
 
 }  // namespace
