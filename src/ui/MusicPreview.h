@@ -8,11 +8,11 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
-
-class QMediaPlayer;
-class QAudioOutput;
+#include <memory>
 
 namespace reelcast::ui {
+
+class TMusicPlayer;
 
 class MusicPreview : public QObject {
   Q_OBJECT
@@ -39,8 +39,7 @@ class MusicPreview : public QObject {
  private:
   int64_t length_ = 0;
   bool endOfMedia_ = false;
-  QMediaPlayer* player_ = nullptr;  // owned through Qt parents
-  QAudioOutput* output_ = nullptr;
+  std::unique_ptr<TMusicPlayer> player_;  // made on the first Play
 };
 
 }  // namespace reelcast::ui
