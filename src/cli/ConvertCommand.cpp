@@ -4,6 +4,7 @@
 // the options change them for this run only.
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include "app/Paths.h"
 #include "app/SettingsKeys.h"
 #include "cli/CliCommand.h"
+#include "cli/HeldMessages.h"
 #include "cli/JobUpload.h"
 #include "cli/Interrupt.h"
 #include "cli/PublishOptions.h"
@@ -343,6 +345,12 @@ std::string Parse(const std::vector<std::string>& args, TOptions& o, TSWFParam& 
 }
 
 
+// " (the DVD has N titles; 'reelcast-cli dvd info' lists them)".
+std::string TitleCount(size_t titles) {
+  return " (the DVD has " + std::to_string(titles) + (titles == 1 ? " title" : " titles") +
+         "; 'reelcast-cli dvd info' lists them)";
+}
+
 // Checks the chosen rows: only the listed titles and chapters when any are
 // listed, else the list's own initial marks.
 std::string ChooseRows(TTaskList& list, const TOptions& o) {
@@ -353,13 +361,13 @@ std::string ChooseRows(TTaskList& list, const TOptions& o) {
     for (auto& c : t->Children) c->Task.Checked = false;
   }
   for (int n : o.Titles) {
-    if (n > static_cast<int>(titles.size())) return "there is no title " + std::to_string(n);
+    if (n > static_cast<int>(titles.size())) return "there is no title " + std::to_string(n) + TitleCount(titles.size());
     TTaskRow* t = titles[n - 1];
     t->Task.Checked = true;
     if (t->Children.size() == 1) t->Children[0]->Task.Checked = true;
   }
   for (auto [tn, cn] : o.Chapters) {
-    if (tn > static_cast<int>(titles.size())) return "there is no title " + std::to_string(tn);
+    if (tn > static_cast<int>(titles.size())) return "there is no title " + std::to_string(tn) + TitleCount(titles.size());
     TTaskRow* t = titles[tn - 1];
     if (cn > static_cast<int>(t->Children.size()))
       return "title " + std::to_string(tn) + " has no chapter " + std::to_string(cn);
@@ -382,8 +390,28 @@ const char* OptionOf(TJobChoice choice) {
     case TJobChoice::Subtitle: return "--subtitle";
     case TJobChoice::Crop: return "--crop";
     case TJobChoice::OutputFolder: return "-o";
+    case TJobChoice::Source: return "--titles";
   }
   return "";
+}
+
+// The option (and value) that chose a row, as "--titles 3: " or
+// "--chapters 3.1: "; empty when the list's own marks chose it.
+std::string ChosenBy(TTaskList& list, const TTaskRow* row, const TOptions& o) {
+  if (o.Titles.empty() && o.Chapters.empty()) return "";
+  const TTaskRow* title = row->Level() == 2 ? row->Parent : row;
+  const auto titles = list.Titles();
+  const int t = static_cast<int>(std::find(titles.begin(), titles.end(), title) - titles.begin()) + 1;
+  if (row->Level() == 1) {
+    // A one-chapter title is also chosen by its chapter.
+    if (std::find(o.Titles.begin(), o.Titles.end(), t) == o.Titles.end())
+      for (auto [tn, cn] : o.Chapters)
+        if (tn == t) return "--chapters " + std::to_string(tn) + "." + std::to_string(cn) + ": ";
+    return "--titles " + std::to_string(t) + ": ";
+  }
+  int c = 1;
+  while (c <= static_cast<int>(title->Children.size()) && title->Children[c - 1].get() != row) ++c;
+  return "--chapters " + std::to_string(t) + "." + std::to_string(c) + ": ";
 }
 
 // One line naming the option, what was given and what it takes; exit code 2.
@@ -499,16 +527,31 @@ int RunConvert(const std::vector<std::string>& args) {
   };
   auto ask = [&](const std::string& text, const std::string&) { return o.Yes || AskOnTerminal(text); };
 
-  TTaskList::THost listHost;
-  listHost.ShowMessage = errorMessage;
-  TTaskList list(listHost);
+  THeldMessages loadMessages(errorMessage);
+  TTaskList list(loadMessages.Host());
   std::string folder = fs::absolute(o.Folder).lexically_normal().string();
   if (folder.back() != '/') folder += '/';
-  if (!list.LoadDvdFolder(folder)) return Interrupted() ? ReportCancelled() : 1;
+  if (!list.LoadDvdFolder(folder)) {
+    loadMessages.Show();
+    return Interrupted() ? ReportCancelled() : 1;
+  }
   if (std::string error = ChooseRows(list, o); !error.empty()) {
+    loadMessages.Show();
     std::fprintf(stderr, "reelcast-cli convert: %s\n", error.c_str());
     return 2;
   }
+  // A chosen title whose VOB files are damaged is refused in one line that
+  // names the file; titles that are not converted are only noted.
+  for (TTaskRow* row : TakenRows(list)) {
+    const TTaskRow* title = row->Level() == 2 ? row->Parent : row;
+    if (auto problem = CheckSourceReadable(title->Task.Base)) {
+      loadMessages.Drop();
+      std::fprintf(stderr, "reelcast-cli convert: %s%s\n", ChosenBy(list, row, o).c_str(),
+                   UnusableTitlesText({problem->Given}, problem->Takes).c_str());
+      return 2;
+    }
+  }
+  loadMessages.Show();
 
   // The Encoder page's choices: the stored ones, changed by the options.
   TEncoderChoice encoder = TEncoderChoice::FromSettings();
@@ -686,15 +729,18 @@ int RunConvert(const std::vector<std::string>& args) {
   model.Show();
   display.Update();
   model.StartStep();
+  // The job hears of a signal at once; the model and the display follow at
+  // the loop's next turn.
+  TInterruptWatch watch([&model] { model.Job().Cancel(); });
   display.Update();
   bool cancelAsked = false;
   while (!model.Closed()) {
     if (Interrupted() && !cancelAsked) {
-      display.Line("Cancelling...");
       cancelling = true;
       model.CancelClick();
       cancelling = false;
       cancelAsked = true;
+      display.Line("Cancelling...");
     }
     if (!model.Closed()) model.ProcessEvents(std::chrono::milliseconds(100));
     display.Update();

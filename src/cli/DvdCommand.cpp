@@ -9,6 +9,7 @@
 #include "app/Config.h"
 #include "app/Paths.h"
 #include "cli/CliCommand.h"
+#include "cli/HeldMessages.h"
 #include "cli/ReplaceQuestion.h"
 #include "platform/EncoderManager.h"
 #include "platform/TitleFrameReader.h"
@@ -111,18 +112,19 @@ int Info(const std::string& folder, bool json) {
   for (TTaskRow* title : list.Titles()) {
     const TTask& t = title->Task;
     int w = 0, h = 0;
-    TTaskList::PictureSize(t.Base.SourcePath, &w, &h);
+    const bool picture = TTaskList::PictureSize(t.Base.SourcePath, &w, &h);
+    const std::string& unusable = t.Base.VobProblem;
     if (json) {
       std::printf("%s\n  {\"name\": %s, \"originalLength\": %.0f, \"length\": %s, \"beginTime\": %s, "
                   "\"destination\": %s, \"checked\": %s, \"audioTracks\": %s, \"audioTrack\": %d, "
                   "\"subtitles\": %s, \"subtitle\": %s, \"width\": %d, \"height\": %d, "
-                  "\"source\": %s, \"chapters\": [",
+                  "\"source\": %s, \"unusable\": %s, \"chapters\": [",
                   firstTitle ? "" : ",", Json(t.Base.Name).c_str(), t.Base.RoundedLength,
                   Number(t.Base.Length).c_str(), Number(t.Base.BeginTime).c_str(),
                   Json(t.Base.DestinationName).c_str(), t.Checked ? "true" : "false",
                   JsonList(t.Base.AudioTracks).c_str(), t.AudioTrackIndex,
                   JsonList(t.Base.Subtitles).c_str(), SubtitleJson(t).c_str(), w, h,
-                  Json(t.Base.SourcePath).c_str());
+                  Json(t.Base.SourcePath).c_str(), unusable.empty() ? "null" : Json(unusable).c_str());
       bool firstChapter = true;
       for (auto& chapter : title->Children) {
         const TTask& c = chapter->Task;
@@ -135,9 +137,11 @@ int Info(const std::string& folder, bool json) {
       }
       std::printf("]}");
     } else {
-      std::printf("%-16s %-16s %-20s %-8s %dx%d\n", t.Base.Name.c_str(),
+      std::printf("%-16s %-16s %-20s %-8s %s\n", t.Base.Name.c_str(),
                   Clock(t.Base.RoundedLength).c_str(), t.Base.DestinationName.c_str(),
-                  t.Checked ? "yes" : "no", w, h);
+                  t.Checked ? "yes" : "no",
+                  picture ? (std::to_string(w) + "x" + std::to_string(h)).c_str() : "-");
+      if (!unusable.empty()) std::printf("    cannot be used: %s\n", unusable.c_str());
       for (size_t a = 0; t.Base.AudioTracks && a < t.Base.AudioTracks->size(); ++a)
         std::printf("    audio %zu: %s\n", a + 1, (*t.Base.AudioTracks)[a].c_str());
       for (size_t s = 0; t.Base.Subtitles && s < t.Base.Subtitles->size(); ++s)
@@ -219,9 +223,17 @@ int Frame(const std::string& folder, const std::vector<std::string>& args) {
     return 2;
   }
 
-  TTaskList list(CliHost());
-  if (!list.LoadDvdFolder(folder)) return 1;
+  THeldMessages loadMessages(CliHost().ShowMessage);
+  TTaskList list(loadMessages.Host());
+  if (!list.LoadDvdFolder(folder)) {
+    loadMessages.Show();
+    return 1;
+  }
   auto titles = list.Titles();
+  // A damaged title asked for is refused in one line that names the file.
+  if (titleNumber <= static_cast<int>(titles.size()) && !titles[titleNumber - 1]->Task.Base.VobProblem.empty())
+    loadMessages.Drop();
+  loadMessages.Show();
   if (titleNumber > static_cast<int>(titles.size())) {
     std::fprintf(stderr, "reelcast-cli dvd frame: the DVD has %zu titles, not %d\n", titles.size(),
                  titleNumber);
@@ -252,6 +264,11 @@ int Frame(const std::string& folder, const std::vector<std::string>& args) {
     }
   }
   const TTask& task = row->Task;
+  if (!task.Base.VobProblem.empty()) {
+    std::fprintf(stderr, "reelcast-cli dvd frame: --title %d: %s\n", titleNumber,
+                 UnusableTitlesText({titles[titleNumber - 1]->Task.Base.Name}, task.Base.VobProblem).c_str());
+    return 1;
+  }
   if (at >= task.Base.Length) {
     std::fprintf(stderr, "reelcast-cli dvd frame: --at %g is past the end of %s (%.3f s)\n", at,
                  task.Base.Name.c_str(), task.Base.Length);
@@ -287,7 +304,7 @@ int Frame(const std::string& folder, const std::vector<std::string>& args) {
 
 int RunDvd(const std::vector<std::string>& args) {
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-    std::printf("%s", kUsage);
+    std::fprintf(args.empty() ? stderr : stdout, "%s", kUsage);
     return args.empty() ? 2 : 0;
   }
   if (args.size() < 2) {

@@ -1,19 +1,35 @@
 #include "cli/Interrupt.h"
 
+#include <semaphore.h>
 #include <signal.h>
 
-#include <atomic>
+#include <cerrno>
+#include <mutex>
 
 namespace reelcast::cli {
 namespace {
 
 std::atomic<bool> interrupted{false};
+// Posted by the handler (sem_post may be called from a signal handler) and
+// by a watch that ends.
+sem_t wake;
+std::once_flag wakeMade;
 
-void OnInterrupt(int) { interrupted = true; }
+void MakeWake() {
+  std::call_once(wakeMade, [] { sem_init(&wake, 0, 0); });
+}
+
+void OnInterrupt(int) {
+  const int saved = errno;
+  interrupted = true;
+  sem_post(&wake);
+  errno = saved;
+}
 
 }  // namespace
 
 void CatchInterrupts() {
+  MakeWake();
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
@@ -23,5 +39,27 @@ void CatchInterrupts() {
 }
 
 bool Interrupted() { return interrupted; }
+
+TInterruptWatch::TInterruptWatch(std::function<void()> onInterrupt) {
+  MakeWake();
+  thread_ = std::thread([this, onInterrupt = std::move(onInterrupt)] {
+    // A wake left over from an earlier watch or a second signal is taken
+    // and looked at like any other.
+    while (!stop_) {
+      if (interrupted) {
+        onInterrupt();
+        return;
+      }
+      while (sem_wait(&wake) != 0 && errno == EINTR) {
+      }
+    }
+  });
+}
+
+TInterruptWatch::~TInterruptWatch() {
+  stop_ = true;
+  sem_post(&wake);
+  thread_.join();
+}
 
 }  // namespace reelcast::cli

@@ -1,6 +1,18 @@
 // reelcast-cli: the system without windows. The first word names a command
 // from the registry; every command parses its own options.
+//
+// Built twice. reelcast-cli-full holds every command. reelcast-cli, the one
+// people run, holds only the commands that need no media library (swf), so
+// that those start without loading FFmpeg and the many libraries it brings
+// (most of a small job's time); for any other command, and for the list of
+// all, it hands the same command line to reelcast-cli-full next to it, which
+// replaces it in the same process.
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
@@ -14,26 +26,47 @@
 
 namespace {
 
-void PrintHelp() {
-  std::printf(
+void PrintHelp(std::FILE* out) {
+  std::fprintf(out,
       "Usage: reelcast-cli COMMAND [OPTIONS...]\n"
       "       reelcast-cli --help | --version\n\n"
       "Turns the titles and chapters of a DVD video folder into Flash content.\n\n"
       "Commands:\n");
   for (const auto& command : reelcast::cli::CliRegistry::All())
-    std::printf("  %-14s %s\n", command.Name.c_str(), command.Summary.c_str());
-  std::printf("\n'reelcast-cli COMMAND --help' describes one command.\n");
+    std::fprintf(out, "  %-14s %s\n", command.Name.c_str(), command.Summary.c_str());
+  std::fprintf(out, "\n'reelcast-cli COMMAND --help' describes one command.\n");
 }
+
+#ifdef REELCAST_CLI_FRONT
+[[noreturn]] void RunFullProgram(char** argv) {
+  char self[4096];
+  ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  std::string full = "reelcast-cli-full";
+  if (n > 0) {
+    std::string path(self, static_cast<size_t>(n));
+    full = path.substr(0, path.rfind('/') + 1) + full;
+  }
+  ::execv(full.c_str(), argv);
+  std::fprintf(stderr, "reelcast-cli: cannot start %s: %s\n", full.c_str(), std::strerror(errno));
+  std::exit(127);
+}
+#endif
 
 }  // namespace
 
 int main(int argc, char** argv) {
   // A conversion cancels on Ctrl+C from its very start, before the command
   // has even parsed its options.
+#ifndef REELCAST_CLI_FRONT
   if (argc > 1 && std::string(argv[1]) == "convert") reelcast::cli::CatchInterrupts();
+#endif
   std::vector<std::string> words(argv + 1, argv + argc);
   if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
-    PrintHelp();
+#ifdef REELCAST_CLI_FRONT
+    RunFullProgram(argv);
+#endif
+    // Asked for, the help is the output; without a command it is the error.
+    PrintHelp(words.empty() ? stderr : stdout);
     return words.empty() ? 2 : 0;
   }
   if (words[0] == "--version") {
@@ -41,6 +74,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   const auto* command = reelcast::cli::CliRegistry::Find(words[0]);
+#ifdef REELCAST_CLI_FRONT
+  if (!command) RunFullProgram(argv);
+#endif
   if (!command) {
     std::fprintf(stderr, "reelcast-cli: unknown command '%s' (see reelcast-cli --help)\n",
                  words[0].c_str());

@@ -1,9 +1,12 @@
 #include "convert/ConversionJob.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+
+#include <sys/statvfs.h>
 
 #include "app/Config.h"
 #include "app/Paths.h"
@@ -160,6 +163,7 @@ void TConversionJob::Run() {
     result = stages.Execute();
   }
   if (result.Succeeded()) result = Commit();
+  if (result.Failed()) result.Reason = SayFullDisk(result);
   CleanUp();
   End(result);
 }
@@ -218,13 +222,9 @@ void TConversionJob::OnBridge(TJobEventKind kind, bool failed) {
 // Moves every staged file over its destination, the files of a staged
 // folder (the player's files beside a page) into the same folder there.
 // All or nothing: the old files are first set aside in the staging folder,
-// and put back when a move fails.
+// and put back when a move fails or a cancel comes before the last file
+// is in place.
 TJobResult TConversionJob::Commit() {
-  {
-    std::lock_guard lock(mutex_);
-    if (cancelled_) return TJobResult::Cancel();
-    committing_ = true;
-  }
   const std::string failedStage = "putting the output in place";
   const std::string aside = stagingFolder_ + ".old/";
   std::vector<std::string> names;  // relative to the staging folder
@@ -236,13 +236,14 @@ TJobResult TConversionJob::Commit() {
     if (fs::is_directory(outputFolder_ + name, ec))
       return TJobResult::Failure(failedStage, "the output " + outputFolder_ + name + " is a folder");
   std::vector<std::string> setAside, placed, madeFolders;
-  auto rollBack = [&](const std::string& why) {
+  auto undo = [&](const TJobResult& result) {
     std::error_code ignored;
     for (const std::string& name : placed) fs::remove(outputFolder_ + name, ignored);
     for (const std::string& name : setAside) fs::rename(aside + name, outputFolder_ + name, ignored);
     for (auto it = madeFolders.rbegin(); it != madeFolders.rend(); ++it) fs::remove(*it, ignored);
-    return TJobResult::Failure(failedStage, why);
+    return result;
   };
+  auto rollBack = [&](const std::string& why) { return undo(TJobResult::Failure(failedStage, why)); };
   // Makes the folders of name below root that are missing; those made below
   // the output folder are noted so that a roll back removes them.
   auto makeFolders = [&](const std::string& root, const std::string& name, bool note) {
@@ -256,6 +257,7 @@ TJobResult TConversionJob::Commit() {
     return std::string();
   };
   for (const std::string& name : names) {
+    if (cancelled_) return undo(TJobResult::Cancel());
     if (!fs::exists(fs::symlink_status(outputFolder_ + name, ec))) continue;
     if (setAside.empty() && !fs::is_directory(aside, ec) && !fs::create_directory(aside, ec) && ec)
       return rollBack("cannot make the folder " + aside + ": " + ec.message());
@@ -266,15 +268,58 @@ TJobResult TConversionJob::Commit() {
     setAside.push_back(name);
   }
   for (const std::string& name : names) {
+    if (cancelled_) return undo(TJobResult::Cancel());
     if (std::string error = makeFolders(outputFolder_, name, true); !error.empty())
       return rollBack("cannot make the folder " + error);
     fs::rename(stagingFolder_ + name, outputFolder_ + name, ec);
     if (ec) return rollBack("cannot move " + name + " to " + outputFolder_ + ": " + ec.message());
     placed.push_back(name);
   }
+  {
+    // From here on the outputs are the job's result: a cancel comes too late.
+    std::lock_guard lock(mutex_);
+    if (cancelled_) return undo(TJobResult::Cancel());
+    placed_ = true;
+  }
   for (const std::string& name : names)
     if (name.find('/') == std::string::npos) NVLog("Output: " + outputFolder_ + name);
   return TJobResult::Success();
+}
+
+// A routine that ran out of space says so in its own words, often about a
+// staged or scratch file the user never sees. The job says it one way:
+// "no space left on device for PATH", PATH the file as the user knows it:
+// the output for a staged file, the temporary FLV for the scratch folder.
+std::string TConversionJob::SayFullDisk(const TJobResult& result) const {
+  const std::string& reason = result.Reason;
+  std::string lower = reason;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (lower.find("no space left on device") == std::string::npos) return reason;
+  std::string staging, scratch;
+  {
+    std::lock_guard lock(mutex_);
+    staging = stagingFolder_;
+    scratch = work_.Param().ScratchFolder;
+  }
+  const std::string flv = tasks_.empty() ? scratch : tasks_.front().TempFlvPath;
+  auto freeBytes = [](const std::string& folder) {
+    struct statvfs s {};
+    return ::statvfs(folder.c_str(), &s) == 0 ? static_cast<double>(s.f_bavail) * s.f_frsize : -1.0;
+  };
+  std::string path;
+  if (!staging.empty() && reason.find(staging) != std::string::npos) {
+    // The staged file's own name when the reason gives it, else the output.
+    path = OutputPath();
+    const std::string stem = fs::path(Settings().OutputFile).stem().string();
+    for (const std::string& name : {NameOf(Settings().OutputFile), stem + ".html", stem + ".flv"})
+      if (reason.find(staging + name) != std::string::npos) path = outputFolder_ + name;
+  } else if (result.Stage == kEncodeStage || (!scratch.empty() && reason.find(scratch) != std::string::npos)) {
+    path = flv;
+  } else {
+    // No path given: the fuller of the two disks the job writes on.
+    path = freeBytes(outputFolder_) <= freeBytes(scratch) ? OutputPath() : flv;
+  }
+  return "no space left on device for " + path;
 }
 
 void TConversionJob::CleanUp() {
@@ -317,7 +362,7 @@ void TConversionJob::Resume() {
 void TConversionJob::Cancel() {
   {
     std::lock_guard lock(mutex_);
-    if (committing_ || ended_) return;
+    if (placed_ || ended_) return;
     cancelled_ = true;
   }
   changed_.notify_all();

@@ -63,8 +63,9 @@ class TConversionJob : private TStageReport {
   // Pause and resume the encoder (the finishing stages are not paused).
   void Pause();
   void Resume();
-  // Asks the job to end as cancelled; returns at once. No effect once the
-  // outputs are being put in place (the job then ends as succeeded).
+  // Asks the job to end as cancelled; returns at once. Until the last
+  // output is in place the job puts back what it had moved; after that
+  // it has no effect (the job then ends as succeeded).
   void Cancel();
 
   bool Ended() const;
@@ -91,6 +92,7 @@ class TConversionJob : private TStageReport {
   void Run();
   TJobResult Encode();
   TJobResult Commit();
+  std::string SayFullDisk(const TJobResult& result) const;
   void CleanUp();
   void End(const TJobResult& result);
   void Post(const TJobEvent& event);
@@ -112,7 +114,7 @@ class TConversionJob : private TStageReport {
   bool started_ = false;
   bool encodeDone_ = false;
   bool encodeFailed_ = false;
-  bool committing_ = false;
+  bool placed_ = false;  // every output is in place: a cancel is too late
   bool ended_ = false;
   std::atomic<bool> cancelled_{false};
   TJobResult result_;

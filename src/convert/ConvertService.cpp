@@ -6,6 +6,7 @@
 
 #include "app/Paths.h"
 #include "app/SideFiles.h"
+#include "convert/JobChecks.h"
 #include "swf/SWFTools.h"
 
 namespace reelcast {
@@ -79,6 +80,12 @@ std::optional<TTaskArray> PrepareConvert(const std::vector<TTaskRow*>& rows,
     if (row->Level() == 2 && row->Parent)
       taken = std::atoi(row->Parent->Task.Base.ChapterCount.c_str()) >= 2;
     if (!taken) continue;
+    // A title whose VOB files are damaged is refused before anything is encoded.
+    const TBase& title = row->Level() == 2 && row->Parent ? row->Parent->Task.Base : task.Base;
+    if (auto problem = CheckSourceReadable(title)) {
+      message(UnusableTitlesText({problem->Given}, problem->Takes) + ".");
+      return std::nullopt;
+    }
     task.TempFlvPath = TempFolder + p.BaseName + kFlvExt;
     if (host.StoreEditSettings) host.StoreEditSettings(task);
     if (host.StoreEncoderSettings) host.StoreEncoderSettings(task);

@@ -2,7 +2,10 @@
 
 #include <pugixml.hpp>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -68,6 +71,28 @@ TStageResult RunStep(const TStep& step, const char* missing, TArgs&&... args) {
   } catch (const std::exception& e) {
     return TStageResult::Failed(e.what());
   }
+}
+
+// Copies the file at from to to; the reason when it cannot. (The library's
+// copy says only "Input/output error" when the disk fills up half-way.)
+std::string CopyWholeFile(const std::string& from, const std::string& to) {
+  std::FILE* in = std::fopen(from.c_str(), "rb");
+  if (!in) return "cannot read " + from + ": " + std::strerror(errno);
+  std::FILE* out = std::fopen(to.c_str(), "wb");
+  if (!out) {
+    const int error = errno;
+    std::fclose(in);
+    return "cannot write " + to + ": " + std::strerror(error);
+  }
+  std::string error;
+  char buffer[1 << 16];
+  size_t n;
+  while (error.empty() && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+    if (std::fwrite(buffer, 1, n, out) != n) error = "cannot write " + to + ": " + std::strerror(errno);
+  if (error.empty() && std::ferror(in)) error = "cannot read " + from;
+  if (std::fclose(out) != 0 && error.empty()) error = "cannot write " + to + ": " + std::strerror(errno);
+  std::fclose(in);
+  return error;
 }
 
 }  // namespace
@@ -224,11 +249,10 @@ TJobResult TEncoderThread::RunStages() {
   if (Stopped()) return TJobResult::Cancel();
   switch (p.OutputKind) {
     case kOutputFlv: {
-      std::error_code ec;
-      fs::copy_file(t, p.OutputFile, fs::copy_options::overwrite_existing, ec);
-      if (ec) {
+      if (std::string why = CopyWholeFile(t, p.OutputFile); !why.empty()) {
+        std::error_code ec;
         fs::remove(p.OutputFile, ec);
-        return TJobResult::Failure("copying the FLV file to " + p.OutputFile, ec.message());
+        return TJobResult::Failure("delivering the FLV file", why);
       }
       break;
     }

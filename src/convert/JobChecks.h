@@ -26,6 +26,7 @@ enum class TJobChoice {
   Subtitle,
   Crop,
   OutputFolder,
+  Source,  // the title or chapter itself
 };
 
 struct TJobProblem {
@@ -38,6 +39,12 @@ struct TJobProblem {
 // template, control bar, image link, music and preloader of param must be
 // ones the data folder or the disk has. Nothing is checked for an FLV.
 std::optional<TJobProblem> CheckPublishChoices(const TSWFParam& param);
+
+// The title (of a title or chapter task) can be read from its VOB files.
+// The problem's Given is the title's name and Takes says which file is
+// missing, empty or cut short; UnusableTitlesText (sources/TaskList.h)
+// makes the line users see.
+std::optional<TJobProblem> CheckSourceReadable(const TBase& title);
 
 // The streams and crop of one task against its title: the audio track and
 // subtitle the title has, a crop (kept area in source pixels) that leaves

@@ -68,8 +68,7 @@ TFlashExternalMovie* TFlashMovie::AddExternalMovie(const std::string& fileName, 
   movie->ImportMode = importMode;
   TFlashExternalMovie* raw = RegisterObject(std::move(movie), nullptr);
   uint16_t id = raw->GetCharacterId();
-  raw->Reader().ParseTags(renumber, false);
-  if (renumber) raw->Reader().RenumberCharacters(static_cast<uint16_t>(id + (importMode == 3 ? 1 : 0)));
+  raw->Learn(renumber, static_cast<uint16_t>(id + (importMode == 3 ? 1 : 0)));
   NextCharacterId = static_cast<uint16_t>(id + raw->UsedCharacterCount() + (importMode == 3 ? 1 : 0) + 1);
   if (importMode == 3) {
     raw->OwnedSprite = std::make_unique<TFlashSprite>(this);

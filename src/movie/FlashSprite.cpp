@@ -1,6 +1,7 @@
 #include "movie/FlashSprite.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "swf/SplicedStream.h"
 
@@ -10,6 +11,17 @@
 #include "swf/DoAction.h"
 
 namespace reelcast {
+
+// The DefineSprite body being written: the id and frame count come first
+// and are filled in when it is finished. Payloads kept in files (the sound
+// of an imported movie) stay there.
+struct TFlashSprite::TBody {
+  TSplicedStream Stream;
+  TBitsEngine Engine{Stream};
+  uint8_t Version = 5;      // for the placements written into it
+  bool EndsWithEnd = false;  // the last object written was an End tag
+  uint8_t MinVersion = 3;
+};
 
 TFlashSprite::TFlashSprite(TFlashMovie* owner)
     : TFlashVisualObject(owner), SpriteTag(std::make_unique<TSWFDefineSprite>()) {}
@@ -59,14 +71,46 @@ void TFlashSprite::ShowFrame(uint16_t count) {
   uint16_t n = count ? count : 1;
   SpriteTag->FrameCount = static_cast<uint16_t>(SpriteTag->FrameCount + n);
   // The sprite puts the frame's actions before its label.
-  if (frameActions_) objects_.push_back(std::move(frameActions_));
+  std::vector<std::unique_ptr<TBasedSWFObject>> closing;
+  if (frameActions_) closing.push_back(std::move(frameActions_));
   if (!FrameLabel.empty()) {
-    objects_.push_back(std::make_unique<TSWFFrameLabel>(FrameLabel));
+    closing.push_back(std::make_unique<TSWFFrameLabel>(FrameLabel));
     FrameLabel.clear();
   }
-  for (uint16_t i = 0; i < n; ++i) objects_.push_back(std::make_unique<TSWFShowFrame>());
+  for (uint16_t i = 0; i < n; ++i) closing.push_back(std::make_unique<TSWFShowFrame>());
+  for (auto& object : closing) {
+    if (streamed_) Put(*streamed_, *object);
+    else objects_.push_back(std::move(object));
+  }
   CurrentFrame = SpriteTag->FrameCount ? SpriteTag->FrameCount - 1u : 0u;
   InsertPosition = static_cast<int32_t>(objects_.size()) - 1;
+}
+
+std::unique_ptr<TFlashSprite::TBody> TFlashSprite::NewBody() const {
+  auto body = std::make_unique<TBody>();
+  body->Version = owner_ ? owner_->SWFVersion() : 5;
+  body->Engine.WriteWord(0);  // the id and the frame count, filled in at the end
+  body->Engine.WriteWord(0);
+  return body;
+}
+
+void TFlashSprite::Put(TBody& body, TBasedSWFObject& object) const {
+  if (auto* place = dynamic_cast<TFlashPlaceObject*>(&object)) place->SetSWFVersion(body.Version);
+  body.MinVersion = std::max(body.MinVersion, object.MinVersion());
+  object.WriteToStream(body.Engine);
+  auto* tag = dynamic_cast<TSWFObject*>(&object);
+  body.EndsWithEnd = tag && tag->TagID == 0;
+}
+
+void TFlashSprite::StartStreamedBody() {
+  objects_.clear();
+  SpriteTag->FrameCount = 0;
+  streamed_ = NewBody();
+}
+
+void TFlashSprite::WriteObject(TBasedSWFObject& object) {
+  if (!streamed_) throw std::logic_error("TFlashSprite::WriteObject without StartStreamedBody");
+  Put(*streamed_, object);
 }
 
 TFlashActionScript& TFlashSprite::FrameActions() {
@@ -87,7 +131,7 @@ void TFlashSprite::Assign(const TBasedSWFObject& source) {
 }
 
 uint8_t TFlashSprite::MinVersion() const {
-  uint8_t v = 3;
+  uint8_t v = streamed_ ? streamed_->MinVersion : 3;
   for (const auto& o : objects_) v = std::max(v, o->MinVersion());
   if (initActions_) v = std::max(v, initActions_->MinVersion());
   return v;
@@ -95,22 +139,19 @@ uint8_t TFlashSprite::MinVersion() const {
 
 void TFlashSprite::WriteToStream(TBitsEngine& be) {
   if (SpriteTag->FrameCount == 0) ShowFrame(1);
-  // Payloads kept in files (the sound of an imported movie) stay there.
-  TSplicedStream body;
-  TBitsEngine inner(body);
-  inner.WriteWord(SpriteTag->SpriteId);
-  inner.WriteWord(SpriteTag->FrameCount);
-  uint8_t version = owner_ ? owner_->SWFVersion() : 5;
-  for (const auto& o : objects_) {
-    if (auto* place = dynamic_cast<TFlashPlaceObject*>(o.get())) place->SetSWFVersion(version);
-    o->WriteToStream(inner);
+  std::unique_ptr<TBody> body = std::move(streamed_);
+  if (!body) {
+    body = NewBody();
+    for (const auto& o : objects_) Put(*body, *o);
   }
-  auto* last = objects_.empty() ? nullptr : dynamic_cast<TSWFObject*>(objects_.back().get());
-  if (!last || last->TagID != 0) inner.WriteWord(0);
-  inner.FlushBits(true);
+  if (!body->EndsWithEnd) body->Engine.WriteWord(0);
+  body->Engine.FlushBits(true);
+  body->Stream.SetPosition(0);
+  body->Engine.WriteWord(SpriteTag->SpriteId);
+  body->Engine.WriteWord(SpriteTag->FrameCount);
   be.FlushBits(true);
-  body.SetPosition(0);
-  WriteTagFromStream(be.Stream(), 39, body);
+  body->Stream.SetPosition(0);
+  WriteTagFromStream(be.Stream(), 39, body->Stream);
   if (initActions_) {
     TSWFDoInitAction init;
     init.SpriteId = SpriteTag->SpriteId;

@@ -33,6 +33,15 @@ class TFlashSprite : public TFlashVisualObject {
   void RemoveObject(uint16_t depth, TFlashIDObject* object = nullptr);
   void ShowFrame(uint16_t count = 1);
 
+  // From now on the objects given to WriteObject, and the frames ShowFrame
+  // closes, go straight into the sprite's body instead of its object list,
+  // so that a long timeline (an imported movie's) is not held as objects;
+  // WriteToStream then finishes that body. Drops what the list holds and
+  // starts the frame count at 0.
+  void StartStreamedBody();
+  // Writes object into the streamed body (StartStreamedBody first).
+  void WriteObject(TBasedSWFObject& object);
+
   TFlashActionScript& FrameActions();
   TFlashActionScript& InitActions();
   std::string FrameLabel;
@@ -47,7 +56,12 @@ class TFlashSprite : public TFlashVisualObject {
   std::unique_ptr<TSWFDefineSprite> SpriteTag;
 
  private:
+  struct TBody;
+  std::unique_ptr<TBody> NewBody() const;
+  void Put(TBody& body, TBasedSWFObject& object) const;
+
   std::vector<std::unique_ptr<TBasedSWFObject>> objects_;
+  std::unique_ptr<TBody> streamed_;  // set between StartStreamedBody and WriteToStream
   std::unique_ptr<TFlashActionScript> frameActions_;
   std::unique_ptr<TFlashActionScript> initActions_;
 };

@@ -129,6 +129,10 @@ const char16_t* IFOGetSubTitleDesc(TIfoHandle handle, int32_t title, int32_t str
   });
 }
 
+std::string IFOGetTitleVobProblem(TIfoHandle handle, int32_t title) {
+  return WithTitle(handle, title, std::string(), [](TIfoState&, const TDvdTitle& t) { return t.VobProblem; });
+}
+
 void IFOClose(TIfoHandle handle) {
   std::lock_guard lock(gMutex);
   gIfo.erase(handle);

@@ -30,6 +30,9 @@ int32_t IFOGetTitleAudioTrackCount(TIfoHandle handle, int32_t title);
 const char16_t* IFOGetAudioTrackDesc(TIfoHandle handle, int32_t title, int32_t track);
 int32_t IFOGetTitleSubTitleCount(TIfoHandle handle, int32_t title);
 const char16_t* IFOGetSubTitleDesc(TIfoHandle handle, int32_t title, int32_t stream);
+// Why the title cannot be read from its VOB files, naming the file that is
+// missing, empty or cut short; empty when it can be read.
+std::string IFOGetTitleVobProblem(TIfoHandle handle, int32_t title);
 void IFOClose(TIfoHandle handle);
 // Why the last IFOOpen or WVDCreate of this thread failed.
 std::string IFOLastError();

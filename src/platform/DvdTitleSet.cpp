@@ -10,6 +10,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <optional>
 
 #include "platform/DvdReadInternal.h"
 
@@ -159,6 +161,57 @@ bool TablesFitTheFile(const std::string& path, std::string* why) {
     }
   }
   return true;
+}
+
+// Where the title VOB files of a set stop holding what its cells point at.
+// VTS_nn_1.VOB, VTS_nn_2.VOB, ... hold the title sectors end to end and are
+// read as libdvdread reads them: from the first file on, up to the first
+// one that is missing.
+struct TVobDamage {
+  uint64_t FromSector = UINT64_MAX;  // the first sector that cannot be read
+  std::string Problem;               // names the file and what is wrong with it
+};
+
+// Authoring tools split the title VOBs into files of about 1 GiB: when the
+// last file there is that large, the data goes on in a file that is
+// missing; a shorter last file is itself cut short.
+constexpr uintmax_t kFullVobFile = 1000000000;
+
+TVobDamage FindVobDamage(const std::string& folder, int setNumber) {
+  // The folder's files by upper-case name: names compare without regard to case.
+  std::map<std::string, fs::path> files;
+  std::error_code ec;
+  for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    for (auto& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    files.emplace(name, it->path());
+  }
+  auto nameOf = [&](int part) {
+    char name[32];
+    std::snprintf(name, sizeof name, "VTS_%02d_%d.VOB", setNumber, part);
+    return std::string(name);
+  };
+  auto find = [&](int part) -> std::optional<fs::path> {
+    auto it = files.find(nameOf(part));
+    return it == files.end() ? std::nullopt : std::optional<fs::path>(it->second);
+  };
+  uint64_t offset = 0;
+  constexpr int kParts = 9;
+  for (int part = 1; part <= kParts; ++part) {
+    std::optional<fs::path> path = find(part);
+    if (!path) return {offset, (fs::path(folder) / nameOf(part)).string() + " is missing"};
+    uintmax_t size = fs::file_size(*path, ec);
+    if (ec) return {offset, path->string() + " cannot be read: " + ec.message()};
+    if (size == 0) return {offset, path->string() + " is empty"};
+    uint64_t end = offset + size / DVD_VIDEO_LB_LEN;
+    if (part == kParts || !find(part + 1)) {
+      if (size >= kFullVobFile && part < kParts)
+        return {end, (fs::path(folder) / nameOf(part + 1)).string() + " is missing"};
+      return {end, path->string() + " is cut short (it ends after " + std::to_string(size) + " bytes)"};
+    }
+    offset = end;
+  }
+  return {};
 }
 
 }  // namespace
@@ -315,12 +368,22 @@ std::unique_ptr<TDvdTitleSet> ReadDvdTitleSet(const std::string& ifoPath, std::s
     set->Titles.push_back(std::move(title));
   }
 
+  // A title with a cell past the readable sectors cannot be read; the
+  // other titles of the set still can.
+  const TVobDamage damage = FindVobDamage(folder, setNumber);
+  for (auto& title : set->Titles)
+    for (const auto& cell : title.Cells)
+      if (cell.LastSector >= damage.FromSector) title.VobProblem = damage.Problem;
+
   if (withVobSize) {
+    // Nothing readable: the file that holds the first sector says why.
+    const bool noData = damage.FromSector == 0 && !damage.Problem.empty();
     dvd_file_t* vob = DVDOpenFile(dvd.get(), setNumber, DVD_READ_TITLE_VOBS);
-    if (!vob) return fail("the title VOB files of " + ifoPath + " are missing" + log.Text());
+    if (!vob)
+      return fail(noData ? damage.Problem : "the title VOB files of " + ifoPath + " are missing" + log.Text());
     ssize_t blocks = DVDFileSize(vob);
     DVDCloseFile(vob);
-    if (blocks <= 0) return fail("the title VOB files of " + ifoPath + " are empty");
+    if (blocks <= 0) return fail(noData ? damage.Problem : "the title VOB files of " + ifoPath + " are empty");
     set->TitleVobSectors = static_cast<uint32_t>(blocks);
   }
   return set;

@@ -57,6 +57,10 @@ struct TDvdTitle {
   std::vector<TDvdAudioTrack> AudioTracks;
   std::vector<TDvdSubtitle> Subtitles;
   std::array<uint32_t, 16> Palette{};  // subpicture colours as 0x00RRGGBB
+  // Why the title cannot be read from the title VOB files, naming the file
+  // ("/dvd/VIDEO_TS/VTS_02_1.VOB is missing"); empty when all its cells lie
+  // in them.
+  std::string VobProblem;
 };
 
 struct TDvdTitleSet {
@@ -82,7 +86,8 @@ struct TDvdTitleSet {
 int DvdSetNumberOfFile(const std::string& path);
 
 // Reads the title set of an information file. Returns nullptr and sets
-// *error when libdvdread cannot open or parse it. withVobSize also checks
+// *error when libdvdread cannot open or parse it. Every title's VobProblem
+// is filled from the sizes of the VOB files on disk. withVobSize also opens
 // the title VOBs and stores their size (the listing never needs them).
 std::unique_ptr<TDvdTitleSet> ReadDvdTitleSet(const std::string& ifoPath, std::string* error,
                                                bool withVobSize = false);

@@ -278,10 +278,12 @@ std::unique_ptr<TTitleStream> TTitleStream::Open(const std::string& ifoPath, dou
   if (info.Cells.empty()) throw ETitleStream("the title has no cell: " + ifoPath);
   const uint32_t vobSectors = impl->Set->TitleVobSectors;
   if (cutVobs == TCutVobs::EndThere && info.Cells.front().FirstSector >= vobSectors)
-    throw ETitleStream("the title VOBs of " + ifoPath + " end before the title begins");
+    throw ETitleStream(!info.VobProblem.empty() ? info.VobProblem
+                                                : "the title VOBs of " + ifoPath + " end before the title begins");
   for (const auto& cell : info.Cells)
     if (cell.LastSector >= vobSectors && cutVobs == TCutVobs::Refuse)
-      throw ETitleStream("a cell of " + ifoPath + " points past the end of its VOB files");
+      throw ETitleStream(!info.VobProblem.empty() ? info.VobProblem
+                                                  : "a cell of " + ifoPath + " points past the end of its VOB files");
   impl->SectorLimit = vobSectors;
   impl->Start = std::clamp(start, info.Begin, info.Begin + info.Length);
   impl->End = std::clamp(end, impl->Start, info.Begin + info.Length);

@@ -117,8 +117,12 @@ std::vector<std::string> HtmlPageLines(const std::string& movieFile, const TSWFP
           kCabinet + "\" id=\"ZFO\" width=\"" + w + "\" height=\"" + h + "\">",
       "<param name=\"movie\" value=\"" + n + "?265006334\">",
       "<param name=\"bgcolor\" value=\"#" + k + "\">",
+      // The players' full-screen button only works where the page allows it,
+      // in the plug-in and in the browser-side player alike.
+      "<param name=\"allowFullScreen\" value=\"true\">",
       "<embed name=\"ZFO\" src=\"" + n + "?265006334\" width=\"" + w + "\" height=\"" + h +
-          "\" type=\"application/x-shockwave-flash\" pluginspage=\"" + kPluginsPage + "\">",
+          "\" type=\"application/x-shockwave-flash\" pluginspage=\"" + kPluginsPage +
+          "\" allowfullscreen=\"true\">",
       "</object>",
       "</main>",
       "</body>",

@@ -39,6 +39,10 @@ struct TBase {
   double Length = 0;          // seconds
   double BeginTime = 0;       // seconds on the title set's time base
   int32_t ChapterIndex = 0;   // chapters: 0-based within the title
+  // Titles and their chapters: why the title cannot be read from its VOB
+  // files, naming the file ("/dvd/VIDEO_TS/VTS_02_1.VOB is missing");
+  // empty when it can. Such a row starts unchecked and is not converted.
+  std::string VobProblem;
 };
 
 struct TCropRect {

@@ -59,6 +59,13 @@ bool IsInfoFileName(const std::string& name) {
 
 }  // namespace
 
+std::string UnusableTitlesText(const std::vector<std::string>& titleNames, const std::string& vobProblem) {
+  std::string names;
+  for (size_t i = 0; i < titleNames.size(); ++i)
+    names += (i == 0 ? "" : i + 1 == titleNames.size() ? " and " : ", ") + titleNames[i];
+  return names + " cannot be used: " + vobProblem;
+}
+
 TTaskList::TTaskList(THost host) : host_(std::move(host)) {}
 
 void TTaskList::Message(const std::string& text) const {
@@ -123,6 +130,7 @@ bool TTaskList::LoadDvdFiles(const std::vector<std::string>& files) {
   BuildTaskTree();
   if (host_.EnableSourceControls) host_.EnableSourceControls(true);
   if (host_.SetBusy) host_.SetBusy(false);
+  ReportUnusableTitles();
   if (!CheckTitleDecoder()) Clear();
   return true;
 }
@@ -154,7 +162,8 @@ bool TTaskList::LoadTitleSet(const std::string& path, int setNumber) {
       b.Subtitles->push_back(Utf16ToUtf8(IFOGetSubTitleDesc(h, i, s)));
     b.SourcePath = path;
     b.BeginTime = IFOGetTitleBeginTime(h, i);
-    title.Checked = b.Length > 3.0;
+    b.VobProblem = IFOGetTitleVobProblem(h, i);
+    title.Checked = b.Length > 3.0 && b.VobProblem.empty();
     title.TrimStart = 0;
     title.TrimEnd = b.Length;
     title.SubtitleIndex = static_cast<int32_t>(b.Subtitles->size());
@@ -175,9 +184,10 @@ bool TTaskList::LoadTitleSet(const std::string& path, int setNumber) {
       c.SourcePath = path;
       c.BeginTime = IFOGetChapterBeginTime(h, i, j);
       c.ChapterIndex = j;
+      c.VobProblem = b.VobProblem;
       chapter.TrimStart = 0;
       chapter.TrimEnd = c.Length;
-      chapter.Checked = chapters == 1;
+      chapter.Checked = chapters == 1 && c.VobProblem.empty();
       chapter.AudioTrackIndex = 0;
       // A chapter starts with its title's "no subtitle", so that a checked
       // chapter that is never selected is not converted with the first
@@ -250,7 +260,7 @@ void TTaskList::BuildTaskTree() {
                               }),
                titles.end());
   for (auto& title : titles)
-    if (ChapterCountOf(title->Task) == 1 && title->Children.size() == 1)
+    if (ChapterCountOf(title->Task) == 1 && title->Children.size() == 1 && title->Task.Base.VobProblem.empty())
       title->Children[0]->Task.Checked = true;
 
   if (titles.empty())
@@ -260,10 +270,31 @@ void TTaskList::BuildTaskTree() {
   staging_.clear();
 }
 
+void TTaskList::ReportUnusableTitles() {
+  // The titles a damaged file makes unusable, in list order, by the file's problem.
+  std::vector<std::pair<std::string, std::vector<std::string>>> damaged;
+  for (TTaskRow* title : Titles()) {
+    const TBase& b = title->Task.Base;
+    if (b.VobProblem.empty()) continue;
+    auto it = std::find_if(damaged.begin(), damaged.end(), [&](const auto& d) { return d.first == b.VobProblem; });
+    if (it == damaged.end()) it = damaged.insert(damaged.end(), {b.VobProblem, {}});
+    it->second.push_back(b.Name);
+  }
+  for (const auto& [problem, names] : damaged) Message(UnusableTitlesText(names, problem) + ".");
+}
+
 bool TTaskList::CheckTitleDecoder() {
   auto titles = Titles();
   if (titles.empty()) return false;
-  const TTask& first = titles.front()->Task;
+  // Titles that cannot be read were named already; the first one that can
+  // is tried. When none can, there is nothing to decode.
+  auto usable = std::find_if(titles.begin(), titles.end(),
+                             [](const TTaskRow* t) { return t->Task.Base.VobProblem.empty(); });
+  if (usable == titles.end()) {
+    Message("Failed to create decoder.");
+    return false;
+  }
+  const TTask& first = (*usable)->Task;
   TVideoDecoderParams params = first.VideoStreamSelection();
   int32_t error = 0;
   TVideoDecoderHandle decoder = WVDCreate(first.Base.SourcePath, &params, &error);

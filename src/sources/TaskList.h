@@ -33,6 +33,10 @@ struct TStreamChoice {
 
 inline constexpr const char* kNoSubtitle = "No_SubTitle";
 
+// The line that tells the user which titles cannot be used and why:
+// "Title_02_01 cannot be used: /dvd/VIDEO_TS/VTS_02_1.VOB is missing".
+std::string UnusableTitlesText(const std::vector<std::string>& titleNames, const std::string& vobProblem);
+
 class TTaskList {
  public:
   // What the list needs from the window around it; every member may be
@@ -55,8 +59,10 @@ class TTaskList {
   // Loads the DVD of a chosen folder: "VIDEO_TS/" is appended when the
   // folder holds one, the folder must hold "VTS_01_0.IFO" (else "%s is not
   // a valid DVD folder." and the previous list stays), and every "VTS*.IFO"
-  // of it is loaded. File names compare without regard to case. Returns
-  // true when a DVD was loaded.
+  // of it is loaded. File names compare without regard to case. Titles
+  // whose VOB files are missing, empty or cut short stay in the list,
+  // unchecked, and are named in a message; the others load as usual.
+  // Returns true when a DVD was loaded.
   bool LoadDvdFolder(const std::string& chosenFolder);
   // Reads the title sets and builds the rows; false when files is empty.
   bool LoadDvdFiles(const std::vector<std::string>& files);
@@ -65,7 +71,11 @@ class TTaskList {
   bool LoadTitleSet(const std::string& path, int setNumber);
   // Turns the staging array into rows and empties it.
   void BuildTaskTree();
-  // Test-opens the first title; false after "Failed to create decoder.".
+  // Names every title that cannot be read from its VOB files, one message
+  // per damaged file.
+  void ReportUnusableTitles();
+  // Test-opens the first title that can be read; false after "Failed to
+  // create decoder." (also when no title can be read).
   bool CheckTitleDecoder();
   // Empties the list and the folder box.
   void Clear();

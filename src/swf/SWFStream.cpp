@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "swf/BitsEngine.h"
+#include "swf/CharacterRenumbering.h"
 #include "swf/ParallelDeflate.h"
 #include "swf/SplicedStream.h"
 
@@ -427,6 +428,17 @@ uint32_t TSWFStreamReader::TrailingBytes() const {
 
 void TSWFStreamReader::ParseTags(bool createObjects, bool parseActions) {
   tags_.clear();
+  ForEachTag(
+      [&](TSWFTagInfo& info) {
+        bool create = createObjects;
+        if (create && OnCreateTag) OnCreateTag(info, create);
+        return create;
+      },
+      parseActions, [&](std::unique_ptr<TSWFTagInfo>& info) { tags_.push_back(std::move(info)); });
+}
+
+size_t TSWFStreamReader::ForEachTag(const std::function<bool(TSWFTagInfo&)>& createObject, bool parseActions,
+                                    const std::function<void(std::unique_ptr<TSWFTagInfo>&)>& visit) {
   parseProblems_.clear();
   trailingStart_ = -1;
   TMemoryStream& body = GetBodyStream();
@@ -434,6 +446,7 @@ void TSWFStreamReader::ParseTags(bool createObjects, bool parseActions) {
   const uint32_t size = static_cast<uint32_t>(body.Size());
   uint32_t pos = 0;
   uint16_t frame = 1;
+  size_t index = 0;
 
   while (pos < size) {
     if (OnProgress) Progress(RoundPercent(100.0 * pos / size), 0);
@@ -470,22 +483,20 @@ void TSWFStreamReader::ParseTags(bool createObjects, bool parseActions) {
     uint32_t bodyStart = pos + headerSize;
     uint32_t available = std::min<uint32_t>(length, size - bodyStart);
     if (available < length)
-      parseProblems_.push_back("tag " + std::to_string(tags_.size()) + " (code " +
+      parseProblems_.push_back("tag " + std::to_string(index) + " (code " +
                                std::to_string(code) + ") at position " + std::to_string(pos) +
                                ": its length of " + std::to_string(length) +
                                " bytes runs past the end of the file (" +
                                std::to_string(available) + " present)");
 
-    if (createObjects) {
-      bool create = true;
-      if (OnCreateTag) OnCreateTag(*info, create);
-      if (create) info->SetObject(CreateTagObject(code));
-    }
+    if (createObject && createObject(*info)) info->SetObject(CreateTagObject(code));
     if (info->TagObject && length > 0) ReadTagObject(*info, bodyStart, available, parseActions);
-    tags_.push_back(std::move(info));
+    visit(info);
+    ++index;
     pos = bodyStart + available;
   }
   if (OnProgress && size > 0) Progress(100, 0);
+  return index;
 }
 
 void TSWFStreamReader::ReadTagObject(TSWFTagInfo& info, uint32_t bodyStart, uint32_t available,
@@ -642,39 +653,60 @@ void TSWFStreamReader::CopyBody(uint64_t from, uint64_t count, TStream& dest) {
 }
 
 uint16_t TSWFStreamReader::RenumberCharacters(uint16_t firstId) {
-  // The ids that the renumbered tags define, in file order. Ids are 16 bits
-  // and 0 is no character: a range that would run past 65535 is refused
-  // before any id changes.
-  std::vector<uint16_t*> defined;
+  TCharacterRenumbering renumbering;
+  std::vector<bool> renumbered;
   for (auto& info : tags_) {
     if (!info->TagObject) continue;
     bool renumber = true;
     if (OnRenumber) OnRenumber(*info->TagObject, renumber);
-    if (renumber) info->TagObject->DefinedCharacters(defined);
+    if (renumber) renumbering.Learn(*info->TagObject);
+    renumbered.push_back(renumber);
   }
-  const uint32_t count = static_cast<uint32_t>(defined.size());
-  if (firstId == 0 || firstId + count > 65536u)
-    throw ESWFError(std::to_string(count) + " characters numbered from " + std::to_string(firstId) +
-                    " do not fit below id 65536; the highest first id for this movie is " +
-                    std::to_string(65536u - std::max<uint32_t>(count, 1)));
-  std::vector<uint16_t> oldIds;
-  std::unordered_map<uint16_t, uint16_t> newIdOf;  // old id -> first new id given
-  for (uint16_t* id : defined) {
-    uint16_t newId = static_cast<uint16_t>(firstId + oldIds.size());
-    newIdOf.emplace(*id, newId);
-    oldIds.push_back(*id);
-    *id = newId;
+  const uint16_t next = renumbering.Start(firstId);
+  size_t i = 0;
+  for (auto& info : tags_)
+    if (info->TagObject) renumbering.Apply(*info->TagObject, renumbered[i++]);
+  return next;
+}
+
+TSWFStreamReader::TRebuilt TSWFStreamReader::RebuildBody(bool parseActions, std::optional<uint16_t> firstId) {
+  TRebuilt result;
+  TCharacterRenumbering renumbering;
+  if (firstId) {
+    // First pass: only the tags that define characters are read.
+    ForEachTag([](TSWFTagInfo& info) { return TCharacterRenumbering::MayDefine(info.TagCode); }, false,
+               [&](std::unique_ptr<TSWFTagInfo>& info) {
+                 if (!info->TagObject) return;
+                 bool renumber = true;
+                 if (OnRenumber) OnRenumber(*info->TagObject, renumber);
+                 if (renumber) renumbering.Learn(*info->TagObject);
+               });
+    result.NextId = renumbering.Start(*firstId);
   }
-  for (auto& info : tags_) {
-    if (!info->TagObject) continue;
-    std::vector<uint16_t*> refs;
-    info->TagObject->CharacterReferences(refs);
-    for (uint16_t* id : refs) {
-      auto it = newIdOf.find(*id);
-      if (it != newIdOf.end()) *id = it->second;
-    }
+  TMemoryStream& old = GetBodyStream();
+  auto fresh = std::make_unique<TSplicedStream>();
+  if (!KeptInFiles(old)) fresh->Reserve(static_cast<size_t>(old.Size()));
+  TBitsEngine be(*fresh);
+  tags_.clear();
+  result.TagCount = ForEachTag([](TSWFTagInfo&) { return true; }, parseActions,
+                               [&](std::unique_ptr<TSWFTagInfo>& info) {
+                                 TSWFObject& tag = *info->TagObject;
+                                 if (info->TagCode == kRawTagCode) ++result.RawTags;
+                                 if (firstId) {
+                                   bool renumber = true;
+                                   if (OnRenumber) OnRenumber(tag, renumber);
+                                   renumbering.Apply(tag, renumber);
+                                 }
+                                 tag.WriteToStream(be);
+                               });
+  if (trailingStart_ >= 0) {
+    const uint64_t oldSize = static_cast<uint64_t>(old.Size());
+    uint32_t newStart = static_cast<uint32_t>(fresh->Position());
+    old.CopyRangeTo(static_cast<uint64_t>(trailingStart_), oldSize - static_cast<uint64_t>(trailingStart_), *fresh);
+    trailingStart_ = newStart;
   }
-  return static_cast<uint16_t>(firstId + oldIds.size());
+  SetOwnedBody(std::move(fresh));
+  return result;
 }
 
 }  // namespace reelcast

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -135,6 +136,12 @@ class TSWFStreamReader : public TBasedSWFStream {
   // Mode as WriteHeader; returns the bytes consumed.
   int ReadHeader(TStream& s, int mode);
   void ParseTags(bool createObjects, bool parseActions);
+  // Walks the body's tags in order without keeping them: visit gets each
+  // tag's info (and may take it), with the tag read into its object when
+  // createObject says so for it. Records the problems ParseTags records;
+  // returns the number of tags. A long movie is gone through tag by tag.
+  size_t ForEachTag(const std::function<bool(TSWFTagInfo&)>& createObject, bool parseActions,
+                    const std::function<void(std::unique_ptr<TSWFTagInfo>&)>& visit);
   // Copies count body bytes from position from to dest (kept files' bytes
   // stay references where dest can keep them).
   void CopyBody(uint64_t from, uint64_t count, TStream& dest);
@@ -147,6 +154,18 @@ class TSWFStreamReader : public TBasedSWFStream {
   // Rebuilds the body from the tag infos: objects are written, tags without
   // an object are copied as read.
   void MakeStream() override;
+  // Rebuilds the body from every tag's object, as ParseTags(true, ...),
+  // RenumberCharacters(*firstId) when given, and MakeStream do, but reads,
+  // renumbers and writes one tag at a time, so that no more than one tag
+  // object is held whatever the movie's length (renumbering reads the
+  // defining tags once more beforehand). Leaves no tag infos. Throws
+  // ESWFError, changing nothing, when the ids would not fit.
+  struct TRebuilt {
+    size_t TagCount = 0;
+    size_t RawTags = 0;   // tags kept raw (unknown or unreadable)
+    uint16_t NextId = 0;  // the next free id after renumbering
+  };
+  TRebuilt RebuildBody(bool parseActions, std::optional<uint16_t> firstId);
 
   bool IsSWF() const { return isSWF_; }
   // What was found wrong while loading and parsing (empty for a sound file).

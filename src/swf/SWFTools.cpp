@@ -203,15 +203,19 @@ TSWFRewriteResult RewriteSWFFile(const std::string& input, const std::string& ou
     throw ESWFError(input + ": " + reason);
   }
   bool objects = options.Objects || options.Actions || options.RenumberFrom >= 0;
-  reader.ParseTags(objects, options.Actions);
-
   TSWFRewriteResult result;
-  result.TagCount = reader.TagCount();
-  for (size_t i = 0; i < reader.TagCount(); ++i)
-    if (reader.TagInfo(i).TagCode == kRawTagCode) ++result.RawTags;
-  if (options.RenumberFrom >= 0)
-    result.NextId = reader.RenumberCharacters(static_cast<uint16_t>(options.RenumberFrom));
-  reader.MakeStream();
+  if (objects) {
+    std::optional<uint16_t> firstId;
+    if (options.RenumberFrom >= 0) firstId = static_cast<uint16_t>(options.RenumberFrom);
+    TSWFStreamReader::TRebuilt rebuilt = reader.RebuildBody(options.Actions, firstId);
+    result.TagCount = rebuilt.TagCount;
+    result.RawTags = rebuilt.RawTags;
+    if (firstId) result.NextId = rebuilt.NextId;
+  } else {
+    // Tags copied as read tile the body: it is saved as it is, and the walk
+    // only counts the tags and notes what is wrong.
+    result.TagCount = reader.ForEachTag(nullptr, false, [](std::unique_ptr<TSWFTagInfo>&) {});
+  }
   using TCompression = TSWFRewriteOptions::TCompression;
   if (options.Compression == TCompression::Compress) reader.SetCompressed(true);
   if (options.Compression == TCompression::Uncompress) reader.SetCompressed(false);

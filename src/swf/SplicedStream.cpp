@@ -28,28 +28,46 @@ void WriteAll(int fd, const uint8_t* data, size_t count) {
 
 TSplicedStream::~TSplicedStream() = default;
 
+void TSplicedStream::LearnIdentity(TFile& file) {
+  if (file.Known) return;
+  struct stat st {};
+  if (::fstat(file.Stream->Handle(), &st) != 0)
+    throw EReadError(std::string("cannot stat a source: ") + std::strerror(errno));
+  file.Device = static_cast<uint64_t>(st.st_dev);
+  file.Inode = static_cast<uint64_t>(st.st_ino);
+  file.Known = true;
+}
+
 size_t TSplicedStream::FileFor(TFileStream& source) {
   struct stat st {};
   if (::fstat(source.Handle(), &st) != 0)
     throw EReadError(std::string("cannot stat a source: ") + std::strerror(errno));
-  for (size_t i = 0; i < files_.size(); ++i)
+  for (size_t i = 0; i < files_.size(); ++i) {
+    LearnIdentity(files_[i]);
     if (files_[i].Device == st.st_dev && files_[i].Inode == st.st_ino) return i;
+  }
   int own = ::fcntl(source.Handle(), F_DUPFD_CLOEXEC, 0);
   if (own < 0) throw EReadError(std::string("cannot keep a source open: ") + std::strerror(errno));
   files_.push_back({std::make_shared<TFileStream>(own, source.FileName(), true),
-                    static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)});
+                    static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), true});
   return files_.size() - 1;
 }
 
 size_t TSplicedStream::FileFor(const std::shared_ptr<TFileStream>& file) {
   for (size_t i = files_.size(); i-- > 0;)
     if (files_[i].Stream == file) return i;
-  struct stat st {};
-  if (::fstat(file->Handle(), &st) != 0)
-    throw EReadError(std::string("cannot stat a source: ") + std::strerror(errno));
-  for (size_t i = 0; i < files_.size(); ++i)
-    if (files_[i].Device == st.st_dev && files_[i].Inode == st.st_ino) return i;
-  files_.push_back({file, static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)});
+  // The first file of a stream (a tag body being assembled has one) is
+  // taken without asking the system which file it is; that is only needed
+  // once a second one comes.
+  TFile added{file, 0, 0, false};
+  if (!files_.empty()) {
+    LearnIdentity(added);
+    for (size_t i = 0; i < files_.size(); ++i) {
+      LearnIdentity(files_[i]);
+      if (files_[i].Device == added.Device && files_[i].Inode == added.Inode) return i;
+    }
+  }
+  files_.push_back(std::move(added));
   return files_.size() - 1;
 }
 
@@ -162,9 +180,15 @@ void TSplicedStream::CopyFrom(TStream& source, int64_t count) {
 }
 
 void TSplicedStream::Splice(const std::shared_ptr<TFileStream>& file, int64_t offset, int64_t count) {
+  Keep(file, offset, count, true);
+}
+
+void TSplicedStream::Keep(const std::shared_ptr<TFileStream>& file, int64_t offset, int64_t count,
+                          bool checkSize) {
   if (count <= 0) return;
   if (splicing_ && count >= kMinSplice && AtMemoryEnd()) {
-    if (file->Size() - offset < count) throw EReadError("stream read error: read past the end of the stream");
+    if (checkSize && file->Size() - offset < count)
+      throw EReadError("stream read error: read past the end of the stream");
     AddSplice(FileFor(file), offset, static_cast<uint64_t>(count));
     return;
   }
@@ -221,8 +245,9 @@ void TSplicedStream::CopyRangeTo(uint64_t from, uint64_t count, TStream& dest) {
       from, count, [&](uint64_t a, uint64_t b) { dest.WriteBuffer(Memory() + a, static_cast<size_t>(b - a)); },
       [&](const TSplice& s, uint64_t offset, uint64_t n) {
         if (spliced) {
-          spliced->Splice(files_[s.File].Stream, s.SourceOffset + static_cast<int64_t>(offset),
-                          static_cast<int64_t>(n));
+          // The range was checked against its file when it came into this stream.
+          spliced->Keep(files_[s.File].Stream, s.SourceOffset + static_cast<int64_t>(offset),
+                        static_cast<int64_t>(n), false);
           return;
         }
         if (buffer.empty()) buffer.resize(static_cast<size_t>(std::min<uint64_t>(n, kCopyBlock)));

@@ -79,7 +79,12 @@ class TSplicedStream : public TMemoryStream {
   struct TFile {
     std::shared_ptr<TFileStream> Stream;
     uint64_t Device, Inode;
+    bool Known;  // Device and Inode were asked of the system
   };
+  void LearnIdentity(TFile& file);
+  // Splice, with the check that the file holds the range left to the
+  // caller when it knows (a range taken from another spliced stream).
+  void Keep(const std::shared_ptr<TFileStream>& file, int64_t offset, int64_t count, bool checkSize);
 
   size_t FileFor(TFileStream& source);
   size_t FileFor(const std::shared_ptr<TFileStream>& file);

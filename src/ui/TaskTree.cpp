@@ -163,7 +163,14 @@ QVariant TTaskTreeModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
       return TaskCellText(*row, index.column());
     case Qt::ToolTipRole:
-      return index.column() == 0 && row->Level() == 0 ? QString::fromStdString(row->Task.Base.SourcePath) : QVariant();
+      if (row->Level() == 0)
+        return index.column() == 0 ? QString::fromStdString(row->Task.Base.SourcePath) : QVariant();
+      // A title that cannot be read says why on every cell of its rows.
+      if (!row->Task.Base.VobProblem.empty()) {
+        const TTaskRow* title = row->Level() == 2 ? row->Parent : row;
+        return QString::fromStdString(UnusableTitlesText({title->Task.Base.Name}, row->Task.Base.VobProblem));
+      }
+      return {};
     case LevelRole:
       return row->Level();
     case CheckedRole:

@@ -25,6 +25,7 @@
 #include "app/Paths.h"
 #include "app/SettingsKeys.h"
 #include "convert/JobRecord.h"
+#include "publish/ControlBarPreview.h"
 #include "publish/ControlBarStyles.h"
 #include "publish/PlayerMovie.h"
 #include "publish/TemplateLists.h"
@@ -253,7 +254,7 @@ QWidget* TTemplatePage::BuildContentTab() {
   layout->setContentsMargins(10, 10, 10, 10);
   layout->setSpacing(10);
   sfFlash_ = Preview("sfFlash", tab);
-  sfFlash_->setFixedSize(280, 210);
+  sfFlash_->setFixedSize(240, 180);  // leaves the options beside it their room
   layout->addWidget(sfFlash_, 0, 0, 2, 1, Qt::AlignTop);
 
   QGroupBox* loop = RadioGroup(QStringLiteral("Play Mode:"), "rgLoopOption",
@@ -273,16 +274,13 @@ QWidget* TTemplatePage::BuildContentTab() {
   cbBar_->setObjectName(QStringLiteral("cbBar"));
   cbBar_->setChecked(true);
   connect(cbBar_, &QCheckBox::toggled, cbBarStyle_, &QWidget::setEnabled);
+  // The style's play, pause and stop buttons in one composed movie: one
+  // player for the three, not one each.
+  sfControlBar_ = new FlashView(bar);
+  sfControlBar_->setObjectName(QStringLiteral("sfControlBar"));
+  sfControlBar_->setFixedSize(TControlBarPreviewLayout::Width, TControlBarPreviewLayout::Height);
   auto* buttons = new QHBoxLayout;
-  buttons->setSpacing(6);
-  for (auto [view, name] : {std::pair{&sfControlPlay_, "sfControlPlay"}, std::pair{&sfControlPause_, "sfControlPause"},
-                            std::pair{&sfControlStop_, "sfControlStop"}}) {
-    *view = new FlashView(bar);
-    (*view)->setObjectName(QLatin1String(name));
-    (*view)->SetBGColor(QStringLiteral("FFFFFF"));
-    (*view)->setFixedSize(32, 32);
-    buttons->addWidget(*view);
-  }
+  buttons->addWidget(sfControlBar_);
   buttons->addStretch(1);
   barLayout->addWidget(cbBar_, 0, 0, 1, 2);
   barLayout->addWidget(lblBarStyle, 1, 0);
@@ -621,13 +619,14 @@ void TTemplatePage::ShowEffectDialog(int kind) {
 }
 
 void TTemplatePage::cbBarStyleChange() {
-  const TControlBarFiles files = ControlBarFiles(cbBarStyle_->currentText().toStdString());
-  for (auto [view, path] : {std::pair{sfControlPlay_, files.Play}, std::pair{sfControlPause_, files.Pause},
-                            std::pair{sfControlStop_, files.Stop}}) {
-    if (!QFileInfo(QString::fromStdString(path)).isFile()) NVLog(path + "is not Exists!");
-    view->SetMovie(QString::fromStdString(path));
-    view->Play();
-  }
+  const std::string style = cbBarStyle_->currentText().toStdString();
+  const TControlBarFiles files = ControlBarFiles(style);
+  for (const std::string* path : {&files.Play, &files.Pause, &files.Stop})
+    if (!QFileInfo(QString::fromStdString(*path)).isFile()) NVLog(*path + "is not Exists!");
+  const uint32_t panel = ControlBarLook(style).Panel;
+  sfControlBar_->SetBGColor(QColor(panel & 0xFF, (panel >> 8) & 0xFF, (panel >> 16) & 0xFF).name());
+  sfControlBar_->SetMovie(QString::fromStdString(MakeControlBarPreview(style)));
+  sfControlBar_->Play();
 }
 
 void TTemplatePage::cedtColorChange() {

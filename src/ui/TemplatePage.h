@@ -106,9 +106,8 @@ class TTemplatePage : public TStagePage {
   QTabWidget* pgcTemplate_;
   FlashView* sfFlash_;
   QButtonGroup* rgLoopOption_;
-  FlashView* sfControlPlay_;
-  FlashView* sfControlPause_;
-  FlashView* sfControlStop_;
+  // The bar style's play, pause and stop buttons, side by side.
+  FlashView* sfControlBar_;
   QCheckBox* cbBar_;
   QComboBox* cbBarStyle_;
   QLineEdit* bedtBGA_;

@@ -91,6 +91,20 @@ TEST_F(CliTest, VersionHelpAndConvertOfAMissingFolder) {
   EXPECT_EQ(help.ExitCode, 0);
   EXPECT_NE(help.Output.find("settings"), std::string::npos) << help.Output;
   EXPECT_NE(help.Output.find("convert"), std::string::npos) << help.Output;
+  EXPECT_NE(help.Output.find("swf"), std::string::npos) << help.Output;
+  // A command reelcast-cli does not hold itself goes to reelcast-cli-full,
+  // which still refuses one it does not know.
+  auto unknown = Cli({"nonsense"});
+  EXPECT_EQ(unknown.ExitCode, 2);
+  EXPECT_NE(unknown.Output.find("unknown command 'nonsense'"), std::string::npos) << unknown.Output;
+  // Without a command (or a dvd action) the usage is the error: exit 2, on
+  // standard error only.
+  for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"dvd"}}) {
+    auto usage = Cli(args);
+    EXPECT_EQ(usage.ExitCode, 2) << testing::PrintToString(args);
+    EXPECT_NE(usage.Stderr.find("Usage: reelcast-cli "), std::string::npos) << usage.Output;
+    EXPECT_EQ(usage.Output, usage.Stderr) << "nothing on standard output";
+  }
   // A folder that is not a DVD must not look like a success.
   auto convert = Cli({"convert", "/nowhere/VIDEO_TS"});
   EXPECT_NE(convert.ExitCode, 0);

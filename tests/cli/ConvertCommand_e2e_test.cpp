@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <functional>
 
+#include "publish/ControlBar.h"
+#include "publish/ControlBarStyles.h"
 #include "support/MediaProbe.h"
 #include "support/RufflePlayer.h"
 #include "support/TestEnv.h"
@@ -47,14 +49,19 @@ TEST(ConvertPublishes, EveryKindOfMoviePlaysInRuffle) {
   TempDir sounds;
   const std::string music = (sounds / "m.mp3").string();
   RunFfmpeg({"-f", "lavfi", "-i", "sine=f=440:r=44100:d=1", "-c:a", "libmp3lame", music});
+  // The play button of the Ocean bar over the 160 x 120 video.
+  const TControlBarLayout bar = LayOutControlBar(ControlBarLook("Ocean").Layout, TRect{0, 0, 160, 120});
+  const RuffleClick play{500, bar.PlayPause.X + bar.Button / 2.0, bar.PlayPause.Y + bar.Button / 2.0};
   const std::vector<TKind> kinds = {
-      {"swf", {"--format", "swf", "--control-bar", "Ocean"},
+      {"swf", {"--format", "swf", "--control-bar", "Ocean", "--no-auto-play"},
        [](const fs::path& out) {
          EXPECT_FALSE(fs::exists(out / "movie.html"));
          return std::string("movie.swf");
        },
-       // The bar holds the video until its play button is clicked.
-       {{200, 107, 107}}},
+       // Without auto-play the bar holds the video at its second frame
+       // (0.2 s) until its play button is clicked: the video only moves
+       // between the shots when the click reached the button.
+       {play}},
       {"swf with music", {"--format", "swf", "--music", music, "--music-loop"},
        [](const fs::path&) { return std::string("movie.swf"); }},
       {"general template with music",

@@ -1,11 +1,24 @@
 // reelcast-cli convert on the fixture DVD, run as a user runs it.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <atomic>
+#include <map>
+#include <optional>
+#include <thread>
 
 #include "support/FFprobe.h"
+#include "support/Json.h"
 #include "support/MediaProbe.h"
 
 namespace reelcast {
@@ -21,6 +34,57 @@ test::ProcessResult Convert(const std::vector<std::string>& args, const test::Pr
 }
 
 fs::path Scratch() { return fs::path(std::getenv("REELCAST_HOME")) / "temp"; }
+
+// Every file below folder, hidden ones included, with its bytes.
+std::map<std::string, std::string> Snapshot(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
+    files[fs::relative(entry.path(), folder).string()] = entry.is_regular_file() ? test::ReadFile(entry.path()) : "/";
+  return files;
+}
+
+// True once the process has its SIGINT handler: the earliest moment a
+// Ctrl+C can be meant for it rather than for the shell that started it.
+// A conversion runs in reelcast-cli-full, which reelcast-cli hands it to in
+// the same process.
+bool CatchesSigint(int pid) {
+  std::error_code ec;
+  if (fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec).filename() != "reelcast-cli-full") return false;
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (SIGINT - 1)) & 1;
+  return false;
+}
+
+// The temporary FLV a running job is encoding into, once it holds data.
+bool ScratchFlvGrowing() {
+  std::error_code ec;
+  for (const auto& entry : fs::recursive_directory_iterator(Scratch(), ec))
+    if (entry.path().extension() == ".flv" && entry.is_regular_file(ec) && entry.file_size(ec) > 0) return true;
+  return false;
+}
+
+// A small tmpfs at a new folder for the life of the object: a disk that
+// fills up. Mounting needs root; without it the test is skipped.
+class TSmallDisk {
+ public:
+  TSmallDisk(const fs::path& at, const char* size) : path_(at) {
+    fs::create_directories(at);
+    const std::string options = std::string("size=") + size;
+    if (::mount("tmpfs", at.c_str(), "tmpfs", 0, options.c_str()) == 0) mounted_ = true;
+    else error_ = std::strerror(errno);
+  }
+  ~TSmallDisk() {
+    if (mounted_) ::umount2(path_.c_str(), MNT_DETACH);
+  }
+  bool Mounted() const { return mounted_; }
+  const std::string& Error() const { return error_; }
+
+ private:
+  fs::path path_;
+  bool mounted_ = false;
+  std::string error_;
+};
 
 TEST(ConvertCommand, MakesTheFlvWithTheChosenEncoderSettings) {
   test::TempDir out;
@@ -228,8 +292,9 @@ TEST(ConvertCommand, FailuresExitNonZeroAndSayWhy) {
       if (entry.path().filename() != "SAFlashPlayer.exe")
         fs::create_symlink(entry.path(), data / entry.path().filename());
     test::ScopedEnv dataEnv("REELCAST_DATA_DIR", data.Path().string());
+    test::WriteFile(out / "movie.exe", "old projector");
     auto r = Convert({"-o", (out / "movie.swf").string(), "--format", "exe", "--template", "none", "--titles", "2",
-                      "--size", "160x120"});
+                      "--size", "160x120", "-y"});
     EXPECT_EQ(r.ExitCode, 1) << r.Output;
     EXPECT_NE(r.Output.find("The conversion failed while making the projector"), std::string::npos) << r.Output;
     // Said once, on standard error.
@@ -238,8 +303,11 @@ TEST(ConvertCommand, FailuresExitNonZeroAndSayWhy) {
     EXPECT_NE(r.Stderr.find(failed), std::string::npos) << r.Output;
     EXPECT_NE(r.Output.find("See the log file"), std::string::npos) << r.Output;
     EXPECT_EQ(r.Output.find("All conversion tasks have been finished."), std::string::npos) << r.Output;
-    EXPECT_TRUE(fs::is_empty(out.Path())) << "not even the movie meant for the projector";
+    // -y replaces only when the job succeeded: the old projector stays, and
+    // not even the movie meant for the new one is left.
+    EXPECT_EQ(Snapshot(out.Path()), (std::map<std::string, std::string>{{"movie.exe", "old projector"}}));
     EXPECT_TRUE(fs::is_empty(Scratch()));
+    fs::remove(out / "movie.exe");
   }
   // A general template whose files are missing is refused before the job,
   // with the reason after the desktop's text.
@@ -264,6 +332,175 @@ TEST(ConvertCommand, FailuresExitNonZeroAndSayWhy) {
   EXPECT_EQ(test::ReadFile(out / "keep.flv"), "old");
 }
 
+// Two conversions at once, each in its own scratch folder: into two folders
+// under one name both finish whole; into the very same file the second is
+// refused before it encodes, and the first goes on unharmed.
+TEST(ConvertCommand, TwoConversionsAtOnce) {
+  test::TempDir out;
+  fs::create_directories(out / "a");
+  fs::create_directories(out / "b");
+  const std::vector<std::string> title1 = {"--titles", "1", "--size", "320x240", "--fps", "10"};
+  auto args = [&](const fs::path& file) {
+    std::vector<std::string> a = {"-o", file.string(), "-y"};
+    a.insert(a.end(), title1.begin(), title1.end());
+    return a;
+  };
+  test::ProcessResult a;
+  std::thread first([&] { a = Convert(args(out / "a" / "movie.flv")); });
+  test::ProcessResult b = Convert(args(out / "b" / "movie.flv"));
+  first.join();
+  for (const auto& [result, file] : {std::pair{&a, out / "a" / "movie.flv"}, std::pair{&b, out / "b" / "movie.flv"}}) {
+    SCOPED_TRACE(file.string());
+    ASSERT_EQ(result->ExitCode, 0) << result->Output;
+    auto probe = test::ProbeMedia(file);  // reads every frame: a torn file fails here
+    EXPECT_NEAR(std::stod(probe["format"]["duration"].String()), 12.0, 0.2);
+    EXPECT_EQ(std::stoi(test::ProbeStream(probe, "video")["nb_read_frames"].String()), 120);
+  }
+
+  // The same output: the first conversion is held (stopped) while encoding,
+  // the second asks for the same file.
+  const fs::path same = out / "c" / "movie.flv";
+  fs::create_directories(same.parent_path());
+  test::WriteFile(same, "old");
+  test::ProcessResult held;
+  int heldPid = 0;
+  std::atomic<bool> encoding{false};
+  std::thread holder([&] {
+    held = Convert(args(same), [&](int pid, const std::string& output) {
+      if (!heldPid && output.find("In process of generating FLV file...") != std::string::npos) {
+        heldPid = pid;
+        kill(pid, SIGSTOP);
+        encoding = true;
+      }
+    });
+  });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
+  while (!encoding && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+  ASSERT_TRUE(encoding.load()) << "the first conversion did not start encoding";
+  test::ProcessResult refused = Convert(args(same));
+  kill(heldPid, SIGCONT);
+  holder.join();
+  EXPECT_EQ(refused.ExitCode, 1) << refused.Output;
+  EXPECT_NE(refused.Stderr.find("another conversion is writing " + same.string()), std::string::npos)
+      << refused.Output;
+  EXPECT_EQ(refused.Output.find("In process of generating FLV file"), std::string::npos) << refused.Output;
+  ASSERT_EQ(held.ExitCode, 0) << held.Output;
+  EXPECT_EQ(std::stoi(test::ProbeStream(test::ProbeMedia(same), "video")["nb_read_frames"].String()), 120);
+  EXPECT_TRUE(fs::is_empty(Scratch()));
+}
+
+// Ctrl+C at any moment of a -y conversion: exit 130, every file that was
+// there byte for byte, nothing new under an output's name or hidden beside
+// it, no scratch files.
+TEST(ConvertCommand, CtrlCAtAnyMomentKeepsWhatWasThere) {
+  enum class TMoment { Listening, Encoding, Publishing };
+  struct TCase {
+    const char* Name;
+    TMoment Moment;
+  };
+  const std::vector<TCase> cases = {
+      {"as soon as the program listens", TMoment::Listening},
+      {"while the temporary FLV grows", TMoment::Encoding},
+      {"while the music is mixed for the movie", TMoment::Publishing},
+  };
+  test::TempDir music;
+  test::RunFFmpeg({"-f", "lavfi", "-i", "sine=frequency=330:sample_rate=44100", "-t", "1", "-c:a", "libmp3lame",
+                   (music / "real.mp3").string()});
+  const fs::path tune = music / "tune.mp3";
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    test::TempDir out;
+    test::WriteFile(out / "m.swf", "old movie");
+    test::WriteFile(out / "m.html", "old page");
+    const auto before = Snapshot(out.Path());
+    fs::copy_file(music / "real.mp3", tune, fs::copy_options::overwrite_existing);
+    // Publishing: once encoding runs (the checks have read the music file),
+    // the music becomes a pipe; the job's music stage blocks reading it,
+    // the signal comes then, and the pipe ends only once the command has
+    // taken the cancel.
+    int step = 0, pipe = -1;
+    auto r = Convert({"-o", (out / "m.swf").string(), "--template", "none", "--html", "--music", tune.string(),
+                      "--titles", "1", "--size", "640x480", "--bitrate", "2000", "-y"},
+                     [&](int pid, const std::string& output) {
+                       switch (c.Moment) {
+                         case TMoment::Listening:
+                           if (step == 0 && CatchesSigint(pid)) step = 1, kill(pid, SIGINT);
+                           break;
+                         case TMoment::Encoding:
+                           if (step == 0 && ScratchFlvGrowing()) step = 1, kill(pid, SIGINT);
+                           break;
+                         case TMoment::Publishing:
+                           if (step == 0 && output.find("In process of generating FLV file...") != std::string::npos) {
+                             fs::remove(tune);
+                             ASSERT_EQ(mkfifo(tune.c_str(), 0600), 0);
+                             step = 1;
+                           } else if (step == 1) {
+                             pipe = open(tune.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);  // fails until read
+                             if (pipe >= 0) step = 2, kill(pid, SIGINT);
+                           } else if (step == 2 && output.find("Cancelling...") != std::string::npos) {
+                             close(pipe);
+                             step = 3;
+                           }
+                           break;
+                       }
+                     });
+    if (pipe >= 0 && step == 2) close(pipe);
+    EXPECT_GE(step, 1) << r.Output;
+    if (c.Moment == TMoment::Publishing) {
+      EXPECT_EQ(step, 3) << r.Output;
+      EXPECT_NE(r.Output.find("Succeeded in creating FLV file."), std::string::npos) << r.Output;
+    }
+    EXPECT_EQ(r.ExitCode, 130) << r.Output;
+    EXPECT_NE(r.Output.find("Cancelled."), std::string::npos) << r.Output;
+    EXPECT_EQ(Snapshot(out.Path()), before);
+    EXPECT_TRUE(fs::is_empty(Scratch()));
+  }
+}
+
+// A full disk, where the outputs go or where the job keeps its scratch
+// files: the job fails naming the file it could not write, and every file
+// that was there stays.
+TEST(ConvertCommand, FullDiskFailsNamingThePathAndKeepsWhatWasThere) {
+  test::TempDir root;
+  TSmallDisk disk(root / "disk", "64k");
+  if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a small tmpfs to fill (" << disk.Error() << "; needs root)";
+  const fs::path full = root / "disk";
+  struct TCase {
+    const char* Name;
+    fs::path Output;
+    std::vector<std::string> Options;
+    bool ScratchOnDisk;
+    std::string Names;  // the path the message names
+  };
+  const std::vector<TCase> cases = {
+      {"FLV into a full folder", full / "m.flv", {}, false, (full / "m.flv").string()},
+      {"SWF into a full folder", full / "m.swf", {"--template", "none"}, false, (full / "m.swf").string()},
+      {"scratch folder on a full disk", root / "m.flv", {}, true, (full / "home" / "temp").string() + "/job-"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    test::WriteFile(c.Output, "old");
+    std::optional<test::ScopedEnv> home;
+    if (c.ScratchOnDisk) home.emplace("REELCAST_HOME", (full / "home").string());
+    const auto before = Snapshot(root.Path());
+    std::vector<std::string> args = {"-o", c.Output.string(), "--titles", "2", "--size", "320x240", "-y"};
+    args.insert(args.end(), c.Options.begin(), c.Options.end());
+    auto r = Convert(args);
+    EXPECT_EQ(r.ExitCode, 1) << r.Output;
+    EXPECT_NE(r.Stderr.find("no space left on device for " + c.Names), std::string::npos) << r.Output;
+    EXPECT_EQ(r.Output.find("All conversion tasks have been finished."), std::string::npos) << r.Output;
+    if (c.ScratchOnDisk) {
+      // The log and settings the program keeps in its home may have grown.
+      EXPECT_EQ(test::ReadFile(c.Output), "old");
+      EXPECT_TRUE(fs::is_empty(full / "home" / "temp"));
+    } else {
+      EXPECT_EQ(Snapshot(root.Path()), before);
+    }
+    EXPECT_TRUE(fs::is_empty(Scratch()));
+    fs::remove(c.Output);
+  }
+}
+
 // Choices that cannot work are refused before the first frame is encoded:
 // exit 2 and one line on standard error naming the option and what it takes.
 TEST(ConvertCommand, RefusesWhatCannotWorkBeforeEncoding) {
@@ -276,6 +513,7 @@ TEST(ConvertCommand, RefusesWhatCannotWorkBeforeEncoding) {
     std::string Says;
   };
   const std::vector<TCase> cases = {
+      {{"--titles", "9"}, "there is no title 9 (the DVD has 3 titles; 'reelcast-cli dvd info' lists them)"},
       {{"--titles", "3", "--audio-track", "1"}, "--audio-track 1: takes 0: Title_02_01 has one audio track"},
       {{"--titles", "1", "--audio-track", "5"}, "--audio-track 5: takes 0 to 1: Title_01_01 has 2 audio tracks"},
       {{"--titles", "3", "--subtitle", "0"}, "--subtitle 0: takes -1 (none): Title_02_01 has no subtitles"},
@@ -311,6 +549,76 @@ TEST(ConvertCommand, RefusesWhatCannotWorkBeforeEncoding) {
     EXPECT_EQ(r.Output.find("In process of generating FLV file"), std::string::npos) << r.Output;
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(out.Path()), fs::directory_iterator()), 2);
+  EXPECT_TRUE(fs::is_empty(Scratch()));
+}
+
+// One missing, empty or cut VOB file makes only the titles with cells in it
+// unusable: the DVD still loads, its listing and a convert of such a title
+// name the file in one line (the convert exits 2 before anything is encoded),
+// and another title of the same DVD still converts.
+TEST(ConvertCommand, ADamagedVobFileMakesOnlyItsTitlesUnusable) {
+  struct TCase {
+    std::string Vob;            // the file damaged
+    std::string Damage;         // "missing", "empty" or "cut short"
+    std::vector<int> Unusable;  // title numbers, 1-based
+    std::string Usable;         // a title that still converts
+  };
+  const std::vector<TCase> cases = {
+      {"VTS_02_1.VOB", "missing", {3}, "1"},
+      {"VTS_01_1.VOB", "empty", {1, 2}, "3"},
+      // Its last sector is gone: title 2 ends there, title 1 lies before it.
+      {"VTS_01_1.VOB", "cut short", {2}, "1"},
+  };
+  const char* const kNames[] = {"Title_01_01", "Title_01_02", "Title_02_01"};
+  auto cli = [](std::vector<std::string> args) {
+    args.insert(args.begin(), (test::BinDir() / "reelcast-cli").string());
+    return test::RunProcess(args, 300);
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Vob + " " + c.Damage);
+    test::TempDir dvd, out;
+    fs::copy(test::DvdFixture() / "VIDEO_TS", dvd / "VIDEO_TS", fs::copy_options::recursive);
+    const fs::path vob = dvd / "VIDEO_TS" / c.Vob;
+    if (c.Damage == "missing") fs::remove(vob);
+    else if (c.Damage == "empty") fs::resize_file(vob, 0);
+    else fs::resize_file(vob, fs::file_size(vob) - 1000);
+    const std::string problem = vob.string() + " is " + c.Damage;
+    std::string names;
+    for (size_t i = 0; i < c.Unusable.size(); ++i) names += (i ? " and " : "") + std::string(kNames[c.Unusable[i] - 1]);
+    const std::string note = "Information: " + names + " cannot be used: " + problem;
+
+    auto info = cli({"dvd", "info", dvd.Path().string(), "--json"});
+    ASSERT_EQ(info.ExitCode, 0) << info.Output;
+    EXPECT_EQ(info.Stderr.rfind(note, 0), 0u) << info.Stderr;
+    EXPECT_EQ(std::count(info.Stderr.begin(), info.Stderr.end(), '\n'), 1) << info.Stderr;
+    auto titles = test::JsonValue::Parse(info.Output.substr(info.Output.find('{')))["titles"];
+    ASSERT_EQ(titles.Size(), 3u);
+    for (int t = 1; t <= 3; ++t) {
+      const bool unusable = std::find(c.Unusable.begin(), c.Unusable.end(), t) != c.Unusable.end();
+      EXPECT_EQ(titles[t - 1]["unusable"].IsNull(), !unusable) << t;
+      if (unusable) {
+        EXPECT_EQ(titles[t - 1]["unusable"].String().rfind(problem, 0), 0u) << t;
+        EXPECT_FALSE(titles[t - 1]["checked"].Bool()) << t;
+      }
+    }
+
+    const std::string first = std::to_string(c.Unusable.front());
+    auto refused = cli({"convert", dvd.Path().string(), "--titles", first, "-o", (out / "x.flv").string()});
+    EXPECT_EQ(refused.ExitCode, 2) << refused.Output;
+    EXPECT_EQ(refused.Stderr.rfind("reelcast-cli convert: --titles " + first + ": " + kNames[c.Unusable.front() - 1] +
+                                       " cannot be used: " + problem, 0),
+              0u)
+        << refused.Stderr;
+    EXPECT_EQ(std::count(refused.Stderr.begin(), refused.Stderr.end(), '\n'), 1) << refused.Stderr;
+    EXPECT_EQ(refused.Output.find("Creating FLV File"), std::string::npos) << refused.Output;
+    EXPECT_TRUE(fs::is_empty(out.Path()));
+
+    auto made = cli({"convert", dvd.Path().string(), "--titles", c.Usable, "--trim", "0-1", "--size", "160x120",
+                     "-o", (out / "ok.flv").string()});
+    EXPECT_EQ(made.ExitCode, 0) << made.Output;
+    EXPECT_EQ(made.Stderr.rfind(note, 0), 0u) << made.Stderr;
+    EXPECT_NEAR(std::stod(test::ProbeMedia(out / "ok.flv")["format"]["duration"].String()), 1.0, 0.15);
+  }
   EXPECT_TRUE(fs::is_empty(Scratch()));
 }
 

@@ -281,6 +281,13 @@ TEST_F(ConvertServiceTest, ChecksStopTheCommandWithTheirMessage) {
          for (auto* r : t.Rows()) r->Task.Checked = false;
        },
        "Please select a title or a chapter first."},
+      {"a checked chapter of a title whose VOB file is cut short",
+       [](ConvertServiceTest& t) {
+         t.root_.Children[1]->Task.Checked = false;
+         t.root_.Children[1]->Children[1]->Task.Checked = true;
+         t.root_.Children[1]->Task.Base.VobProblem = "/dvd/VIDEO_TS/VTS_01_1.VOB is cut short (it ends after 4096 bytes)";
+       },
+       "Title_01_02 cannot be used: /dvd/VIDEO_TS/VTS_01_1.VOB is cut short (it ends after 4096 bytes)."},
       {"a published movie over 30 minutes",
        [](ConvertServiceTest& t) {
          t.choices_.OutputKind = kOutputSwf;

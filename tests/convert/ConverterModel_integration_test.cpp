@@ -273,6 +273,9 @@ TEST_F(ConverterModelTest, FinishingStagesReportInOrderAndTheOutputIsChecked) {
   shown_.clear();
   tasks = Prepare(kOutputSwf, "framed.swf", 1.0, 2.0);
   SWFParam.Template = {1, "Frame"};
+  // An earlier movie (the replace question was answered Yes): replaced
+  // only by a job that succeeds.
+  test::WriteFile(out_ / "framed.swf", "old movie");
   {
     auto owned = Model(tasks);
     TConverterModel& model = *owned;
@@ -281,7 +284,7 @@ TEST_F(ConverterModelTest, FinishingStagesReportInOrderAndTheOutputIsChecked) {
     EXPECT_NE(model.Failure().find("integrating the template \"Frame\""), std::string::npos) << model.Failure();
     EXPECT_EQ(std::count(shown_.begin(), shown_.end(), "All conversion tasks have been finished."), 0);
   }
-  EXPECT_FALSE(fs::exists(out_ / "framed.swf")) << "the movie without its template is not left behind";
+  EXPECT_EQ(test::ReadFile(out_ / "framed.swf"), "old movie") << "the movie without its template is not left behind";
 
   // Output kinds whose composition is not built in say so.
   steps_ = TFinishingSteps();

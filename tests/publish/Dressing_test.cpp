@@ -3,6 +3,7 @@
 // nothing to add.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,10 @@
 #include "movie/FlashPlaceObject.h"
 #include "movie/FlashShape.h"
 #include "publish/ControlBar.h"
+#include "publish/ControlBarPreview.h"
 #include "publish/ControlBarStyles.h"
 #include "publish/LinkActions.h"
+#include "publish/PlayerMovieRead.h"
 #include "support/TestEnv.h"
 
 namespace reelcast {
@@ -185,6 +188,35 @@ TEST(LinkLayout, ClickAreaLeavesThePlayersControlsFreeAndEndUrlIsSetGlobally) {
   EXPECT_TRUE(PushesText(first, "Http://end.example.com"));  // already has the prefix
   EXPECT_TRUE(PushesText(first, "g_endURLTarget"));
   EXPECT_TRUE(PushesText(first, "_top"));
+}
+
+// The style preview of the Template page: the three button movies side by
+// side in one movie, written once per style.
+TEST(ControlBarPreview, ShowsThePlayPauseAndStopButtonsSideBySide) {
+  using L = TControlBarPreviewLayout;
+  InitFolders();
+  const std::string path = MakeControlBarPreview("Classic");
+  ASSERT_FALSE(path.empty());
+  {
+    test::TReadPlayerMovie movie(path);
+    EXPECT_EQ(movie.Reader->FrameRect.Right - movie.Reader->FrameRect.Left, L::Width * 20);
+    EXPECT_EQ(movie.Reader->FrameRect.Bottom - movie.Reader->FrameRect.Top, 32 * 20);
+    ASSERT_EQ(movie.Placed.size(), 3u);
+    for (int n = 0; n < 3; ++n) {
+      TSWFPlaceObject2* place = movie.Placed.at(static_cast<uint16_t>(n + 1));
+      ASSERT_TRUE(place->HasCharacter);
+      const int32_t x = place->Matrix() ? place->Matrix()->TranslateX : 0;
+      EXPECT_EQ(x, L::Left(n) * 20) << n;
+    }
+  }
+  // Asked again, the written movie is used as it is.
+  const auto written = std::filesystem::last_write_time(path);
+  EXPECT_EQ(MakeControlBarPreview("Classic"), path);
+  EXPECT_EQ(std::filesystem::last_write_time(path), written);
+  // A style without its movies previews as an empty strip.
+  const std::string none = MakeControlBarPreview("Missing");
+  ASSERT_FALSE(none.empty());
+  EXPECT_TRUE(test::TReadPlayerMovie(none).Placed.empty());
 }
 
 }  // namespace

@@ -148,6 +148,64 @@ TEST_F(GeneralTemplateInRuffle, ControlBarDrivesTheVideoInsideTheMusicWrapper) {
   EXPECT_FALSE(same(0, 4)) << "paused later in the video";
 }
 
+// The Film Strip opening's dial is two rings round the stage's middle. The
+// opening is stretched over the stage, unevenly when the video is wider or
+// taller than the template's window; the rings stay circles all the same,
+// as large as the narrower direction allows. Measured just beside the
+// cross's lines, from the middle down and to the right, where no title is:
+// the outer ring is the second dark run met.
+TEST_F(GeneralTemplateInRuffle, FilmStripDialStaysRoundOnEveryVideoShape) {
+  struct Case {
+    const char* Size;
+    int Width, Height;  // the composed stage: the 480 x 360 template whose window is 360 x 270
+  };
+  for (const Case& c : {Case{"320x240", 427, 320}, Case{"384x216", 512, 288}, Case{"240x320", 320, 427}}) {
+    SCOPED_TRACE(c.Size);
+    const std::string flv = (dir_ / (std::string(c.Size) + ".flv")).string();
+    RunFFmpeg({"-f", "lavfi", "-i", std::string("color=c=gray:size=") + c.Size + ":rate=25", "-t", "1", "-c:v",
+               "flv1", "-q:v", "2", "-an", flv});
+    const std::string swf = std::string(c.Size) + ".swf";
+    auto made = Flv2Swf(flv, (dir_ / swf).string(),
+                        {"--template", "general:Film Strip", "--title-text", "T", "--director-text", "",
+                         "--motive-text", ""});
+    ASSERT_EQ(made.ExitCode, 0) << made.Output;
+    RuffleOptions o;
+    o.Root = dir_.Path();
+    o.Swf = swf;
+    o.ShotsAt = {300};
+    o.RunMs = 400;
+    RuffleResult r = RufflePlayer::Play(o);
+    ASSERT_TRUE(r.Ok) << r.Describe();
+    ASSERT_EQ(r.Metadata.Width, c.Width);
+    ASSERT_EQ(r.Metadata.Height, c.Height);
+    ASSERT_EQ(r.Shots.size(), 1u);
+    const PngImage& shot = r.Shots[0].Image;
+    const int cx = c.Width / 2, cy = c.Height / 2;
+    auto dark = [&](int x, int y) {
+      const Rgba p = shot.Pixel(x, y);
+      return p.R + p.G + p.B < 380;
+    };
+    // The distance from the middle to the start of the second dark run
+    // along a line (dx, dy) that passes 6 pixels beside the cross.
+    auto outerRing = [&](int dx, int dy) {
+      int runs = 0;
+      bool inRun = false;
+      for (int k = 10; cx + 6 * dy + k * dx < c.Width && cy + 6 * dx + k * dy < c.Height; ++k) {
+        const bool d = dark(cx + 6 * dy + k * dx, cy + 6 * dx + k * dy);
+        if (d && !inRun && ++runs == 2) return k;
+        inRun = d;
+      }
+      return -1;
+    };
+    const int across = outerRing(1, 0), down = outerRing(0, 1);
+    // The dial is 200 of the opening's 600 x 450 pixels in radius.
+    const double expected = 200.0 * std::min(c.Width / 600.0, c.Height / 450.0);
+    EXPECT_NEAR(across, expected, 4);
+    EXPECT_NEAR(down, expected, 4);
+    EXPECT_NEAR(across, down, 2) << "the rings are circles";
+  }
+}
+
 // Every effect of the library in one movie: a 3 x 3 grid of 200 x 100
 // cells, each with one effect's sprite. Early in the animation every text
 // is elsewhere or otherwise drawn than at rest; at rest it is visible in

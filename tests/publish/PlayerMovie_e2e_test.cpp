@@ -12,6 +12,7 @@
 
 #include "app/Paths.h"
 #include "movie/EmbeddedVideo.h"
+#include "publish/HtmlPage.h"
 #include "publish/PlayerMovie.h"
 #include "support/RufflePlayer.h"
 #include "support/TestEnv.h"
@@ -22,20 +23,23 @@ namespace {
 namespace fs = std::filesystem;
 
 // Where a player's controls are for a 320 x 240 video: the play button's
-// centre and the seek track's row and ends (stage pixels).
+// centre, the seek track's row and ends and the full-screen button's centre
+// (stage pixels), and the height of the stage (the video and the bar).
 struct TPlayerControls {
   const char* Name;
   double PlayX, PlayY;
   double SeekY, SeekX0, SeekX1;
+  double FullX, FullY;
+  int StageHeight;
 };
 
 // The player's name in test listings.
 void PrintTo(const TPlayerControls& c, std::ostream* os) { *os << c.Name; }
 
 const TPlayerControls kPlayers[] = {
-    {"Classic Gray", 22, 262, 262, 50, 122},
-    {"Midnight Blue", 25, 265, 265, 134, 222},
-    {"Sunset", 24, 280, 258, 12, 308},
+    {"Classic Gray", 22, 262, 262, 50, 122, 302, 262, 284},
+    {"Midnight Blue", 25, 265, 265, 134, 222, 300, 264, 288},
+    {"Sunset", 24, 280, 258, 12, 308, 297, 280, 296},
 };
 
 class PlayersInRuffle : public testing::TestWithParam<TPlayerControls> {
@@ -178,6 +182,56 @@ TEST_P(PlayersInRuffle, WaitsForPlayRepeatsAndOpensItsUrls) {
     }
     p.Check(endOpened, "the end URL opened\n" + r.Describe());
     p.Check(clickOpened, "the click URL opened\n" + r.Describe());
+    return p;
+  });
+}
+
+// On its published page, with the player's files beside it and nothing
+// added, the full-screen button fills the browser window with the movie,
+// scaled up in its proportions and centred; a click on the button where it
+// then is brings the movie back to its place on the page.
+TEST_P(PlayersInRuffle, FullScreenButtonFillsTheWindowFromThePageAndComesBack) {
+  const TPlayerControls& c = GetParam();
+  Make(true);
+  param_.OutputFile = (dir_ / "movie.swf").string();
+  THtmlPageOptions page;
+  page.RuffleLoader = true;
+  page.LoaderBesidePage = true;
+  WriteHtmlPage("movie.swf", param_, page);
+  const int windowW = 1280, windowH = 960;
+  // Full screen shows the whole stage as large as the window allows.
+  const double scale = std::min(static_cast<double>(windowW) / 320, static_cast<double>(windowH) / c.StageHeight);
+  const double left = (windowW - 320 * scale) / 2, top = (windowH - c.StageHeight * scale) / 2;
+  Expect([&] {
+    RuffleOptions o;
+    o.Root = dir_.Path();
+    o.Page = "movie.html";
+    o.PageBare = true;
+    o.ViewportWidth = windowW;
+    o.ViewportHeight = windowH;
+    o.ShotsAt = {1000, 2500, 4000};
+    o.Clicks = {{1500, c.FullX, c.FullY}, {3000, left + c.FullX * scale, top + c.FullY * scale}};
+    o.RunMs = 4200;
+    RuffleResult r = RufflePlayer::Play(o);
+    TProblems p;
+    p.Check(r.Ok, "the page played\n" + r.Describe());
+    p.Check(r.Metadata.Height == c.StageHeight, "the stage is 320 x " + std::to_string(c.StageHeight));
+    if (r.Shots.size() != 3) {
+      p.Check(false, "3 shots\n" + r.Describe());
+      return p;
+    }
+    auto size = [](const RuffleShot& s) { return std::to_string(s.Image.Width()) + "x" + std::to_string(s.Image.Height()); };
+    const std::string onPage = "320x" + std::to_string(c.StageHeight);
+    p.Check(size(r.Shots[0]) == onPage, "on the page at its size, not " + size(r.Shots[0]));
+    p.Check(size(r.Shots[1]) == "1280x960", "full screen fills the window, not " + size(r.Shots[1]));
+    p.Check(size(r.Shots[2]) == onPage, "back on the page, not " + size(r.Shots[2]));
+    if (size(r.Shots[1]) == "1280x960") {
+      // The video, scaled up, in the middle of the window.
+      const PngImage& full = r.Shots[1].Image;
+      const int x = static_cast<int>(left), w = static_cast<int>(320 * scale), h = static_cast<int>(240 * scale);
+      p.Check(full.CoverFraction(full.Pixel(x + w / 2, h / 2), x, static_cast<int>(top), w, h, 16) < 0.9,
+              "the picture fills the middle");
+    }
     return p;
   });
 }

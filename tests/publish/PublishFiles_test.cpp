@@ -192,7 +192,8 @@ TEST(HtmlPage, IsAWellFormedHtml5PageThatKeepsThePluginMarkup) {
   std::map<std::string, std::string> params;
   for (const auto& e : outline.Elements)
     if (e.Name == "param" && e.Parent == "object") params[e.Attributes.at("name")] = e.Attributes.at("value");
-  EXPECT_EQ(params, (std::map<std::string, std::string>{{"movie", "movie.swf?265006334"}, {"bgcolor", "#FF0000"}}));
+  EXPECT_EQ(params, (std::map<std::string, std::string>{
+                        {"movie", "movie.swf?265006334"}, {"bgcolor", "#FF0000"}, {"allowFullScreen", "true"}}));
   const auto* embed = outline.Find("embed");
   ASSERT_NE(embed, nullptr);
   EXPECT_EQ(embed->Parent, "object");
@@ -202,7 +203,8 @@ TEST(HtmlPage, IsAWellFormedHtml5PageThatKeepsThePluginMarkup) {
                                    {"width", "320"},
                                    {"height", "240"},
                                    {"type", "application/x-shockwave-flash"},
-                                   {"pluginspage", "https://reelcast.example.org/flashplayer/"}}));
+                                   {"pluginspage", "https://reelcast.example.org/flashplayer/"},
+                                   {"allowfullscreen", "true"}}));
   // The movie keeps its proportions and never grows past its stage.
   EXPECT_NE(page.find("width: min(100vw, 320px, calc(100vh * 320 / 240)); aspect-ratio: 320 / 240;"),
             std::string::npos);

@@ -130,14 +130,41 @@ TEST(TaskListLoadTest, UnparsableTitleSetIsSkippedWithItsMessage) {
   EXPECT_EQ(list.PictureHeight(), 480);
 }
 
-TEST(TaskListLoadTest, FirstTitleWithoutVideoClearsTheList) {
+// A damaged VOB file makes only the titles with cells in it unusable: they
+// stay listed, unchecked, named once with the file; the first title that can
+// be read is test-opened. With nothing readable the list is cleared.
+TEST(TaskListLoadTest, DamagedVobFilesLeaveTheOtherTitlesLoaded) {
   TempDir dir;
   fs::path copy = CopyOfFixture(dir);
   fs::resize_file(copy / "VTS_01_1.VOB", 0);
   TRecorder recorder;
   TTaskList list(recorder.Host());
+  ASSERT_TRUE(list.LoadDvdFolder(copy.string()));
+  const std::string empty = (copy / "VTS_01_1.VOB").string() + " is empty";
+  EXPECT_EQ(recorder.Messages,
+            std::vector<std::string>{"Information: Title_01_01 and Title_01_02 cannot be used: " + empty + "."});
+  auto titles = list.Titles();
+  ASSERT_EQ(titles.size(), 3u);
+  for (int t : {0, 1}) {
+    EXPECT_EQ(titles[t]->Task.Base.VobProblem, empty);
+    EXPECT_FALSE(titles[t]->Task.Checked);
+    for (auto& chapter : titles[t]->Children) {
+      EXPECT_EQ(chapter->Task.Base.VobProblem, empty);
+      EXPECT_FALSE(chapter->Task.Checked);
+    }
+  }
+  EXPECT_EQ(titles[2]->Task.Base.VobProblem, "");
+  EXPECT_TRUE(titles[2]->Task.Checked);
+  EXPECT_EQ(list.PictureHeight(), 480);
+
+  fs::remove(copy / "VTS_02_1.VOB");
+  recorder.Messages.clear();
   EXPECT_FALSE(list.LoadDvdFolder(copy.string()));
-  EXPECT_EQ(recorder.Messages, std::vector<std::string>{"Information: Failed to create decoder."});
+  EXPECT_EQ(recorder.Messages,
+            (std::vector<std::string>{
+                "Information: Title_01_01 and Title_01_02 cannot be used: " + empty + ".",
+                "Information: Title_02_01 cannot be used: " + (copy / "VTS_02_1.VOB").string() + " is missing.",
+                "Information: Failed to create decoder."}));
   EXPECT_EQ(list.Root(), nullptr);
   EXPECT_EQ(list.OpenFileText(), "");
 }

@@ -78,6 +78,9 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSecond
   char buffer[65536];
   pollfd p[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
   int openPipes = 2;
+  // A watcher looks on while nothing is printed too.
+  const long long quiet = watcher ? 5 : 1000;
+  if (watcher) watcher(static_cast<int>(pid), result.Output);
   while (openPipes > 0) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                     deadline - std::chrono::steady_clock::now())
@@ -87,9 +90,12 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSecond
       killed = true;
       break;
     }
-    int r = poll(p, 2, static_cast<int>(std::min<long long>(left, 1000)));
+    int r = poll(p, 2, static_cast<int>(std::min<long long>(left, quiet)));
     if (r < 0) break;
-    if (r == 0) continue;
+    if (r == 0) {
+      if (watcher) watcher(static_cast<int>(pid), result.Output);
+      continue;
+    }
     for (int k = 0; k < 2; ++k) {
       if (p[k].fd < 0 || p[k].revents == 0) continue;
       ssize_t n = read(p[k].fd, buffer, sizeof buffer);

@@ -38,8 +38,10 @@ struct ProcessResult {
   std::string Stderr;  // standard error alone
 };
 
-// Called with the program's process id and all it has printed so far, each
-// time it prints more (to send it a signal at the right moment, say).
+// Called with the program's process id and all it has printed so far: once
+// as it starts, each time it prints more, and every few milliseconds while
+// it prints nothing (to send it a signal at the right moment, say: when a
+// text appears or a file it writes has grown).
 using ProcessWatcher = std::function<void(int pid, const std::string& outputSoFar)>;
 
 // Runs argv[0] (looked up on PATH) with the given arguments, no shell, and

@@ -1,6 +1,8 @@
 // Renumbering characters across the tag families, through the file reader.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "swf/DisplayList.h"
 #include "swf/SWFStream.h"
 #include "swf/Shapes.h"
@@ -42,7 +44,7 @@ class TBodyMovie : public TBasedSWFStream {
   void MakeStream() override {}
 };
 
-std::unique_ptr<TSWFStreamReader> Reader(const std::string& body) {
+std::unique_ptr<TSWFStreamReader> Reader(const std::string& body, bool parse = true) {
   TBodyMovie movie;
   movie.FrameRect = {0, 0, 2000, 2000};
   movie.GetBodyStream().WriteBuffer(body.data(), body.size());
@@ -51,7 +53,7 @@ std::unique_ptr<TSWFStreamReader> Reader(const std::string& body) {
   file.SetPosition(0);
   auto reader = std::make_unique<TSWFStreamReader>();
   reader->LoadFromStream(file);
-  reader->ParseTags(true, false);
+  if (parse) reader->ParseTags(true, false);
   return reader;
 }
 
@@ -89,6 +91,37 @@ TEST(RenumberCharacters, ShapesSpritesAndPlacementsMoveTogether) {
   EXPECT_EQ(again->RenumberCharacters(1), 3);
   again->MakeStream();
   EXPECT_EQ(again->GetBodyStream().ToString(), Body()) << "renumbering back gives the first body";
+}
+
+TEST(RenumberCharacters, RebuildingTagByTagGivesTheBodyOfTheParsedTags) {
+  // A placement of the sprite before the sprite is defined: the first pass
+  // must have seen the definition for the reference to follow it.
+  TMemoryStream early;
+  TBitsEngine be(early);
+  Place(2, 3)->WriteToStream(be);
+  const std::string body = early.ToString() + Body();
+  for (std::optional<uint16_t> first : {std::optional<uint16_t>{}, std::optional<uint16_t>{100}}) {
+    SCOPED_TRACE(first ? "renumbered" : "as read");
+    auto parsed = Reader(body);
+    if (first) {
+      EXPECT_EQ(parsed->RenumberCharacters(*first), 102);
+    }
+    parsed->MakeStream();
+    auto streamed = Reader(body, false);
+    TSWFStreamReader::TRebuilt rebuilt = streamed->RebuildBody(false, first);
+    EXPECT_EQ(rebuilt.TagCount, 7u);
+    EXPECT_EQ(rebuilt.RawTags, 0u);
+    if (first) {
+      EXPECT_EQ(rebuilt.NextId, 102);
+    }
+    EXPECT_EQ(streamed->GetBodyStream().ToString(), parsed->GetBodyStream().ToString());
+    auto again = Reader(streamed->GetBodyStream().ToString());
+    EXPECT_EQ(Tag<TSWFPlaceObject2>(*again, 0).CharacterId, first ? 101 : 2);
+  }
+  // Ids that would not fit below 65536 change nothing.
+  auto full = Reader(body, false);
+  EXPECT_THROW(full->RebuildBody(false, uint16_t{65535}), ESWFError);
+  EXPECT_EQ(full->GetBodyStream().ToString(), body);
 }
 
 }  // namespace

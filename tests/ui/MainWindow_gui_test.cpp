@@ -11,7 +11,7 @@
 #include <QTreeView>
 #include <filesystem>
 
-#include "GuiTest.h"
+#include "MainWindowCase.h"
 #include "convert/JobRecord.h"
 #include "ui/ConverterWindow.h"
 #include "ui/MainWindow.h"
@@ -22,11 +22,8 @@ using namespace reelcast::test;
 using namespace reelcast::ui;
 namespace fs = std::filesystem;
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, TMainWindowCase {
   Q_OBJECT
-
-  std::unique_ptr<TMainWindow> window_;
-  std::unique_ptr<TDialogRecorder> dialogs_;
 
   TTaskRow* Title(int n) { return window_->Workspace().List().Titles().at(n); }
   QTreeView* Tree() { return Find<QTreeView>(window_.get(), "vst"); }
@@ -40,13 +37,6 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(x, rect.center().y()));
   }
 
-  void LoadDvd() {
-    dialogs_->Paths.push_back(QString::fromStdString(DvdFixture().string()));
-    QTest::mouseClick(Find<QAbstractButton>(window_.get(), "btnOpen"), Qt::LeftButton);
-    // The folder loads on a worker thread.
-    QVERIFY(WaitFor([&] { return !window_->Workspace().Loading() && window_->Workspace().DvdLoaded(); }));
-  }
-
   // The Publish page's output box set to a file in folder.
   void SetOutput(const QString& path, const char* kind = "rbSWF") {
     window_->SwitchStage(stPublish);
@@ -55,17 +45,8 @@ class MainWindowTest : public QObject {
   }
 
  private slots:
-  void init() {
-    dialogs_ = std::make_unique<TDialogRecorder>();
-    window_ = std::make_unique<TMainWindow>();
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-  }
-
-  void cleanup() {
-    window_.reset();
-    dialogs_.reset();
-  }
+  void init() { Open(); }
+  void cleanup() { Close(); }
 
   void startsOnTheImportPageWithTheStageButtons() {
     auto* pages = Find<QStackedWidget>(window_.get(), "pgcMain");
@@ -110,16 +91,40 @@ class MainWindowTest : public QObject {
     QCOMPARE(window_->Workspace().List().Titles().size(), size_t(3));
     QCOMPARE(Find<QLineEdit>(window_.get(), "ebtnOpenFile")->text(), loaded);
 
-    // A DVD whose first title cannot be decoded: the message, and the list
-    // and folder box are emptied.
+    // A DVD whose first title set's VOB file is empty: the titles in it are
+    // named with the file and stay listed, unchecked, saying why; the other
+    // title set loads.
     TempDir broken("reelcast-broken-dvd");
     fs::copy(DvdFixture(), broken.Path(), fs::copy_options::recursive);
     fs::resize_file(broken.Path() / "VIDEO_TS" / "VTS_01_1.VOB", 0);  // no picture in it
+    const QString emptyVob = QString::fromStdString((broken.Path() / "VIDEO_TS" / "VTS_01_1.VOB").string()) + " is empty";
     dialogs_->Requests.clear();
     dialogs_->Paths.push_back(QString::fromStdString(broken.Path().string()));
     QTest::mouseClick(Find<QAbstractButton>(window_.get(), "btnOpen"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return !window_->Workspace().Loading(); }));
-    QCOMPARE(dialogs_->Messages(), QStringList({"Failed to create decoder."}));
+    QCOMPARE(dialogs_->Messages(), QStringList({"Title_01_01 and Title_01_02 cannot be used: " + emptyVob + "."}));
+    QVERIFY(window_->Workspace().DvdLoaded());
+    QCOMPARE(window_->Workspace().List().Titles().size(), size_t(3));
+    QVERIFY(!window_->Workspace().List().Titles()[0]->Task.Checked);
+    QVERIFY(window_->Workspace().List().Titles()[2]->Task.Checked);
+    auto* tree = Find<QTreeView>(window_.get(), "vst")->model();
+    const QModelIndex root = tree->index(0, 0);
+    QCOMPARE(tree->index(0, 1, root).data(Qt::ToolTipRole).toString(), "Title_01_01 cannot be used: " + emptyVob);
+    QVERIFY(tree->index(2, 0, root).data(Qt::ToolTipRole).isNull());
+
+    // With no title left that can be read: the messages, and the list and
+    // folder box are emptied.
+    fs::remove(broken.Path() / "VIDEO_TS" / "VTS_02_1.VOB");
+    dialogs_->Requests.clear();
+    dialogs_->Paths.push_back(QString::fromStdString(broken.Path().string()));
+    QTest::mouseClick(Find<QAbstractButton>(window_.get(), "btnOpen"), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return !window_->Workspace().Loading(); }));
+    QCOMPARE(dialogs_->Messages(),
+             QStringList({"Title_01_01 and Title_01_02 cannot be used: " + emptyVob + ".",
+                          "Title_02_01 cannot be used: " +
+                              QString::fromStdString((broken.Path() / "VIDEO_TS" / "VTS_02_1.VOB").string()) +
+                              " is missing.",
+                          "Failed to create decoder."}));
     QVERIFY(!window_->Workspace().DvdLoaded());
     QVERIFY(window_->Workspace().List().Titles().empty());
     QCOMPARE(Find<QTreeView>(window_.get(), "vst")->model()->rowCount(), 0);

@@ -8,7 +8,7 @@
 #include <QRadioButton>
 #include <filesystem>
 
-#include "GuiTest.h"
+#include "MainWindowCase.h"
 #include "sources/PreviewEngine.h"
 #include "ui/ClipTrackBar.h"
 #include "ui/EditPage.h"
@@ -23,27 +23,13 @@ using namespace reelcast::test;
 using namespace reelcast::ui;
 namespace fs = std::filesystem;
 
-class PreviewPagesTest : public QObject {
+class PreviewPagesTest : public QObject, TMainWindowCase {
   Q_OBJECT
 
-  std::unique_ptr<TMainWindow> window_;
-  std::unique_ptr<TDialogRecorder> dialogs_;
-
-  template <typename T = QWidget>
-  T* W(const char* name) {
-    return Find<T>(window_.get(), name);
-  }
   TTaskRow* Title(int n) { return window_->Workspace().List().Titles().at(n); }
   TImportPage* Import() { return window_->ImportPage(); }
   TEditPage* Edit() { return window_->EditPage(); }
   TClipTrackBar* Track() { return W<TClipTrackBar>("VCTrack"); }
-
-  void LoadDvd() {
-    dialogs_->Paths.push_back(QString::fromStdString(DvdFixture().string()));
-    QTest::mouseClick(W<QAbstractButton>("btnOpen"), Qt::LeftButton);
-    // The folder loads on a worker thread.
-    QVERIFY(WaitFor([&] { return !window_->Workspace().Loading() && window_->Workspace().DvdLoaded(); }));
-  }
 
   // The frame number burnt into the picture a view shows (-1 when none).
   static int ShownFrame(TVideoView* view) {
@@ -64,17 +50,8 @@ class PreviewPagesTest : public QObject {
   }
 
  private slots:
-  void init() {
-    dialogs_ = std::make_unique<TDialogRecorder>();
-    window_ = std::make_unique<TMainWindow>();
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-  }
-
-  void cleanup() {
-    window_.reset();
-    dialogs_.reset();
-  }
+  void init() { Open(); }
+  void cleanup() { Close(); }
 
   void importPlayStateFollowsTheButtonsAndTheSelection() {
     QCOMPARE(Import()->PlayState(), psNoSource);

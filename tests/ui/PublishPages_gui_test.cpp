@@ -13,7 +13,7 @@
 #include <QSpinBox>
 #include <filesystem>
 
-#include "GuiTest.h"
+#include "MainWindowCase.h"
 #include "app/Config.h"
 #include "app/Paths.h"
 #include "app/SettingsKeys.h"
@@ -27,23 +27,8 @@ using namespace reelcast::test;
 using namespace reelcast::ui;
 namespace fs = std::filesystem;
 
-class PublishPagesTest : public QObject {
+class PublishPagesTest : public QObject, TMainWindowCase {
   Q_OBJECT
-
-  std::unique_ptr<TMainWindow> window_;
-  std::unique_ptr<TDialogRecorder> dialogs_;
-
-  template <typename T = QWidget>
-  T* W(const char* name) {
-    return Find<T>(window_.get(), name);
-  }
-
-  void LoadDvd() {
-    dialogs_->Paths.push_back(QString::fromStdString(DvdFixture().string()));
-    QTest::mouseClick(W<QAbstractButton>("btnOpen"), Qt::LeftButton);
-    // The folder loads on a worker thread.
-    QVERIFY(WaitFor([&] { return !window_->Workspace().Loading() && window_->Workspace().DvdLoaded(); }));
-  }
 
   // A picture file of w x h pixels in the test's temporary folder.
   QString Picture(int w, int h) {
@@ -62,16 +47,10 @@ class PublishPagesTest : public QObject {
     ShutdownGlobalConfig();
     fs::remove(store);
     InitGlobalConfig();
-    dialogs_ = std::make_unique<TDialogRecorder>();
-    window_ = std::make_unique<TMainWindow>();
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    Open();
   }
 
-  void cleanup() {
-    window_.reset();
-    dialogs_.reset();
-  }
+  void cleanup() { Close(); }
 
   void encoderControlsFollowTheirSwitches() {
     window_->SwitchStage(stEncoder);

@@ -21,6 +21,7 @@
 #include "app/Paths.h"
 #include "app/SettingsKeys.h"
 #include "convert/JobRecord.h"
+#include "publish/ControlBarPreview.h"
 #include "publish/TemplateMovie.h"
 #include "ui/ColorButton.h"
 #include "ui/FlashView.h"
@@ -126,10 +127,9 @@ class TemplatePageTest : public QObject {
     QCOMPARE(Get<QComboBox>("cbBarStyle")->currentText(), QString("Classic"));
     QCOMPARE(Get<QLabel>("lblTempC")->text(), QString("Classic Gray"));
     QCOMPARE(Get<QLabel>("lblSizeC")->text(), QString("320*284"));
-    // The bar style previews show the chosen style's three movies.
-    QVERIFY(Get<FlashView>("sfControlPlay")->Movie().endsWith("Classic.play.swf"));
-    QVERIFY(Get<FlashView>("sfControlPause")->Movie().endsWith("Classic.Pause.swf"));
-    QVERIFY(Get<FlashView>("sfControlStop")->Movie().endsWith("Classic.Stop.swf"));
+    // The bar style preview shows the chosen style's buttons in one movie.
+    QCOMPARE(Get<FlashView>("sfControlBar")->Movie(), QString::fromStdString(MakeControlBarPreview("Classic")));
+    QVERIFY(fs::file_size(MakeControlBarPreview("Classic")) > 100);
     // The sample texts of a new movie, as nothing was stored yet.
     QCOMPARE(Get<QLineEdit>("edtTitle")->text(), QString("New Flash"));
     QCOMPARE(Get<QPlainTextEdit>("mmoCast")->toPlainText(), QString("Kestrine!"));
@@ -142,10 +142,16 @@ class TemplatePageTest : public QObject {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("size");
     QTest::addColumn<QString>("generalSelection");
-    QTest::newRow("general") << "lbTemplate" << "Gallery" << 1 << "Gallery" << "400*300" << "Gallery";
-    QTest::newRow("general none") << "lbTemplate" << "None" << 0 << "None" << "" << "None";
-    QTest::newRow("player") << "lbPlayTheme" << "Sunset" << 2 << "Sunset" << "320*296" << "";
-    QTest::newRow("player none") << "lbPlayTheme" << "None" << 0 << "None" << "" << "";
+    QTest::addColumn<int>("previewHeight");
+    QTest::addColumn<bool>("withoutIni");
+    QTest::newRow("general") << "lbTemplate" << "Gallery" << 1 << "Gallery" << "400*300" << "Gallery" << 0 << false;
+    QTest::newRow("general none") << "lbTemplate" << "None" << 0 << "None" << "" << "None" << 0 << false;
+    // The preview is sized for the player's bar: Sunset.ini says Height=56;
+    // without its ini a player is given the default 42.
+    QTest::newRow("player") << "lbPlayTheme" << "Sunset" << 2 << "Sunset" << "320*296" << "" << 214 + 56 << false;
+    QTest::newRow("player without ini")
+        << "lbPlayTheme" << "Sunset" << 2 << "Sunset" << "320*296" << "" << 214 + 42 << true;
+    QTest::newRow("player none") << "lbPlayTheme" << "None" << 0 << "None" << "" << "" << 0 << false;
   }
   void choosingATemplateSetsWhatConvertReads() {
     QFETCH(QString, list);
@@ -154,6 +160,22 @@ class TemplatePageTest : public QObject {
     QFETCH(QString, name);
     QFETCH(QString, size);
     QFETCH(QString, generalSelection);
+    QFETCH(int, previewHeight);
+    QFETCH(bool, withoutIni);
+    // A data folder whose player has no ini: a copy of the templates and
+    // resources (the player's files are read when it is chosen).
+    TempDir data("reelcast-data-without-ini");
+    const std::string installed = AppFolder;
+    struct TRestore {
+      const std::string& folder;
+      ~TRestore() { AppFolder = folder; }
+    } restore{installed};
+    if (withoutIni) {
+      for (const char* part : {"templates", "res"})
+        fs::copy(fs::path(installed) / part, data.Path() / part, fs::copy_options::recursive);
+      QVERIFY(fs::remove(data.Path() / "templates/Players" / (item.toStdString() + ".ini")));
+      AppFolder = data.Path().string() + "/";
+    }
     const bool general = list == "lbTemplate";
     Get<QTabWidget>("pgcTemplateKind")->setCurrentIndex(general ? 1 : 0);
     // Start from a choice in the other list, which must lose its selection.
@@ -174,11 +196,10 @@ class TemplatePageTest : public QObject {
                QString::fromStdString(GeneralTemplateFiles("Gallery").Template));
     }
     if (kind == 2) {
-      // The sample video played by the chosen player, sized for its bar
-      // (Sunset.ini: Height=56).
+      // The sample video played by the chosen player, sized for its bar.
       QCOMPARE(Get<FlashView>("sfPlaytheme")->Movie(), QString::fromStdString(TempFolder + "SampleFlv.swf"));
       QVERIFY(fs::file_size(TempFolder + "SampleFlv.swf") > 1000);
-      QCOMPARE(Get<FlashView>("sfPlaytheme")->size(), QSize(290, 214 + 56));
+      QCOMPARE(Get<FlashView>("sfPlaytheme")->size(), QSize(290, previewHeight));
     }
   }
 
@@ -276,7 +297,7 @@ class TemplatePageTest : public QObject {
     bar->click();
     QVERIFY(style->isEnabled());
     style->setCurrentText("Ocean");
-    QVERIFY(Get<FlashView>("sfControlPause")->Movie().endsWith("Ocean.Pause.swf"));
+    QCOMPARE(Get<FlashView>("sfControlBar")->Movie(), QString::fromStdString(MakeControlBarPreview("Ocean")));
   }
 
   void theMusicButtonsFollowTheFileAndThePlayback() {

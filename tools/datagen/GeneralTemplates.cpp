@@ -14,6 +14,8 @@
 #include "movie/FlashMovie.h"
 #include "movie/FlashPlaceObject.h"
 #include "movie/FlashShape.h"
+#include "movie/FlashSprite.h"
+#include "movie/ScriptCompiler.h"
 #include "publish/OutputFile.h"
 #include "swf/Records.h"
 
@@ -115,6 +117,48 @@ TFlashShape* Disc(TFlashMovie& m, int x, int y, int radius, uint32_t rgba) {
   return s;
 }
 
+// A sprite for decorations drawn round its origin that keep their
+// proportions (a circle stays a circle) when the movie they are in is
+// stretched unevenly, as a template or a title background is when the video
+// is wider or taller than its window. Its first frame multiplies the
+// horizontal and the vertical scales of every clip above it and scales
+// itself so that both directions get the smaller of the two. Placed at its
+// natural size; unstretched it stays as drawn.
+constexpr char kKeepProportions[] = R"AS(
+var rcSx = 1;
+var rcSy = 1;
+var rcUp = this._parent;
+while (rcUp != undefined) {
+  rcSx = rcSx * Math.abs(rcUp._xscale) / 100;
+  rcSy = rcSy * Math.abs(rcUp._yscale) / 100;
+  rcUp = rcUp._parent;
+}
+if (rcSx > 0 && rcSy > 0) {
+  if (rcSx > rcSy) {
+    this._xscale = 100 * rcSy / rcSx;
+    this._yscale = 100;
+  } else {
+    this._xscale = 100;
+    this._yscale = 100 * rcSx / rcSy;
+  }
+}
+)AS";
+
+TFlashSprite* ProportionalSprite(TFlashMovie& m) {
+  TFlashSprite* s = m.AddSprite();
+  CompileScript(s->FrameActions(), kKeepProportions);
+  return s;
+}
+
+// A disc of the given radius round the origin of its own sprite, which
+// keeps it round.
+TFlashSprite* RoundDisc(TFlashMovie& m, int radius, uint32_t rgba) {
+  TFlashSprite* s = ProportionalSprite(m);
+  s->PlaceObject(Disc(m, 0, 0, radius, rgba), 1);
+  s->ShowFrame(1);
+  return s;
+}
+
 // The four mitred sides of a picture frame of width band around the window
 // (l, t)-(r, b), lit from the top left: light top and left, dark bottom and
 // right.
@@ -202,7 +246,8 @@ void GalleryPart(const std::string& path, bool ending) {
   const uint16_t pelmet = 10;
   m->PlaceObject(Box(*m, 0, 0, kPartWidth, 26, {Rgb(0x8E1020), Rgb(0x5A0812)}), pelmet);
   uint16_t depth = pelmet + 1;
-  for (int x = 0; x < kPartWidth; x += 30) m->PlaceObject(Disc(*m, x + 15, 26, 8, Rgb(0xC9A03A)), depth++);
+  TFlashSprite* ring = RoundDisc(*m, 8, Rgb(0xC9A03A));
+  for (int x = 0; x < kPartWidth; x += 30) m->PlaceObject(ring, depth++)->SetTranslate(x + 15, 26);
   const int frames = 24;
   for (int f = 0; f < frames; ++f) {
     double k = static_cast<double>(f) / (frames - 1);
@@ -264,19 +309,36 @@ void FilmStripTemplate(const std::string& path) {
 }
 
 // A film leader: rings and a cross on warm grey with a sweeping hand; the
-// ending adds the strip's perforations at the top and bottom.
+// ending adds the strip's perforations at the top and bottom. The rings and
+// the hand keep their proportions on a stage of any shape.
 void FilmStripPart(const std::string& path, bool ending) {
   auto m = NewMovie(kPartWidth, kPartHeight);
   uint16_t depth = 1;
   m->PlaceObject(Box(*m, 0, 0, kPartWidth, kPartHeight, {Rgb(0xE6E0D2), Rgb(0xB8B0A0)}), depth++);
   const int cx = kPartWidth / 2, cy = kPartHeight / 2;
-  for (int radius : {200, 170}) {
-    TFlashShape* ring = m->AddCircle(cx, cy, radius);
-    ring->SetLine(3, Rgb(0x6A6256));
-    m->PlaceObject(ring, depth++);
-  }
   m->PlaceObject(Box(*m, cx - 1, 0, cx + 1, kPartHeight, {Rgb(0x8A8272)}), depth++);
   m->PlaceObject(Box(*m, 0, cy - 1, kPartWidth, cy + 1, {Rgb(0x8A8272)}), depth++);
+  // The dial, drawn round its centre: the rings and the sweep, a
+  // translucent wedge turning once a second.
+  TFlashSprite* dial = ProportionalSprite(*m);
+  uint16_t ringDepth = 1;
+  for (int radius : {200, 170}) {
+    TFlashShape* ring = m->AddCircle(0, 0, radius);
+    ring->SetLine(3, Rgb(0x6A6256));
+    dial->PlaceObject(ring, ringDepth++);
+  }
+  const uint16_t sweep = ringDepth;
+  TFlashShape* wedge = SolidPolygon(*m, {{0, 0}, {0, -230}, {120, -200}}, Rgb(0x4A4236, 70));
+  for (int f = 0; f < 24; ++f) {
+    if (f > 0) dial->RemoveObject(sweep);
+    TFlashPlaceObject* p = dial->PlaceObject(wedge, sweep);
+    const double a = f * 2 * kPi / 24;
+    TSWFMatrix& mx = p->PlaceTag->GetMatrix();
+    mx.SetScale(static_cast<float>(std::cos(a)), static_cast<float>(std::cos(a)));
+    mx.SetSkew(static_cast<float>(-std::sin(a)), static_cast<float>(std::sin(a)));
+    dial->ShowFrame(1);
+  }
+  m->PlaceObject(dial, depth++)->SetTranslate(cx, cy);
   if (ending) {
     m->PlaceObject(Box(*m, 0, 0, kPartWidth, 30, {Rgb(0x141414)}), depth++);
     m->PlaceObject(Box(*m, 0, kPartHeight - 30, kPartWidth, kPartHeight, {Rgb(0x141414)}), depth++);
@@ -287,18 +349,8 @@ void FilmStripPart(const std::string& path, bool ending) {
       m->PlaceObject(hole, depth++)->SetTranslate(x, kPartHeight - 21);
     }
   }
-  // The sweep: a translucent wedge turning once a second.
-  TFlashShape* wedge = SolidPolygon(*m, {{0, 0}, {0, -230}, {120, -200}}, Rgb(0x4A4236, 70));
-  for (int f = 0; f < 24; ++f) {
-    if (f > 0) m->RemoveObject(depth);
-    TFlashPlaceObject* p = m->PlaceObject(wedge, depth);
-    const double a = f * 2 * kPi / 24;
-    TSWFMatrix& mx = p->PlaceTag->GetMatrix();
-    mx.SetScale(static_cast<float>(std::cos(a)), static_cast<float>(std::cos(a)));
-    mx.SetSkew(static_cast<float>(-std::sin(a)), static_cast<float>(std::sin(a)));
-    mx.SetTranslate(cx * 20, cy * 20);
-    m->ShowFrame(1);
-  }
+  // The part runs as long as one turn of the sweep.
+  m->ShowFrame(24);
   // The titles stay clear of the perforated bands of the ending.
   SavePart(*m, path, 20, 40, kPartWidth - 20, kPartHeight - 40);
 }
@@ -312,7 +364,7 @@ void MeadowTemplate(const std::string& path) {
   auto m = NewMovie(W, H);
   uint16_t depth = 1;
   Surround(*m, depth, W, H, l, t, r, b, Rgb(0x8CCBF2), Rgb(0xF4FBFF));
-  m->PlaceObject(Disc(*m, 440, 34, 22, Rgb(0xFFD23F)), depth++);
+  m->PlaceObject(RoundDisc(*m, 22, Rgb(0xFFD23F)), depth++)->SetTranslate(440, 34);
   // Hills along the bottom, below the window's frame.
   m->PlaceObject(SolidPolygon(*m, {{0, 300}, {90, 292}, {200, 304}, {320, 290}, {480, 298}, {480, 360}, {0, 360}},
                               Rgb(0x6DBE45)),
@@ -321,9 +373,10 @@ void MeadowTemplate(const std::string& path) {
                               Rgb(0x3E8E2E)),
                  depth++);
   // Flowers on the hills.
-  const uint32_t petals[] = {Rgb(0xFF6FA8), Rgb(0xFFFFFF), Rgb(0xFFE14D)};
+  TFlashSprite* petals[] = {RoundDisc(*m, 4, Rgb(0xFF6FA8)), RoundDisc(*m, 4, Rgb(0xFFFFFF)),
+                            RoundDisc(*m, 4, Rgb(0xFFE14D))};
   for (int k = 0; k < 14; ++k)
-    m->PlaceObject(Disc(*m, 20 + k * 33, 318 + (k * 7) % 26, 4, petals[k % 3]), depth++);
+    m->PlaceObject(petals[k % 3], depth++)->SetTranslate(20 + k * 33, 318 + (k * 7) % 26);
   // A white frame with a soft shadow round the window.
   MitredFrame(*m, depth, l, t, r, b, 8, Rgb(0xFFFFFF), Rgb(0xF0F0F0), Rgb(0xC8D0D8));
   // Clouds drifting across the top band over four seconds.
@@ -363,8 +416,10 @@ void MeadowPart(const std::string& path, bool ending) {
   m->PlaceObject(SolidPolygon(*m, {{0, 420}, {200, 400}, {420, 422}, {600, 404}, {600, 450}, {0, 450}},
                               Rgb(0x3E8E2E)),
                  depth++);
+  // The sun and its rays, round on a stage of any shape.
   const int sx = 70, sy = 60;
-  m->PlaceObject(Disc(*m, sx, sy, 30, Rgb(ending ? 0xFF8A3D : 0xFFD23F)), depth + 1);
+  TFlashSprite* sun = ProportionalSprite(*m);
+  sun->PlaceObject(Disc(*m, 0, 0, 30, Rgb(ending ? 0xFF8A3D : 0xFFD23F)), 2);
   TFlashShape* rays = m->AddShape();
   rays->SetBounds(-56, -56, 56, 56);
   for (int k = 0; k < 12; ++k) {
@@ -379,15 +434,16 @@ void MeadowPart(const std::string& path, bool ending) {
   }
   rays->AddSolidFill(Rgb(ending ? 0xFF9F4A : 0xFFC21F, 210));
   for (int f = 0; f < 24; ++f) {
-    if (f > 0) m->RemoveObject(depth);
-    TFlashPlaceObject* p = m->PlaceObject(rays, depth);
+    if (f > 0) sun->RemoveObject(1);
+    TFlashPlaceObject* p = sun->PlaceObject(rays, 1);
     const double a = f * (kPi / 6) / 24;
     TSWFMatrix& mx = p->PlaceTag->GetMatrix();
     mx.SetScale(static_cast<float>(std::cos(a)), static_cast<float>(std::cos(a)));
     mx.SetSkew(static_cast<float>(-std::sin(a)), static_cast<float>(std::sin(a)));
-    mx.SetTranslate(sx * 20, sy * 20);
-    m->ShowFrame(1);
+    sun->ShowFrame(1);
   }
+  m->PlaceObject(sun, depth)->SetTranslate(sx, sy);
+  m->ShowFrame(24);
   Save(*m, path);
 }
 

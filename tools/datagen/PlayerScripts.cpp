@@ -162,6 +162,26 @@ _global.rcFullScreenButton = function(parent, depth, x, y, s, st) {
   rcRect(out, m, s - m - k, t, k, st.speaker, 100);
   rcRect(out, s - m - k, s - m - t, k, t, st.speaker, 100);
   rcRect(out, s - m - t, s - m - k, t, k, st.speaker, 100);
+  // In full screen the marks turn round: their corners point to the
+  // middle, with a gap between them.
+  var inn = b.createEmptyMovieClip("icoIn", 2);
+  var c = s * 0.4;
+  var d = s - c;
+  var n = s * 0.25;
+  rcRect(inn, c - n, c - t, n, t, st.speaker, 100);
+  rcRect(inn, c - t, c - n, t, n, st.speaker, 100);
+  rcRect(inn, d, c - t, n, t, st.speaker, 100);
+  rcRect(inn, d, c - n, t, n, st.speaker, 100);
+  rcRect(inn, c - n, d, n, t, st.speaker, 100);
+  rcRect(inn, c - t, d, t, n, st.speaker, 100);
+  rcRect(inn, d, d, n, t, st.speaker, 100);
+  rcRect(inn, d, d, t, n, st.speaker, 100);
+  inn._visible = false;
+  b.onEnterFrame = function() {
+    var full = Stage.displayState == "fullScreen";
+    this.icoOut._visible = !full;
+    this.icoIn._visible = full;
+  };
   b.onRollOver = function() { this._alpha = 70; };
   b.onRollOut = function() { this._alpha = 100; };
   b.onPress = function() { this._alpha = 45; };
