@@ -36,6 +36,12 @@ void CatchInterrupts() {
   action.sa_flags = 0;  // no SA_RESTART: a pending read gives up
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  // A signal held back until now (see main) comes in here.
+  sigset_t held;
+  sigemptyset(&held);
+  sigaddset(&held, SIGINT);
+  sigaddset(&held, SIGTERM);
+  sigprocmask(SIG_UNBLOCK, &held, nullptr);
 }
 
 bool Interrupted() { return interrupted; }

@@ -8,7 +8,8 @@
 
 namespace reelcast::cli {
 
-// Installs the handlers. Calls blocked in a read (a question on the
+// Installs the handlers and lets through a signal that was held back
+// (blocked) until then. Calls blocked in a read (a question on the
 // terminal) return at the signal instead of going on.
 void CatchInterrupts();
 // True once a signal came since CatchInterrupts.

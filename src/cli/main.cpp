@@ -7,6 +7,7 @@
 // (most of a small job's time); for any other command, and for the list of
 // all, it hands the same command line to reelcast-cli-full next to it, which
 // replaces it in the same process.
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -57,9 +58,19 @@ void PrintHelp(std::FILE* out) {
 int main(int argc, char** argv) {
   // A conversion cancels on Ctrl+C from its very start, before the command
   // has even parsed its options.
-#ifndef REELCAST_CLI_FRONT
-  if (argc > 1 && std::string(argv[1]) == "convert") reelcast::cli::CatchInterrupts();
+  if (argc > 1 && std::string(argv[1]) == "convert") {
+#ifdef REELCAST_CLI_FRONT
+    // Held until the full program listens: a blocked signal stays pending
+    // across exec (the mask is kept), and CatchInterrupts takes it there.
+    sigset_t held;
+    sigemptyset(&held);
+    sigaddset(&held, SIGINT);
+    sigaddset(&held, SIGTERM);
+    sigprocmask(SIG_BLOCK, &held, nullptr);
+#else
+    reelcast::cli::CatchInterrupts();
 #endif
+  }
   std::vector<std::string> words(argv + 1, argv + argc);
   if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
 #ifdef REELCAST_CLI_FRONT

@@ -163,7 +163,7 @@ void TConversionJob::Run() {
     result = stages.Execute();
   }
   if (result.Succeeded()) result = Commit();
-  if (result.Failed()) result.Reason = SayFullDisk(result);
+  if (result.Failed()) result.Reason = FailureReason(result);
   CleanUp();
   End(result);
 }
@@ -286,20 +286,28 @@ TJobResult TConversionJob::Commit() {
   return TJobResult::Success();
 }
 
-// A routine that ran out of space says so in its own words, often about a
-// staged or scratch file the user never sees. The job says it one way:
-// "no space left on device for PATH", PATH the file as the user knows it:
-// the output for a staged file, the temporary FLV for the scratch folder.
-std::string TConversionJob::SayFullDisk(const TJobResult& result) const {
-  const std::string& reason = result.Reason;
-  std::string lower = reason;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (lower.find("no space left on device") == std::string::npos) return reason;
+// A failure as the user should read it. The routines speak of the staged
+// files, which the user never sees: those are named by their destination.
+// A routine that ran out of space says so in its own words; the job says it
+// one way: "no space left on device for PATH", PATH the file as the user
+// knows it: the output for a staged file, the temporary FLV for the
+// scratch folder.
+std::string TConversionJob::FailureReason(const TJobResult& result) const {
+  std::string reason = result.Reason;
   std::string staging, scratch;
   {
     std::lock_guard lock(mutex_);
     staging = stagingFolder_;
     scratch = work_.Param().ScratchFolder;
+  }
+  std::string lower = reason;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (lower.find("no space left on device") == std::string::npos) {
+    if (staging.empty()) return reason;
+    for (size_t at = reason.find(staging); at != std::string::npos;
+         at = reason.find(staging, at + outputFolder_.size()))
+      reason.replace(at, staging.size(), outputFolder_);
+    return reason;
   }
   const std::string flv = tasks_.empty() ? scratch : tasks_.front().TempFlvPath;
   auto freeBytes = [](const std::string& folder) {

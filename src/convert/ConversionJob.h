@@ -92,7 +92,7 @@ class TConversionJob : private TStageReport {
   void Run();
   TJobResult Encode();
   TJobResult Commit();
-  std::string SayFullDisk(const TJobResult& result) const;
+  std::string FailureReason(const TJobResult& result) const;
   void CleanUp();
   void End(const TJobResult& result);
   void Post(const TJobEvent& event);

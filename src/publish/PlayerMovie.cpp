@@ -213,12 +213,11 @@ bool MakePlayerMovie(const std::string& flvPath, const std::string& templateName
   // itself; the build goes on with it.
   const bool copied = !SameFile(flvPath, f);
   if (copied) {
-    try {
-      SaveThroughScratch(f, [&](const std::string& scratch) { fs::copy_file(flvPath, scratch); });
-    } catch (const std::exception& e) {
-      NVLog("MakePlayerMovie: cannot copy " + flvPath + " to " + f + ": " + e.what());
-      return false;
-    }
+    // A copy that cannot be written (a full disk) throws with the reason,
+    // as the builder's own write errors do.
+    TOutputFile copy(f);
+    copy.CopyFrom(flvPath);
+    copy.Commit();
   }
   try {
     BuildPlayerMovie(pt, as, f, templateName, swfPath, preview, p);

@@ -28,7 +28,8 @@ TPlayerFrame ReadPlayerFrame(const std::string& templateName);
 // FLV is logged and nothing is written (false). Unless preview, the end URL,
 // the click URL and the link of param are added. The movie and the copy are
 // complete or absent: both are written under scratch names and renamed.
-// Errors of the builder (a player file that is no movie) throw.
+// Errors of the builder (a player file that is no movie) and write errors
+// (a full disk) throw.
 bool MakePlayerMovie(const std::string& flvPath, const std::string& templateName,
                      const std::string& swfPath, bool preview, const TSWFParam& param);
 

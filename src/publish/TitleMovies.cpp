@@ -16,6 +16,7 @@
 #include "movie/FlashPlaceObject.h"
 #include "movie/FlashSprite.h"
 #include "movie/FontFace.h"
+#include "movie/ProportionalSprite.h"
 #include "movie/TextEffects.h"
 #include "publish/TemplateTrailer.h"
 #include "swf/SWFStream.h"
@@ -97,10 +98,13 @@ TFlashSprite* PlaceEffect(TFlashMovie& movie, const TTitleStyle& style, const st
   // the effect of a missing key instead.
   const std::u16string effect = IsKnownEffect(style.Effect) ? style.Effect : u"Fade";
   TFlashSprite* sprite = DoDTextEffect(effect, p);
-  // The effect animates around the frame's centre; the placement moves that
-  // centre to the text's place.
-  TFlashPlaceObject* place = movie.PlaceObject(sprite, depth);
-  place->SetTranslate(x - frameWidth / 40, y - frameHeight / 40);
+  // The effect animates around the frame's centre; it sits in a holder at
+  // the text's place that keeps the letters' proportions when a template
+  // stretches the title movie unevenly over a wider or taller stage.
+  TFlashSprite* holder = AddProportionalSprite(movie);
+  holder->PlaceObject(sprite, 1)->SetTranslate(-frameWidth / 40, -frameHeight / 40);
+  holder->ShowFrame(1);
+  movie.PlaceObject(holder, depth)->SetTranslate(x, y);
   return sprite;
 }
 

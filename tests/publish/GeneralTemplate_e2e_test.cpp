@@ -153,12 +153,14 @@ TEST_F(GeneralTemplateInRuffle, ControlBarDrivesTheVideoInsideTheMusicWrapper) {
 // taller than the template's window; the rings stay circles all the same,
 // as large as the narrower direction allows. Measured just beside the
 // cross's lines, from the middle down and to the right, where no title is:
-// the outer ring is the second dark run met.
-TEST_F(GeneralTemplateInRuffle, FilmStripDialStaysRoundOnEveryVideoShape) {
+// the outer ring is the second dark run met. The title's letters keep their
+// shape too: its black box has the same proportions on every stage.
+TEST_F(GeneralTemplateInRuffle, FilmStripDialAndTitleKeepTheirShapeOnEveryVideoShape) {
   struct Case {
     const char* Size;
     int Width, Height;  // the composed stage: the 480 x 360 template whose window is 360 x 270
   };
+  double titleProportions = 0;  // width / height of the title's box on the first stage
   for (const Case& c : {Case{"320x240", 427, 320}, Case{"384x216", 512, 288}, Case{"240x320", 320, 427}}) {
     SCOPED_TRACE(c.Size);
     const std::string flv = (dir_ / (std::string(c.Size) + ".flv")).string();
@@ -166,19 +168,19 @@ TEST_F(GeneralTemplateInRuffle, FilmStripDialStaysRoundOnEveryVideoShape) {
                "flv1", "-q:v", "2", "-an", flv});
     const std::string swf = std::string(c.Size) + ".swf";
     auto made = Flv2Swf(flv, (dir_ / swf).string(),
-                        {"--template", "general:Film Strip", "--title-text", "T", "--director-text", "",
+                        {"--template", "general:Film Strip", "--title-text", "Fixture", "--director-text", "",
                          "--motive-text", ""});
     ASSERT_EQ(made.ExitCode, 0) << made.Output;
     RuffleOptions o;
     o.Root = dir_.Path();
     o.Swf = swf;
-    o.ShotsAt = {300};
-    o.RunMs = 400;
+    o.ShotsAt = {300, 1800};  // the title fading in, then at rest
+    o.RunMs = 1900;
     RuffleResult r = RufflePlayer::Play(o);
     ASSERT_TRUE(r.Ok) << r.Describe();
     ASSERT_EQ(r.Metadata.Width, c.Width);
     ASSERT_EQ(r.Metadata.Height, c.Height);
-    ASSERT_EQ(r.Shots.size(), 1u);
+    ASSERT_EQ(r.Shots.size(), 2u);
     const PngImage& shot = r.Shots[0].Image;
     const int cx = c.Width / 2, cy = c.Height / 2;
     auto dark = [&](int x, int y) {
@@ -203,6 +205,22 @@ TEST_F(GeneralTemplateInRuffle, FilmStripDialStaysRoundOnEveryVideoShape) {
     EXPECT_NEAR(across, expected, 4);
     EXPECT_NEAR(down, expected, 4);
     EXPECT_NEAR(across, down, 2) << "the rings are circles";
+
+    // The title's box: its black pixels above the middle.
+    const PngImage& rest = r.Shots[1].Image;
+    int left = c.Width, right = -1, top = c.Height, bottom = -1;
+    for (int y = 0; y < cy - 8; ++y)
+      for (int x = 0; x < c.Width; ++x) {
+        const Rgba p = rest.Pixel(x, y);
+        if (p.R + p.G + p.B >= 150) continue;
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+    ASSERT_GT(right, left) << "the title is shown";
+    ASSERT_GT(bottom, top);
+    const double proportions = static_cast<double>(right - left + 1) / (bottom - top + 1);
+    if (titleProportions == 0) titleProportions = proportions;
+    EXPECT_NEAR(proportions / titleProportions, 1.0, 0.1) << "the title's letters keep their shape";
   }
 }
 

@@ -169,12 +169,13 @@ TEST_F(TitleMovies, LongTitlesWrapIntoTheTitleArea) {
       total += widths[i];
     }
     EXPECT_GT(total, c.Right - c.Left) << "wrapped, not shrunk into one line";
-    // The rows the lines' effects are centred on, in the order placed: each
-    // inside the area, each below the one before.
+    // The rows the lines' effects are centred on (where their holders are
+    // placed on the root), in the order placed: each inside the area, each
+    // below the one before.
     std::vector<int> rows;
     for (size_t i = 0; i < reader.TagCount(); ++i)
       if (auto* p = dynamic_cast<TSWFPlaceObject2*>(reader.TagInfo(i).TagObject))
-        if (p->HasCharacter && p->Depth > 1) rows.push_back(p->Matrix()->TranslateY / 20 + 300 / 2);
+        if (p->HasCharacter && p->Depth > 1) rows.push_back(p->Matrix()->TranslateY / 20);
     ASSERT_EQ(rows.size(), widths.size());
     for (size_t i = 0; i < rows.size(); ++i) {
       EXPECT_GT(rows[i], c.Top) << "row " << i;

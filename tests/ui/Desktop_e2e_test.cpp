@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "DesktopScript.h"
 #include "support/RufflePlayer.h"
 #include "support/TestEnv.h"
 
@@ -29,15 +30,9 @@ TEST(Desktop, ConvertsATitleAndAChapterToFlvAndSwf) {
   ASSERT_TRUE(HaveProgram("xvfb-run"));
   TempDir out("reelcast-desktop-out");
   TempDir home("reelcast-desktop-home");
-  const fs::path shots = BinaryDir() / "screenshots";
-  fs::create_directories(shots);
-  const std::string dvd = DvdFixture().string();
-  auto shot = [&](const char* name) { return "shot " + (shots / name).string() + "\n"; };
+  auto shot = ShotLine;
   std::string script =
-      shot("desktop-1-start.png") +
-      "answer-path " + dvd + "\n"
-      "click btnOpen\n"
-      "wait-dvd\n"
+      shot("desktop-1-start.png") + OpenDvdLines() +
       "check Title_01_01 on\n"
       "check Title_01_02 off\n"
       "check Title_02_01 off\n"
@@ -63,12 +58,7 @@ TEST(Desktop, ConvertsATitleAndAChapterToFlvAndSwf) {
       "click btnClose\n"
       "wait-closed frmAbout\n"
       "quit\n";
-  const fs::path scriptFile = out / "script.txt";
-  WriteFile(scriptFile, script);
-  ScopedEnv automation("REELCAST_AUTOMATION", scriptFile.string());
-  ScopedEnv userFolder("REELCAST_HOME", home.Path().string());
-  ScopedEnv noSplash("REELCAST_NO_SPLASH", "1");
-  ProcessResult r = RunProcess({"xvfb-run", "-a", "-s", "-screen 0 1280x800x24", (BinDir() / "reelcast").string()}, 900);
+  ProcessResult r = RunDesktopScript(script, out.Path(), home.Path());
   ASSERT_EQ(r.ExitCode, 0) << r.Output;
   // Each job ended with the message, and opened the output folder.
   size_t first = r.Output.find("dialog: information: All conversion tasks have been finished.");
@@ -104,7 +94,7 @@ TEST(Desktop, ConvertsATitleAndAChapterToFlvAndSwf) {
             0.9);
   for (const char* name : {"desktop-1-start.png", "desktop-2-import.png", "desktop-3-publish.png",
                            "desktop-4-progress.png", "desktop-5-about.png"})
-    EXPECT_GT(fs::file_size(shots / name), 5000u) << name;
+    EXPECT_GT(fs::file_size(ShotPath(name)), 5000u) << name;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "DesktopScript.h"
 #include "support/PngImage.h"
 #include "support/TestEnv.h"
 
@@ -31,17 +32,13 @@ TEST(Desktop, PreviewPlaysSeeksCropsAndTakesASnapshot) {
   ASSERT_TRUE(HaveProgram("xvfb-run"));
   TempDir out("reelcast-preview-out");
   TempDir home("reelcast-preview-home");
-  const fs::path shots = BinaryDir() / "screenshots";
-  fs::create_directories(shots);
   auto file = [&](const char* name) { return (out / name).string(); };
   const std::string script =
-      "answer-path " + DvdFixture().string() + "\n"
-      "click btnOpen\n"
-      "wait-dvd\n"
+      OpenDvdLines() +
       "select-row Title_01_01\n"
       "click btnPlay\n"
-      "wait-picture pnlPreview\n"
-      "shot " + (shots / "preview-1-import.png").string() + "\n"
+      "wait-picture pnlPreview\n" +
+      ShotLine("preview-1-import.png") +
       // A click on the position bar's body at three quarters: about 9 s.
       "drag VCTrack 0.75 0.28 0.75 0.28\n"
       "wait-at-least VCTrack 10\n"
@@ -56,19 +53,15 @@ TEST(Desktop, PreviewPlaysSeeksCropsAndTakesASnapshot) {
       "print sedtLeft\n"
       "save-picture pnlCut " + file("edit-picture.png") + "\n"
       "save-view pnlCut " + file("edit-view.png") + "\n"
-      "click btnPhoto\n"
-      "shot " + (shots / "preview-2-edit.png").string() + "\n"
+      "click btnPhoto\n" +
+      ShotLine("preview-2-edit.png") +
       "click btnSelect\n"
       "click btnPlay\n"
       "wait-picture pnlPreview\n"
-      "save-picture pnlPreview " + file("cropped.png") + "\n"
-      "shot " + (shots / "preview-3-cropped.png").string() + "\n"
+      "save-picture pnlPreview " + file("cropped.png") + "\n" +
+      ShotLine("preview-3-cropped.png") +
       "quit\n";
-  WriteFile(out / "script.txt", script);
-  ScopedEnv automation("REELCAST_AUTOMATION", (out / "script.txt").string());
-  ScopedEnv userFolder("REELCAST_HOME", home.Path().string());
-  ScopedEnv noSplash("REELCAST_NO_SPLASH", "1");
-  ProcessResult r = RunProcess({"xvfb-run", "-a", "-s", "-screen 0 1280x800x24", (BinDir() / "reelcast").string()}, 600);
+  ProcessResult r = RunDesktopScript(script, out.Path(), home.Path(), 600);
   ASSERT_EQ(r.ExitCode, 0) << r.Output;
 
   // The seek: the paused picture is from about 9 s on (25 frames a second).

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "DesktopScript.h"
 #include "support/RufflePlayer.h"
 #include "support/TestEnv.h"
 
@@ -20,19 +21,15 @@ TEST(DesktopTemplate, ConvertsWithTheGeneralTemplateTitlesAndMusicChosenOnThePag
   ASSERT_TRUE(HaveProgram("ffmpeg"));
   TempDir out("reelcast-template-out");
   TempDir home("reelcast-template-home");
-  const fs::path shots = BinaryDir() / "screenshots";
-  fs::create_directories(shots);
   const fs::path music = out.Path() / "tune.wav";
   ASSERT_EQ(RunProcess({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=3", music.string()})
                 .ExitCode,
             0);
-  auto shot = [&](const char* name) { return "shot " + (shots / name).string() + "\n"; };
+  auto shot = ShotLine;
   // Every title text is made of the letter "W" only, so every font of the
   // title movies holds that one glyph; the sample texts would bring others.
   const std::string script =
-      "answer-path " + DvdFixture().string() + "\n"
-      "click btnOpen\n"
-      "wait-dvd\n"
+      OpenDvdLines() +
       "check Title_01_01 off\n"
       "check Title_01_02 off\n"
       "check Title_02_01 off\n"
@@ -52,18 +49,10 @@ TEST(DesktopTemplate, ConvertsWithTheGeneralTemplateTitlesAndMusicChosenOnThePag
       shot("template-3-ending.png") +
       "click btnPublish\n"
       "click rbSWF\n"
-      "set beOutDir " + (out.Path() / "movie.swf").string() + "\n"
-      "click btnConvert\n"
-      "wait-window frmConverter\n"
-      "wait-dialog All conversion tasks have been finished.\n"
-      "wait-closed frmConverter\n"
+      "set beOutDir " + (out.Path() / "movie.swf").string() + "\n" +
+      ConvertLines() +
       "quit\n";
-  const fs::path scriptFile = out.Path() / "script.txt";
-  WriteFile(scriptFile, script);
-  ScopedEnv automation("REELCAST_AUTOMATION", scriptFile.string());
-  ScopedEnv userFolder("REELCAST_HOME", home.Path().string());
-  ScopedEnv noSplash("REELCAST_NO_SPLASH", "1");
-  ProcessResult r = RunProcess({"xvfb-run", "-a", "-s", "-screen 0 1280x800x24", (BinDir() / "reelcast").string()}, 900);
+  ProcessResult r = RunDesktopScript(script, out.Path(), home.Path());
   ASSERT_EQ(r.ExitCode, 0) << r.Output;
   ASSERT_NE(r.Output.find("dialog: information: All conversion tasks have been finished."), std::string::npos)
       << r.Output;
@@ -105,7 +94,7 @@ TEST(DesktopTemplate, ConvertsWithTheGeneralTemplateTitlesAndMusicChosenOnThePag
         << "flat picture at " << shot.AtMs << " ms";
   }
   for (const char* name : {"template-1-general.png", "template-2-opening.png", "template-3-ending.png"})
-    EXPECT_GT(fs::file_size(shots / name), 5000u) << name;
+    EXPECT_GT(fs::file_size(ShotPath(name)), 5000u) << name;
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 #include "movie/FlashPlaceObject.h"
 #include "movie/FlashShape.h"
 #include "movie/FlashSprite.h"
-#include "movie/ScriptCompiler.h"
+#include "movie/ProportionalSprite.h"
 #include "publish/OutputFile.h"
 #include "swf/Records.h"
 
@@ -117,43 +117,10 @@ TFlashShape* Disc(TFlashMovie& m, int x, int y, int radius, uint32_t rgba) {
   return s;
 }
 
-// A sprite for decorations drawn round its origin that keep their
-// proportions (a circle stays a circle) when the movie they are in is
-// stretched unevenly, as a template or a title background is when the video
-// is wider or taller than its window. Its first frame multiplies the
-// horizontal and the vertical scales of every clip above it and scales
-// itself so that both directions get the smaller of the two. Placed at its
-// natural size; unstretched it stays as drawn.
-constexpr char kKeepProportions[] = R"AS(
-var rcSx = 1;
-var rcSy = 1;
-var rcUp = this._parent;
-while (rcUp != undefined) {
-  rcSx = rcSx * Math.abs(rcUp._xscale) / 100;
-  rcSy = rcSy * Math.abs(rcUp._yscale) / 100;
-  rcUp = rcUp._parent;
-}
-if (rcSx > 0 && rcSy > 0) {
-  if (rcSx > rcSy) {
-    this._xscale = 100 * rcSy / rcSx;
-    this._yscale = 100;
-  } else {
-    this._xscale = 100;
-    this._yscale = 100 * rcSx / rcSy;
-  }
-}
-)AS";
-
-TFlashSprite* ProportionalSprite(TFlashMovie& m) {
-  TFlashSprite* s = m.AddSprite();
-  CompileScript(s->FrameActions(), kKeepProportions);
-  return s;
-}
-
 // A disc of the given radius round the origin of its own sprite, which
 // keeps it round.
 TFlashSprite* RoundDisc(TFlashMovie& m, int radius, uint32_t rgba) {
-  TFlashSprite* s = ProportionalSprite(m);
+  TFlashSprite* s = AddProportionalSprite(m);
   s->PlaceObject(Disc(m, 0, 0, radius, rgba), 1);
   s->ShowFrame(1);
   return s;
@@ -320,7 +287,7 @@ void FilmStripPart(const std::string& path, bool ending) {
   m->PlaceObject(Box(*m, 0, cy - 1, kPartWidth, cy + 1, {Rgb(0x8A8272)}), depth++);
   // The dial, drawn round its centre: the rings and the sweep, a
   // translucent wedge turning once a second.
-  TFlashSprite* dial = ProportionalSprite(*m);
+  TFlashSprite* dial = AddProportionalSprite(*m);
   uint16_t ringDepth = 1;
   for (int radius : {200, 170}) {
     TFlashShape* ring = m->AddCircle(0, 0, radius);
@@ -418,7 +385,7 @@ void MeadowPart(const std::string& path, bool ending) {
                  depth++);
   // The sun and its rays, round on a stage of any shape.
   const int sx = 70, sy = 60;
-  TFlashSprite* sun = ProportionalSprite(*m);
+  TFlashSprite* sun = AddProportionalSprite(*m);
   sun->PlaceObject(Disc(*m, 0, 0, 30, Rgb(ending ? 0xFF8A3D : 0xFFD23F)), 2);
   TFlashShape* rays = m->AddShape();
   rays->SetBounds(-56, -56, 56, 56);
