@@ -20,6 +20,7 @@
 #include "ui/AboutWindow.h"
 #include "ui/ConverterWindow.h"
 #include "ui/Dialogs.h"
+#include "ui/EventTrace.h"
 #include "ui/EditPage.h"
 #include "ui/EncoderPage.h"
 #include "ui/Icons.h"
@@ -192,6 +193,7 @@ void TMainWindow::ApplyPageSettings(int stage) {
 }
 
 void TMainWindow::btnConvertClick() {
+  TracePhase("convert clicked");
   TConvertChoices choices;
   choices.SourceFolder = workspace_->OpenFileText().toStdString();
   for (TStagePage* page : pages_) page->FillConvertChoices(choices);
@@ -217,11 +219,13 @@ void TMainWindow::btnConvertClick() {
   host.ReadImageArea = [](const std::string& file) { return ReadImageArea(file); };
   std::optional<TTaskArray> tasks = PrepareConvert(workspace_->List().Rows(), choices, host, SWFParam);
   workspace_->NotifyRowsChanged();
+  TracePhase("convert checks");
   if (!tasks) return;
   // The job copies a general template and renders its title movies with
   // the Template page's titles in its own scratch folder.
   TConverterWindow converter(SWFParam, std::move(*tasks), PublishSteps({}, TemplatePage()->Titles()), this);
   emit converterWindowCreated(&converter);
+  TracePhase("progress window made");
   converter.exec();
 }
 
