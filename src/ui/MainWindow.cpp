@@ -188,7 +188,10 @@ void TMainWindow::SwitchStage(int stage) {
 void TMainWindow::ApplyPageSettings(int stage) {
   TStagePage* page = pages_[stage];
   page->LeavePage();
-  for (TTaskRow* row : workspace_->TaskRows()) page->StoreSettings(row->Task);
+  {
+    TSettingsBatch batch;  // one write of the settings file for all rows
+    for (TTaskRow* row : workspace_->TaskRows()) page->StoreSettings(row->Task);
+  }
   workspace_->NotifyRowsChanged();
 }
 
@@ -217,7 +220,13 @@ void TMainWindow::btnConvertClick() {
   // previews let go of the template's movies.
   host.RenderTitlePreviews = [this] { TemplatePage()->ReleasePreviews(); };
   host.ReadImageArea = [](const std::string& file) { return ReadImageArea(file); };
-  std::optional<TTaskArray> tasks = PrepareConvert(workspace_->List().Rows(), choices, host, SWFParam);
+  std::optional<TTaskArray> tasks;
+  {
+    // The pages store their values for every taken row: one write of the
+    // settings file for all of them.
+    TSettingsBatch batch;
+    tasks = PrepareConvert(workspace_->List().Rows(), choices, host, SWFParam);
+  }
   workspace_->NotifyRowsChanged();
   TracePhase("convert checks");
   if (!tasks) return;
