@@ -25,6 +25,7 @@
 #include "ui/MainWindow.h"
 #include "ui/SingleInstance.h"
 #include "ui/SplashWindow.h"
+#include "ui/StartupWork.h"
 #include "ui/Style.h"
 
 using namespace reelcast;
@@ -104,10 +105,12 @@ int main(int argc, char** argv) {
   // The main window is made while the splash shows, hidden until it ends.
   std::unique_ptr<ui::TMainWindow> window;
   auto makeMainWindow = [&window] {
+    if (window) return;
     window = std::make_unique<ui::TMainWindow>();
     ui::TracePhase("main window made");
   };
   qint64 splashMs = 0;
+  ui::TStartupWork startupWork;
   if (!std::getenv("REELCAST_NO_SPLASH")) {
     QElapsedTimer splashClock;
     ui::TSplashWindow splash;
@@ -115,16 +118,22 @@ int main(int argc, char** argv) {
     // link them, see ui/Engines.h) and the engine starts with a hidden player
     // page: done later, that would stall the first window that plays a movie
     // (the progress window) for a second or more.
-    QObject::connect(&splash, &ui::TSplashWindow::painted, &splash, [&makeMainWindow] {
-      ui::TracePhase("splash on screen");
-      makeMainWindow();
+    startupWork.Add(makeMainWindow);
+    startupWork.Add([] {
       ui::Engines();
       ui::TracePhase("engines module loaded");
+    });
+    startupWork.Add([] {
       // The progress window's animation: a small movie that has the player
       // fetched and compiled.
       ui::FlashView::WarmUp(QString::fromStdString(AppPath("res\\ConverterShow.swf")));
       ui::TracePhase("web engine started");
     });
+    QObject::connect(&splash, &ui::TSplashWindow::painted, &splash, [&startupWork] {
+      ui::TracePhase("splash on screen");
+      startupWork.Start();
+    });
+    QObject::connect(&splash, &QDialog::finished, &startupWork, &ui::TStartupWork::Hold);
     splashClock.start();
     splash.exec();
     // Only the splash's own showing time is left out of the start-up time:
@@ -132,7 +141,9 @@ int main(int argc, char** argv) {
     splashMs = std::min<qint64>(splashClock.elapsed(), ui::TSplashWindow::kShowMilliseconds);
     ui::TracePhase("splash");
   }
-  if (!window) makeMainWindow();
+  makeMainWindow();
+  // Steps the splash's time did not cover go on once the window is drawn.
+  if (!startupWork.Done()) startupWork.ContinueAfterShown(window.get());
 
   QObject::connect(&instance, &ui::TSingleInstance::activationRequested, window.get(),
                    &ui::TMainWindow::BringToFront);
