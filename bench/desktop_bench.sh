@@ -97,7 +97,11 @@ def time_to_map(argv, env, maps=1, deadline=60):
         sys.exit('desktop_bench: no window from ' + argv[0])
     finally:
         proc.terminate()
-        proc.wait()
+        try:
+            proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:  # ffplay may sit out a SIGTERM
+            proc.kill()
+            proc.wait()
 
 base = dict(os.environ, REELCAST_HOME=os.path.join(work, 'home'))
 ours_env = dict(base, REELCAST_AUTOMATION=os.path.join(work, 'quit.txt'))

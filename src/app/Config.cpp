@@ -119,6 +119,12 @@ class TSettingsStore {
   }
 
   void Close() {
+    if (!pending_.empty() && open_) {
+      TValueMap changes;
+      changes.swap(pending_);
+      Write(changes);
+    }
+    batchDepth_ = 0;
     open_ = false;
     user_.clear();
     defaults_.clear();
@@ -134,34 +140,24 @@ class TSettingsStore {
   void Set(TValue value) {
     EnsureOpen();
     FillWide(value);
-    // Take the other processes' latest writes, change this one key, write
-    // the whole file back; a lock file keeps two writers from racing.
-    std::string lockPath = path_ + ".lock";
-    int lock = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lock >= 0) flock(lock, LOCK_EX);
-    TValueMap onDisk;
-    TParseResult parsed = ParseFile(path_, onDisk);
-    if (!parsed.Exists) {
-      onDisk = user_;
-    } else if (parsed.Damaged) {
-      // Damaged by hand while the program ran: keep its readable lines, and
-      // the file itself aside.
-      KeepDamagedAside(parsed.Damaged, onDisk);
-    }
-    onDisk.erase(value.Key);
-    onDisk.insert_or_assign(value.Key, value);
     user_.erase(value.Key);
-    user_.insert_or_assign(value.Key, std::move(value));
-    std::string error = WriteAtomically(path_, Serialise(onDisk));
-    if (lock >= 0) {
-      flock(lock, LOCK_UN);
-      close(lock);
+    user_.insert_or_assign(value.Key, value);
+    TValueMap change;
+    change.insert_or_assign(value.Key, std::move(value));
+    if (batchDepth_ > 0) {
+      pending_.erase(change.begin()->first);
+      pending_.merge(change);
+      return;
     }
-    if (!error.empty()) {
-      Fail("settings not saved: " + error);
-    } else {
-      lastError_.clear();
-    }
+    Write(change);
+  }
+
+  void BeginBatch() { ++batchDepth_; }
+  void EndBatch() {
+    if (batchDepth_ == 0 || --batchDepth_ > 0 || pending_.empty()) return;
+    TValueMap changes;
+    changes.swap(pending_);
+    Write(changes);
   }
 
   std::string Path() {
@@ -177,6 +173,53 @@ class TSettingsStore {
   void Fail(const std::string& message) {
     lastError_ = message;
     NVLog("Settings: " + message);
+  }
+
+  static bool SameValue(const TValue& a, const TValue& b) {
+    if (a.Key != b.Key || a.Kind != b.Kind) return false;  // the spelling of the last write is kept too
+    switch (a.Kind) {
+      case TValueKind::Int: return a.Int == b.Int;
+      case TValueKind::Float: return a.Float == b.Float;
+      case TValueKind::Text: return a.Text == b.Text;
+    }
+    return false;
+  }
+
+  // Takes the other processes' latest writes, changes these keys and writes
+  // the whole file back; a lock file keeps two writers from racing. A file
+  // that holds these values already is left alone: rewriting it would only
+  // cost a flush to disk.
+  void Write(const TValueMap& changes) {
+    std::string lockPath = path_ + ".lock";
+    int lock = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lock >= 0) flock(lock, LOCK_EX);
+    TValueMap onDisk;
+    TParseResult parsed = ParseFile(path_, onDisk);
+    bool changed = !parsed.Exists;
+    if (!parsed.Exists) {
+      onDisk = user_;
+    } else if (parsed.Damaged) {
+      // Damaged by hand while the program ran: keep its readable lines, and
+      // the file itself aside.
+      KeepDamagedAside(parsed.Damaged, onDisk);
+    }
+    for (const auto& [key, value] : changes) {
+      auto it = onDisk.find(key);
+      if (it != onDisk.end() && SameValue(it->second, value)) continue;
+      changed = true;
+      if (it != onDisk.end()) onDisk.erase(it);
+      onDisk.insert_or_assign(key, value);
+    }
+    std::string error = changed ? WriteAtomically(path_, Serialise(onDisk)) : std::string();
+    if (lock >= 0) {
+      flock(lock, LOCK_UN);
+      close(lock);
+    }
+    if (!error.empty()) {
+      Fail("settings not saved: " + error);
+    } else {
+      lastError_.clear();
+    }
   }
 
   // Renames the damaged file to a name of its own and writes readable in its
@@ -204,6 +247,8 @@ class TSettingsStore {
   std::string lastError_;
   TValueMap user_;
   TValueMap defaults_;
+  int batchDepth_ = 0;
+  TValueMap pending_;  // changes held back by a batch
 };
 
 std::recursive_mutex& StoreMutex() {
@@ -310,6 +355,16 @@ void NVSetConfigDbl(std::string_view key, double value) {
   v.Float = value;
   std::lock_guard lock(StoreMutex());
   Store().Set(std::move(v));
+}
+
+TSettingsBatch::TSettingsBatch() {
+  std::lock_guard lock(StoreMutex());
+  Store().BeginBatch();
+}
+
+TSettingsBatch::~TSettingsBatch() {
+  std::lock_guard lock(StoreMutex());
+  Store().EndBatch();
 }
 
 std::string ConfigStorePath() {

@@ -3,7 +3,7 @@
 //
 // Store: a key file in the user folder with typed values (integer, float,
 // text), rewritten atomically (temporary file + rename, mode 0600) on every
-// change, layered over the installed read-only defaults in AppFolder. Text
+// change (or at the end of a TSettingsBatch), layered over the installed read-only defaults in AppFolder. Text
 // values are UTF-16 at this interface and UTF-8 on disk.
 #pragma once
 
@@ -34,6 +34,19 @@ bool NVGetConfigStrEx(std::string_view key, char16_t* buffer, size_t bufferBytes
 void NVSetConfigInt(std::string_view key, int32_t value);
 void NVSetConfigStr(std::string_view key, std::u16string_view value);
 void NVSetConfigDbl(std::string_view key, double value);
+
+// While a batch lives, the NVSetConfig* calls of every thread change the
+// values at once but the key file is written only when the last batch ends:
+// one rewrite, and one flush to disk, for a run of changes such as the pages
+// storing their values into every task. A write that leaves the file as it
+// is (every value already stored) does not touch it at all.
+class TSettingsBatch {
+ public:
+  TSettingsBatch();
+  ~TSettingsBatch();
+  TSettingsBatch(const TSettingsBatch&) = delete;
+  TSettingsBatch& operator=(const TSettingsBatch&) = delete;
+};
 
 // Read-only key files ("Sys.Dat"): UTF-8 "key=value" lines, '#' comments.
 // A handle that cannot be opened is still a valid handle whose keys are all

@@ -72,6 +72,9 @@ void FlvToSwf(const std::string& flvPath, const std::string& swfPath, const TSWF
     TFlashVideo* v = m->AddVideo(flvPath);
     m->FrameRate = v->FLV().FrameRate();  // the movie runs at the video's rate
     TFlashPlaceVideo* place = m->PlaceVideo(v, 2);
+    // A movie that ends (Replay, No Loop) keeps its last picture under its
+    // end frame instead of starting the video over for one frame.
+    if (p.PlayMode != kPlayAutoLoop) place->Loop = false;
     if (p.Template.Kind == 0) AddLink(*m, p);
     if (p.AudioEnabled) place->SetEnableSound(true);
     // The video starts in the frame it is placed in (after the preloader's

@@ -235,6 +235,10 @@ class TAutomation : public QObject {
       waitFor(FindVisible(rest) != nullptr, rest);
     } else if (command == "wait-closed") {
       waitFor(FindVisible(rest) == nullptr, rest + " to close");
+    } else if (command == "wait-minimized") {
+      waitFor(window_->isMinimized(), "the main window to be minimised");
+    } else if (command == "wait-restored") {
+      waitFor(window_->isVisible() && !window_->isMinimized(), "the main window to come back");
     } else if (command == "wait-dialog") {
       waitFor(asked_.contains(rest), "the dialog \"" + rest + "\"");
     } else if (command == "shot") {

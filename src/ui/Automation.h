@@ -29,6 +29,8 @@
 //   wait-dvd                until a DVD folder's load has ended with a DVD loaded
 //   wait-window NAME        until a window with that object name is visible
 //   wait-closed NAME        until no window with that object name is visible
+//   wait-minimized          until the main window is minimised
+//   wait-restored           until the main window is shown and not minimised
 //   wait-dialog TEXT        until a dialog with exactly TEXT was asked for
 //   shot FILE               a PNG of the whole screen
 //   stalls start|report [LABEL]  measures the longest gap of the UI thread's

@@ -9,6 +9,7 @@
 
 #include "app/Paths.h"
 #include "ui/Dialogs.h"
+#include "ui/EventTrace.h"
 #include "ui/FlashView.h"
 #include "ui/Icons.h"
 #include "ui/UploadDialog.h"
@@ -124,7 +125,9 @@ TConverterWindow::~TConverterWindow() {
 }
 
 void TConverterWindow::showEvent(QShowEvent* event) {
+  TracePhase("progress window show");
   QDialog::showEvent(event);
+  TracePhase("progress window shown");
   if (started_) return;
   started_ = true;
   TmrRunStar_.start();

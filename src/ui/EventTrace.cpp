@@ -1,6 +1,7 @@
 #include "ui/EventTrace.h"
 
 #include <QMetaEnum>
+#include <QThread>
 #include <cstdio>
 #include <cstdlib>
 
@@ -24,7 +25,9 @@ TTracingApplication::TTracingApplication(int& argc, char** argv)
     : QApplication(argc, argv), thresholdMs_(ThresholdFromEnvironment()) {}
 
 bool TTracingApplication::notify(QObject* receiver, QEvent* event) {
-  if (thresholdMs_ < 0) return QApplication::notify(receiver, event);
+  // Only the UI thread's events hold up the windows; other threads (the
+  // Flash views' server, audio) pass through untraced.
+  if (thresholdMs_ < 0 || QThread::currentThread() != thread()) return QApplication::notify(receiver, event);
   QElapsedTimer clock;
   clock.start();
   const QEvent::Type type = event->type();  // the event may be gone afterwards

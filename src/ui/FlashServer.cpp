@@ -6,6 +6,8 @@
 #include <QHostAddress>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QCoreApplication>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrl>
 
@@ -63,18 +65,47 @@ FlashServer::FlashServer() {
   secret_ = QByteArray::number(QRandomGenerator::system()->generate64(), 16) +
             QByteArray::number(QRandomGenerator::system()->generate64(), 16);
   if (!AppFolder.empty()) ruffleFolder_ = QString::fromStdString(AppPath("ruffle/"));
-  connect(&server_, &QTcpServer::newConnection, this, &FlashServer::OnConnection);
-  server_.listen(QHostAddress::LocalHost, 0);
+  thread_.setObjectName(QStringLiteral("flash server"));
+  thread_.start();
+  // The server is made and listens on its thread, where its sockets live.
+  auto* context = new QObject;
+  context->moveToThread(&thread_);
+  QMetaObject::invokeMethod(
+      context,
+      [this, context] {
+        server_ = new QTcpServer;
+        connect(server_, &QTcpServer::newConnection, server_, [this] { OnConnection(); });
+        if (server_->listen(QHostAddress::LocalHost, 0)) port_ = server_->serverPort();
+        context->deleteLater();
+      },
+      Qt::BlockingQueuedConnection);
+  // The thread ends with the application; the server stays unanswered.
+  qAddPostRoutine([] {
+    FlashServer& server = Instance();
+    server.thread_.quit();
+    server.thread_.wait();
+  });
 }
 
 QString FlashServer::BaseUrl() const {
-  return QString("http://127.0.0.1:%1/%2/").arg(server_.serverPort()).arg(QString::fromLatin1(secret_));
+  return QString("http://127.0.0.1:%1/%2/").arg(port_).arg(QString::fromLatin1(secret_));
+}
+
+void FlashServer::SetRuffleFolder(const QString& folder) {
+  std::lock_guard lock(mutex_);
+  ruffleFolder_ = folder;
+}
+
+QString FlashServer::RuffleFolder() const {
+  std::lock_guard lock(mutex_);
+  return ruffleFolder_;
 }
 
 QString FlashServer::MovieUrl(const QString& path) {
   QFileInfo info(path);
   QString folder = info.absoluteDir().canonicalPath();
   if (folder.isEmpty()) folder = info.absolutePath();  // a folder that does not exist yet
+  std::lock_guard lock(mutex_);
   int id = folderIds_.value(folder, -1);
   if (id < 0) {
     id = folderIds_.size();
@@ -102,8 +133,9 @@ FlashServer::Reply FlashServer::Answer(const QString& requestPath) const {
     // The runtime's folder is flat: plain file names only.
     const QString name = rest.mid(7);
     static const QRegularExpression plainName("^[A-Za-z0-9_-][A-Za-z0-9._-]*$");
-    if (ruffleFolder_.isEmpty() || !plainName.match(name).hasMatch()) return reply;
-    if (ReadWholeFile(QDir(ruffleFolder_).filePath(name), reply.Body)) {
+    const QString ruffleFolder = RuffleFolder();
+    if (ruffleFolder.isEmpty() || !plainName.match(name).hasMatch()) return reply;
+    if (ReadWholeFile(QDir(ruffleFolder).filePath(name), reply.Body)) {
       reply.Status = 200;
       reply.ContentType = ContentTypeOf(name);
       reply.Immutable = true;
@@ -114,7 +146,11 @@ FlashServer::Reply FlashServer::Answer(const QString& requestPath) const {
   static const QRegularExpression moviePath("^m/\\d+/(\\d+)/(.+)$");
   const auto match = moviePath.match(rest);
   if (!match.hasMatch()) return reply;
-  const QString folder = folders_.value(match.captured(1).toInt());
+  QString folder;
+  {
+    std::lock_guard lock(mutex_);
+    folder = folders_.value(match.captured(1).toInt());
+  }
   if (folder.isEmpty()) return reply;
   const QString canonical = QFileInfo(folder + '/' + match.captured(2)).canonicalFilePath();
   if (canonical.isEmpty() || !Inside(canonical, QFileInfo(folder).canonicalFilePath())) return reply;
@@ -126,9 +162,9 @@ FlashServer::Reply FlashServer::Answer(const QString& requestPath) const {
 }
 
 void FlashServer::OnConnection() {
-  while (QTcpSocket* socket = server_.nextPendingConnection()) {
+  while (QTcpSocket* socket = server_->nextPendingConnection()) {
     connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+    connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
       // One request per connection: the answer closes it.
       if (socket->property("answered").toBool()) return;
       QByteArray head = socket->property("head").toByteArray() + socket->readAll();

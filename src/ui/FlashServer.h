@@ -4,6 +4,9 @@
 // so other local programs cannot read through it. Every answer forbids
 // caching: a movie file rewritten at the same path is read anew.
 //
+// The server answers on a thread of its own: reading and sending the
+// runtime's large WebAssembly files never holds up the UI thread.
+//
 // The web engine cannot take these files through a custom URL scheme: the
 // runtime fetches its WebAssembly with fetch(), which Qt 6.4's schemes do
 // not answer.
@@ -12,7 +15,10 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
-#include <QTcpServer>
+#include <QThread>
+#include <mutex>
+
+class QTcpServer;
 
 namespace reelcast::ui {
 
@@ -23,7 +29,7 @@ class FlashServer : public QObject {
   // the UI thread.
   static FlashServer& Instance();
 
-  bool IsListening() const { return server_.isListening(); }
+  bool IsListening() const { return port_ != 0; }
   // http://127.0.0.1:PORT/SECRET/ (with the trailing '/').
   QString BaseUrl() const;
   // The player page the views load.
@@ -34,8 +40,8 @@ class FlashServer : public QObject {
   QString MovieUrl(const QString& path);
   // Where the runtime's files are read from (AppFolder + "ruffle/" unless
   // set otherwise).
-  void SetRuffleFolder(const QString& folder) { ruffleFolder_ = folder; }
-  QString RuffleFolder() const { return ruffleFolder_; }
+  void SetRuffleFolder(const QString& folder);
+  QString RuffleFolder() const;
 
   // The answer to one request path (without the query); public for tests.
   struct Reply {
@@ -46,14 +52,18 @@ class FlashServer : public QObject {
     // engine may keep them (and its compiled code) in memory.
     bool Immutable = false;
   };
+  // Called on the server's thread and by tests on any thread.
   Reply Answer(const QString& requestPath) const;
 
  private:
   FlashServer();
-  void OnConnection();
+  void OnConnection();  // on the server's thread
 
-  QTcpServer server_;
+  QThread thread_;
+  QTcpServer* server_ = nullptr;  // lives on thread_
+  quint16 port_ = 0;
   QByteArray secret_;
+  mutable std::mutex mutex_;  // guards what follows: the UI thread adds, the server reads
   QString ruffleFolder_;
   QHash<QString, int> folderIds_;  // canonical folder -> id in the URL
   QHash<int, QString> folders_;

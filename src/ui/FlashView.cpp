@@ -13,12 +13,7 @@
 
 #include "ui/FlashServer.h"
 
-#if REELCAST_HAVE_WEBENGINE
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
-#endif
+#include "ui/Engines.h"
 
 namespace reelcast::ui {
 
@@ -34,43 +29,6 @@ constexpr char kShownMessage[] = "reelcast:shown ";
 
 }  // namespace
 
-#if REELCAST_HAVE_WEBENGINE
-// The player page; its console line "reelcast:shown URL" tells the view that
-// a movie is showing.
-class FlashPage : public QWebEnginePage {
- public:
-  FlashPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {}
-  std::function<void(const QString&)> OnMessage;
-
- protected:
-  void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
-                                const QString&) override {
-    if (OnMessage) OnMessage(message);
-  }
-  // Links a movie opens never navigate the preview away from its player.
-  bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
-    return !isMainFrame || url.toString().startsWith(FlashServer::Instance().BaseUrl());
-  }
-  QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
-};
-
-// One off-the-record profile for every view: nothing is kept on disk.
-static QWebEngineProfile* SharedProfile() {
-  static QWebEngineProfile* profile = [] {
-    auto* p = new QWebEngineProfile(qApp);
-    // Movies are served no-store; only Ruffle's own files are cached, in
-    // memory, so that a second view neither fetches nor compiles them again.
-    p->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-    p->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    p->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
-    p->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
-    return p;
-  }();
-  return profile;
-}
-#else
-class FlashPage {};
-#endif
 
 void FlashView::PrepareEngine() {
   QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
@@ -85,7 +43,7 @@ void FlashView::PrepareEngine() {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
-bool FlashView::Available() { return REELCAST_HAVE_WEBENGINE != 0; }
+bool FlashView::Available() { return Engines() != nullptr; }
 
 FlashView::FlashView(QWidget* parent) : QWidget(parent) {
   setContextMenuPolicy(Qt::NoContextMenu);
@@ -93,22 +51,34 @@ FlashView::FlashView(QWidget* parent) : QWidget(parent) {
 }
 
 void FlashView::StartEngine() {
-#if REELCAST_HAVE_WEBENGINE
-  if (web_) return;
+  if (pane_) return;
+  const TEngines* engines = Engines();
+  if (!engines) return;
+  TWebPane::TCallbacks callbacks;
+  callbacks.ConsoleMessage = [this](const QString& message) { OnPageMessage(message); };
+  callbacks.LoadFinished = [this](bool ok) { OnPageReady(ok); };
+  // Links a movie opens never navigate the preview away from its player.
+  callbacks.AcceptNavigation = [](const QUrl& url) {
+    return url.toString().startsWith(FlashServer::Instance().BaseUrl());
+  };
+  pane_ = engines->MakeWebPane(this, std::move(callbacks));
+  pane_->SetBackground(background_);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  web_ = new QWebEngineView(this);
-  web_->setContextMenuPolicy(Qt::NoContextMenu);
-  page_ = new FlashPage(SharedProfile(), this);
-  page_->OnMessage = [this](const QString& message) { OnPageMessage(message); };
-  page_->setBackgroundColor(background_);
-  web_->setPage(page_);
-  layout->addWidget(web_);
-  WatchChildren(web_);
-  connect(page_, &QWebEnginePage::loadFinished, this, &FlashView::OnPageReady);
-  web_->load(QUrl(FlashServer::Instance().PlayerPageUrl()));
-#endif
+  layout->addWidget(pane_->Widget());
+  WatchChildren(pane_->Widget());
+  pane_->Load(QUrl(FlashServer::Instance().PlayerPageUrl()));
 }
+
+void FlashView::WarmUp(const QString& movie) {
+  const TEngines* engines = Engines();
+  if (!engines) return;
+  FlashServer& server = FlashServer::Instance();
+  const QString url = QFileInfo(movie).isFile() ? server.MovieUrl(movie) : QString();
+  engines->WarmUpWeb(QUrl(server.PlayerPageUrl()), "reelcast.load(" + JsString(url) + "); reelcast.playing = false;");
+}
+
+QWidget* FlashView::WebView() const { return pane_ ? pane_->Widget() : nullptr; }
 
 void FlashView::showEvent(QShowEvent* event) {
   // The web engine and its player start when the view is first shown: a
@@ -135,9 +105,7 @@ void FlashView::SetBGColor(const QString& color) {
   if (!ok || text.size() != 6) return;
   background_ = QColor::fromRgb(QRgb(rgb));
   update();
-#if REELCAST_HAVE_WEBENGINE
-  if (page_) page_->setBackgroundColor(background_);
-#endif
+  if (pane_) pane_->SetBackground(background_);
   Apply("reelcast.setBackground(" + JsString(background_.name()) + ")");
   // The player takes the colour when it loads the movie.
   if (!movieUrl_.isEmpty()) Apply("reelcast.load(" + JsString(movieUrl_) + ")");
@@ -156,19 +124,12 @@ void FlashView::Stop() {
 void FlashView::StopPlay() { Stop(); }
 
 void FlashView::RunJavaScript(const QString& script, std::function<void(const QVariant&)> done) {
-#if REELCAST_HAVE_WEBENGINE
-  if (!page_) return;
-  page_->runJavaScript(script, [done](const QVariant& v) {
-    if (done) done(v);
-  });
-#endif
+  if (pane_) pane_->RunJavaScript(script, std::move(done));
 }
 
 void FlashView::Apply(const QString& script) {
-#if REELCAST_HAVE_WEBENGINE
   // Before the page is there, OnPageReady replays the whole state.
-  if (pageReady_) page_->runJavaScript(script);
-#endif
+  if (pageReady_) pane_->RunJavaScript(script, {});
 }
 
 void FlashView::OnPageReady(bool ok) {

@@ -12,7 +12,7 @@
 // presses never reach the movie, as the context menu is off; a right press
 // and release over the view shows the popup menu when one is set.
 //
-// Built without the web engine, the view is an empty area of the background
+// Without the web engine (its module missing), the view is an empty area of the background
 // colour and the operations only keep their values.
 #pragma once
 
@@ -24,12 +24,11 @@
 #include <QVariant>
 #include <QWidget>
 #include <functional>
-
-class QWebEngineView;
+#include <memory>
 
 namespace reelcast::ui {
 
-class FlashPage;
+class TWebPane;
 
 class FlashView : public QWidget {
   Q_OBJECT
@@ -45,8 +44,14 @@ class FlashView : public QWidget {
   // sandbox, no GPU, media without a user gesture. Call once, first thing in
   // main(); flags already in the environment are kept.
   static void PrepareEngine();
-  // True when built with the web engine (else the view is an empty area).
+  // True when the web engine's module can be loaded (else the view is an
+  // empty area); loads it.
   static bool Available();
+  // Loads the web engine's module and starts the engine with a hidden
+  // player page that stays open and loads movie (stopped), so that the
+  // first view a window shows neither starts the engine nor fetches and
+  // compiles the player on the spot.
+  static void WarmUp(const QString& movie);
 
   // The movie's path; a path that names no file (the callers' "temp.swf" or
   // " " placeholders) empties the area.
@@ -72,7 +77,7 @@ class FlashView : public QWidget {
   void RunJavaScript(const QString& script, std::function<void(const QVariant&)> done);
   // The web engine's view inside this area (nullptr without it, and until
   // the view is first shown).
-  QWebEngineView* WebView() const { return web_; }
+  QWidget* WebView() const;
 
  signals:
   void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
@@ -101,8 +106,7 @@ class FlashView : public QWidget {
   bool lockMouseClick_ = false;
   bool pressed_ = false;
   QPointer<QMenu> popupMenu_;
-  QWebEngineView* web_ = nullptr;  // child, owned by Qt
-  FlashPage* page_ = nullptr;      // owned by web_
+  std::unique_ptr<TWebPane> pane_;  // its view and page are children of this area
   bool pageReady_ = false;
 };
 

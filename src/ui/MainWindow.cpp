@@ -20,6 +20,7 @@
 #include "ui/AboutWindow.h"
 #include "ui/ConverterWindow.h"
 #include "ui/Dialogs.h"
+#include "ui/EventTrace.h"
 #include "ui/EditPage.h"
 #include "ui/EncoderPage.h"
 #include "ui/Icons.h"
@@ -187,11 +188,15 @@ void TMainWindow::SwitchStage(int stage) {
 void TMainWindow::ApplyPageSettings(int stage) {
   TStagePage* page = pages_[stage];
   page->LeavePage();
-  for (TTaskRow* row : workspace_->TaskRows()) page->StoreSettings(row->Task);
+  {
+    TSettingsBatch batch;  // one write of the settings file for all rows
+    for (TTaskRow* row : workspace_->TaskRows()) page->StoreSettings(row->Task);
+  }
   workspace_->NotifyRowsChanged();
 }
 
 void TMainWindow::btnConvertClick() {
+  TracePhase("convert clicked");
   TConvertChoices choices;
   choices.SourceFolder = workspace_->OpenFileText().toStdString();
   for (TStagePage* page : pages_) page->FillConvertChoices(choices);
@@ -215,13 +220,21 @@ void TMainWindow::btnConvertClick() {
   // previews let go of the template's movies.
   host.RenderTitlePreviews = [this] { TemplatePage()->ReleasePreviews(); };
   host.ReadImageArea = [](const std::string& file) { return ReadImageArea(file); };
-  std::optional<TTaskArray> tasks = PrepareConvert(workspace_->List().Rows(), choices, host, SWFParam);
+  std::optional<TTaskArray> tasks;
+  {
+    // The pages store their values for every taken row: one write of the
+    // settings file for all of them.
+    TSettingsBatch batch;
+    tasks = PrepareConvert(workspace_->List().Rows(), choices, host, SWFParam);
+  }
   workspace_->NotifyRowsChanged();
+  TracePhase("convert checks");
   if (!tasks) return;
   // The job copies a general template and renders its title movies with
   // the Template page's titles in its own scratch folder.
   TConverterWindow converter(SWFParam, std::move(*tasks), PublishSteps({}, TemplatePage()->Titles()), this);
   emit converterWindowCreated(&converter);
+  TracePhase("progress window made");
   converter.exec();
 }
 

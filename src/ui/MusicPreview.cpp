@@ -6,13 +6,7 @@
 #include "app/Config.h"
 #include "app/Paths.h"
 #include "convert/EncoderThread.h"
-
-#ifdef REELCAST_AUDIO_OUTPUT
-#include <QAudioDevice>
-#include <QAudioOutput>
-#include <QMediaDevices>
-#include <QMediaPlayer>
-#endif
+#include "ui/Engines.h"
 
 namespace reelcast::ui {
 
@@ -37,50 +31,41 @@ bool MusicPreview::Play(const QString& file) {
   }
   // The job's music script for this one file, played once from its start.
   if (!WriteAudioXml(TempFolder + "Temp_Audio_Xml.xml", path, true, length_, SWFParam)) return false;
-#ifdef REELCAST_AUDIO_OUTPUT
+  const TEngines* engines = Engines();
+  if (!engines) return false;
   // Without a sound card Qt's media player hands its renderer no device and
   // crashes writing to it. Nothing can be heard then anyway, so the preview
   // runs on a clock of its own: the buttons and the end of the music behave
   // as if it played.
-  if (QMediaDevices::defaultAudioOutput().isNull()) {
+  if (!engines->HasAudioOutput()) {
     if (!silentClockUsed_) NVLog("No sound card: the music preview plays silently");
     silentClockUsed_ = true;
     silentClock_.start();
     return true;
   }
   if (!player_) {
-    player_ = new QMediaPlayer(this);
-    output_ = new QAudioOutput(this);
-    player_->setAudioOutput(output_);
-    connect(player_, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
-      if (status == QMediaPlayer::EndOfMedia) endOfMedia_ = true;
-    });
-    connect(player_, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error, const QString& text) {
+    TMusicPlayer::TCallbacks callbacks;
+    callbacks.EndOfMedia = [this] { endOfMedia_ = true; };
+    callbacks.Failed = [this](const QString& text) {
       NVLog("The music preview failed: " + text.toStdString());
       emit Failed();
-    });
+    };
+    player_ = engines->MakeMusicPlayer(this, std::move(callbacks));
   }
-  player_->setSource(QUrl::fromLocalFile(file));
-  player_->play();
+  player_->Play(file);
   return true;
-#else
-  return false;
-#endif
 }
 
 void MusicPreview::Stop() {
   silentClock_.invalidate();
-#ifdef REELCAST_AUDIO_OUTPUT
-  if (player_) player_->stop();
-#endif
+  if (player_) player_->Stop();
 }
 
 int64_t MusicPreview::Position() const {
   if (silentClock_.isValid()) return std::min<int64_t>(silentClock_.elapsed() * 10000, length_);
-#ifdef REELCAST_AUDIO_OUTPUT
-  if (player_ && player_->error() == QMediaPlayer::NoError) return int64_t(player_->position()) * 10000;
-#endif
-  return -1;
+  if (!player_) return -1;
+  const int64_t ms = player_->PositionMs();
+  return ms < 0 ? -1 : ms * 10000;
 }
 
 bool MusicPreview::Ended() const {

@@ -9,11 +9,11 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
-
-class QMediaPlayer;
-class QAudioOutput;
+#include <memory>
 
 namespace reelcast::ui {
+
+class TMusicPlayer;
 
 class MusicPreview : public QObject {
   Q_OBJECT
@@ -43,8 +43,7 @@ class MusicPreview : public QObject {
   // Runs while the music "plays" with no sound card to play it on.
   QElapsedTimer silentClock_;
   bool silentClockUsed_ = false;
-  QMediaPlayer* player_ = nullptr;  // owned through Qt parents
-  QAudioOutput* output_ = nullptr;
+  std::unique_ptr<TMusicPlayer> player_;  // made on the first Play
 };
 
 }  // namespace reelcast::ui

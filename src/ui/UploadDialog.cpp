@@ -56,8 +56,10 @@ TUploadDialog::TUploadDialog(const QString& localFolder, const TSWFParam& param,
   };
   edtHost_ = edit("edtHost");
   edtPort_ = edit("edtPort");
-  edtPort_->setMaxLength(4);
-  edtPort_->setValidator(new QIntValidator(0, 9999, edtPort_));
+  // Every port number fits: with four characters a port such as 10021 read
+  // from the settings would be cut to 1002 and the upload would go astray.
+  edtPort_->setMaxLength(5);
+  edtPort_->setValidator(new QIntValidator(0, 65535, edtPort_));
   edtUser_ = edit("edtUser");
   edtPwd_ = edit("edtPwd");
   edtPwd_->setEchoMode(QLineEdit::Password);

@@ -13,16 +13,19 @@
 
 #include "app/Application.h"
 #include "app/Config.h"
+#include "app/Paths.h"
 #include "platform/EncoderManager.h"
 #include "publish/PublishSteps.h"
-#include "ui/AudioOutput.h"
+#include "sources/PreviewPlayer.h"
 #include "ui/Automation.h"
+#include "ui/Engines.h"
 #include "ui/EventTrace.h"
 #include "ui/FlashView.h"
 #include "ui/Icons.h"
 #include "ui/MainWindow.h"
 #include "ui/SingleInstance.h"
 #include "ui/SplashWindow.h"
+#include "ui/StartupWork.h"
 #include "ui/Style.h"
 
 using namespace reelcast;
@@ -91,47 +94,68 @@ int main(int argc, char** argv) {
   ui::TracePhase("encoder manager");
   QApplication::setApplicationDisplayName(productName.isEmpty() ? QStringLiteral("Reelcast") : productName);
   ui::ApplyStyle(app);
-#ifdef REELCAST_AUDIO_OUTPUT
-  ui::InstallQtAudioOutput();  // previews play their sound on the default output
-#endif
+  // Previews play their sound on the default output, through the engines
+  // module (loaded by the first preview that plays, if not before).
+  SetAudioDeviceFactory([]() -> std::unique_ptr<TAudioDevice> {
+    const ui::TEngines* engines = ui::Engines();
+    return engines ? engines->MakeAudioDevice() : nullptr;
+  });
   ui::TracePhase("style, publish steps, audio output");
 
+  // The main window is made while the splash shows, hidden until it ends.
+  std::unique_ptr<ui::TMainWindow> window;
+  auto makeMainWindow = [&window] {
+    if (window) return;
+    window = std::make_unique<ui::TMainWindow>();
+    ui::TracePhase("main window made");
+  };
   qint64 splashMs = 0;
+  ui::TStartupWork startupWork;
   if (!std::getenv("REELCAST_NO_SPLASH")) {
     QElapsedTimer splashClock;
     ui::TSplashWindow splash;
-    // While the splash shows, a hidden Flash view starts the web engine and
-    // its player page, which would otherwise stall the first window that
-    // plays a movie (the progress window) for a second or more.
-    std::unique_ptr<ui::FlashView> engineStarter;
-    QObject::connect(&splash, &ui::TSplashWindow::painted, &splash, [&engineStarter] {
-      ui::TracePhase("splash on screen");
-      engineStarter = std::make_unique<ui::FlashView>();
+    // Then the web engine and Qt Multimedia are loaded (the program does not
+    // link them, see ui/Engines.h) and the engine starts with a hidden player
+    // page: done later, that would stall the first window that plays a movie
+    // (the progress window) for a second or more.
+    startupWork.Add(makeMainWindow);
+    startupWork.Add([] {
+      ui::Engines();
+      ui::TracePhase("engines module loaded");
+    });
+    startupWork.Add([] {
+      // The progress window's animation: a small movie that has the player
+      // fetched and compiled.
+      ui::FlashView::WarmUp(QString::fromStdString(AppPath("res\\ConverterShow.swf")));
       ui::TracePhase("web engine started");
     });
+    QObject::connect(&splash, &ui::TSplashWindow::painted, &splash, [&startupWork] {
+      ui::TracePhase("splash on screen");
+      startupWork.Start();
+    });
+    QObject::connect(&splash, &QDialog::finished, &startupWork, &ui::TStartupWork::Hold);
     splashClock.start();
     splash.exec();
     // Only the splash's own showing time is left out of the start-up time:
-    // starting the engine beyond it counts.
+    // work that runs beyond it counts.
     splashMs = std::min<qint64>(splashClock.elapsed(), ui::TSplashWindow::kShowMilliseconds);
     ui::TracePhase("splash");
   }
+  makeMainWindow();
+  // Steps the splash's time did not cover go on once the window is drawn.
+  if (!startupWork.Done()) startupWork.ContinueAfterShown(window.get());
 
-  int result = 0;
-  {
-    ui::TMainWindow window;
-    ui::TracePhase("main window made");
-    QObject::connect(&instance, &ui::TSingleInstance::activationRequested, &window,
-                     &ui::TMainWindow::BringToFront);
-    TShownReporter reporter(clock, splashMs);
-    if (std::getenv("REELCAST_REPORT_STARTUP")) window.installEventFilter(&reporter);
-    if (QScreen* screen = window.screen())
-      window.move(screen->availableGeometry().center() - window.rect().center());
-    window.show();
-    ui::TracePhase("main window show()");
-    ui::StartAutomation(&window);
-    result = app.exec();
-  }
+  QObject::connect(&instance, &ui::TSingleInstance::activationRequested, window.get(),
+                   &ui::TMainWindow::BringToFront);
+  TShownReporter reporter(clock, splashMs);
+  if (std::getenv("REELCAST_REPORT_STARTUP")) window->installEventFilter(&reporter);
+  if (QScreen* screen = window->screen())
+    window->move(screen->availableGeometry().center() - window->rect().center());
+  window->show();
+  ui::TracePhase("main window show()");
+  ui::StartAutomation(window.get());
+  const int result = app.exec();
+  window.reset();
   SetAudioDeviceFactory({});
   EncMgrUninit();
   ShutdownApplication();

@@ -129,6 +129,62 @@ TEST_F(ConfigTest, ChangesOfAnotherWriterAreKept) {
   EXPECT_EQ(value, 400);
 }
 
+// The file's identity: a rewrite replaces it by a new file (rename).
+ino_t StoreInode() {
+  struct stat st {};
+  EXPECT_EQ(stat(ConfigStorePath().c_str(), &st), 0);
+  return st.st_ino;
+}
+
+TEST_F(ConfigTest, BatchWritesOnceAtItsEndAndUnchangedValuesLeaveTheFileAlone) {
+  NVSetConfigInt("System.nWidth", 400);
+  NVSetConfigStr("System.OutputPath", u"/tmp/a/");
+  const std::string before = ReadFile(ConfigStorePath());
+  const ino_t first = StoreInode();
+
+  // The same values again: nothing is rewritten.
+  NVSetConfigInt("System.nWidth", 400);
+  NVSetConfigStr("System.OutputPath", u"/tmp/a/");
+  EXPECT_EQ(StoreInode(), first);
+
+  {
+    TSettingsBatch outer;
+    NVSetConfigInt("System.nWidth", 640);
+    {
+      TSettingsBatch inner;
+      NVSetConfigDbl("System.Frame", 29.97);
+      std::thread other([] { NVSetConfigInt("System.SampleR", 22050); });
+      other.join();
+    }
+    // Read back at once, on disk only when the outer batch ends.
+    int32_t value = 0;
+    ASSERT_TRUE(NVGetConfigInt("System.nWidth", &value));
+    EXPECT_EQ(value, 640);
+    ASSERT_TRUE(NVGetConfigInt("System.SampleR", &value));
+    EXPECT_EQ(value, 22050);
+    EXPECT_EQ(ReadFile(ConfigStorePath()), before);
+    // Another process's write meanwhile is kept.
+    WriteFile(ConfigStorePath(), before + "int System.Zoom=2\n");
+  }
+  Reopen();
+  int32_t value = 0;
+  for (auto [key, expected] : {std::pair{"System.nWidth", 640}, {"System.Frame", 29}, {"System.SampleR", 22050},
+                               {"System.Zoom", 2}}) {
+    ASSERT_TRUE(NVGetConfigInt(key, &value)) << key;
+    EXPECT_EQ(value, expected) << key;
+  }
+  EXPECT_EQ(std::u16string(NVGetConfigStrPtr("System.OutputPath")), u"/tmp/a/");
+
+  // A batch whose values are all stored already writes nothing.
+  const ino_t settled = StoreInode();
+  {
+    TSettingsBatch batch;
+    NVSetConfigInt("System.nWidth", 640);
+    NVSetConfigInt("System.Zoom", 2);
+  }
+  EXPECT_EQ(StoreInode(), settled);
+}
+
 TEST_F(ConfigTest, DamagedFileKeepsWhatCanBeReadAndIsKeptAside) {
   ShutdownGlobalConfig();
   std::string damaged =

@@ -335,7 +335,7 @@ TEST_F(ConverterModelTest, CancelWhileFinishingEmptiesTheScratchFolder) {
   // an FLV beside it.
   steps_.FlvToSwf = [&](const std::string&, const std::string& swf, const TSWFParam& p) {
     entered = true;
-    for (int i = 0; i < 2400 && !JobCancelled(p); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    test::PollUntil([&] { return JobCancelled(p); });
     test::WriteFile(swf, "FWS");
     test::WriteFile(fs::path(swf).replace_extension(".flv"), "FLV");
     return TStageResult::Done();

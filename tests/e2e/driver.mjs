@@ -346,6 +346,7 @@ export function launchBrowser() {
 export async function newVirtualContext(browser, viewport = { width: 1280, height: 960 }) {
   const context = await browser.newContext({ viewport, deviceScaleFactor: 1 });
   await context.addInitScript({ path: path.join(here, 'virtual-audio.js') });
+  await context.addInitScript({ path: path.join(here, 'window-watch.js') });
   await context.clock.install({ time: clockOrigin });
   // install() lets time run until paused; pause a little ahead of it.
   await context.clock.pauseAt(clockOrigin + 1000);
@@ -393,16 +394,34 @@ async function main() {
         if (frame === popup.mainFrame() && frame.url() !== 'about:blank') record.url = frame.url();
       });
     });
-    // A new window opens blank and navigates a moment later (in real time,
-    // which on a busy machine may come well after the run): wait for it.
+    // The addresses the movie opened new windows at, from the page's own
+    // record of window.open: the browser loads a new window in real time,
+    // which on a busy machine may come well after the run. A window the
+    // browser opened without the page asking (none expected) keeps the
+    // address it reached, if any.
+    let perfAtStart = 0;
     const settlePopups = async () => {
-      const deadline = Date.now() + 30000;
-      for (const { popup, record } of popupPages) {
-        while ((record.url === '' || record.url === 'about:blank') && Date.now() < deadline) {
-          const url = popup.url();
-          if (url && url !== 'about:blank') { record.url = url; break; }
-          await new Promise((r) => setTimeout(r, 50));
+      const opened = await page.evaluate(() => window.__reelcastOpened || []).catch(() => []);
+      opened.forEach((o, i) => {
+        const at = Math.round(o.at - perfAtStart);
+        if (i < result.popups.length) Object.assign(result.popups[i], { url: o.url, at });
+        else result.popups.push({ url: o.url, at });
+      });
+      for (const { popup, record } of popupPages.slice(opened.length))
+        if (!record.url || record.url === 'about:blank') record.url = popup.url();
+    };
+    // Lets a full-screen switch the page started end (real time, with a
+    // deadline) so that a shot or a click sees the page as it then is.
+    const settleFullscreen = async () => {
+      const deadline = Date.now() + requestDeadlineMs;
+      for (;;) {
+        const busy = await page.evaluate(() => window.__fullscreenSwitches || 0).catch(() => 0);
+        if (!busy) return;
+        if (Date.now() > deadline) {
+          result.errors.push(`a full-screen switch still running after ${requestDeadlineMs / 1000} s`);
+          return;
         }
+        await new Promise((r) => setTimeout(r, 5));
       }
     };
     page.on('console', (msg) => {
@@ -473,7 +492,6 @@ async function main() {
       }
     };
     // The movie's trace lines so far, on the movie's clock.
-    let perfAtStart = 0;
     const collectTraces = async () => {
       const lines = await page.evaluate(() => {
         const r = window.__reelcast;
@@ -558,6 +576,7 @@ async function main() {
       for (const e of events) {
         if (result.navigations.length) break;  // the movie's page is gone
         await advance(e.at - elapsed());
+        await settleFullscreen();
         await collectTraces();
         if (e.kind === 'shot') {
           const clip = await stage.boundingBox({ timeout: 10000 }).catch(() => null);

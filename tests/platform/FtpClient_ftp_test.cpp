@@ -183,7 +183,8 @@ TEST(FtpClient, NeverRunsACommandOnASilentReconnection) {
   Configure(c, server);
   c.Connect();
   c.ChangeDir("site");
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the server has hung up
+  ASSERT_TRUE(test::PollUntil([&] { return server.Log().find("dropped the control connection") != std::string::npos; }))
+      << "the server did not hang up:\n" << server.Log();
   try {
     c.Delete("x.swf");
     FAIL() << "DELE ran after the connection was dropped";

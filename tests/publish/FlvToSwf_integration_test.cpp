@@ -55,6 +55,31 @@ TEST(Flv2Swf, EmbedsEveryFrameAndTheSoundOnlyWhenAudioIsOn) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 3);
 }
 
+// A movie that ends shows its last picture under its end frame: the end
+// frame adds no picture of its own (it once showed the first one again).
+TEST(Flv2Swf, MoviesThatEndKeepTheirLastPicture) {
+  TempDir dir;
+  MakePublishFlv((dir / "in.flv").string());
+  const std::string bar = ListControlBarStyles().at(0);
+  const std::vector<std::vector<std::string>> dressings = {
+      {"--play-mode", "replay"},
+      {"--play-mode", "noloop"},
+      {"--play-mode", "replay", "--control-bar", bar},
+      {"--play-mode", "noloop", "--control-bar", bar},
+      {"--play-mode", "replay", "--preloader"},
+  };
+  for (const auto& dressing : dressings) {
+    SCOPED_TRACE(dressing[1] + (dressing.size() > 2 ? " " + dressing[2] : ""));
+    auto made = Flv2Swf((dir / "in.flv").string(), (dir / "out.swf").string(), dressing);
+    ASSERT_EQ(made.ExitCode, 0) << made.Output;
+    EXPECT_EQ(CountTags(dir / "out.swf", "VideoFrame"), 20) << "each of the FLV's 20 pictures once";
+    auto dump = RunProcess({(BinDir() / "reelcast-cli").string(), "swf", "dump", (dir / "out.swf").string()});
+    const size_t last = dump.Output.rfind(" VideoFrame (");
+    ASSERT_NE(last, std::string::npos);
+    EXPECT_NE(dump.Output.find("frame 19 data", last), std::string::npos) << "the last picture shown is the last one";
+  }
+}
+
 TEST(Flv2Swf, ProjectorLeavesOnlyTheExeAndItsHeadGivesTheMovieBack) {
   TempDir dir;
   MakePublishFlv((dir / "in.flv").string(), 1);

@@ -72,6 +72,13 @@ def main():
                 self.close_when_done()
             return result
 
+        def on_disconnect(self):
+            # Tests of a dropped connection wait for this line instead of
+            # waiting a while.
+            if a.fault == "drop-after-cwd":
+                sys.stderr.write("dropped the control connection\n")
+                sys.stderr.flush()
+
         def ftp_LIST(self, path):
             if a.fault == "hang-list":
                 return None

@@ -8,7 +8,6 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <QUrl>
-#include <QWebEngineView>
 #include <algorithm>
 #include <filesystem>
 #include <memory>

@@ -152,9 +152,9 @@ function planGroups(kinds, media) {
       });
     }
     groups.push({
-      name: `general-${tag}`, ratio, title: `General templates with long texts, ${ratio}`,
+      name: `general-${tag}`, ratio, title: `General templates with long texts and music, ${ratio}`,
       movies: every('general-template').map((t) => ({
-        name: `"${t}"`, args: ['--template', `general:${t}`, ...titleTexts],
+        name: `"${t}"`, args: ['--template', `general:${t}`, ...titleTexts, '--music', media.music],
         shots: [500, 1500, 3000, 5000, 7500, 9500, 11500, 14000, 16000, 18500, 21000],
       })),
     });

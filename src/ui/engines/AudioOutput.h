@@ -44,7 +44,4 @@ class TQtAudioDevice : public TAudioDevice {
   std::atomic<int64_t> played_{0};
 };
 
-// Makes every preview player play its sound through TQtAudioDevice.
-void InstallQtAudioOutput();
-
 }  // namespace reelcast::ui

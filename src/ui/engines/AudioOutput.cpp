@@ -1,4 +1,4 @@
-#include "ui/AudioOutput.h"
+#include "ui/engines/AudioOutput.h"
 
 #include <QAudioFormat>
 #include <QAudioSink>
@@ -123,10 +123,6 @@ void TQtAudioDevice::Flush() {
     });
     sink_->Feed->start(kFeedMs);
   });
-}
-
-void InstallQtAudioOutput() {
-  SetAudioDeviceFactory([]() -> std::unique_ptr<TAudioDevice> { return std::make_unique<TQtAudioDevice>(); });
 }
 
 }  // namespace reelcast::ui
