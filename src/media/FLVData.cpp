@@ -30,12 +30,12 @@ TFLVData::TFLVData(TStream& stream) : stream_(&stream) { ScanTags(); }
 TFLVData::~TFLVData() = default;
 
 const TVFrame* TFLVData::VideoFrame(size_t index) const {
-  return index < videoFrames_.size() ? videoFrames_[index].get() : nullptr;
+  return index < videoFrames_.size() ? &videoFrames_[index] : nullptr;
 }
 
 const TVFrame* TFLVData::AudioFrame(size_t index) const {
   if (audioFrames_.empty()) return nullptr;
-  return audioFrames_[index % audioFrames_.size()].get();
+  return &audioFrames_[index % audioFrames_.size()];
 }
 
 uint32_t TFLVData::CopyPayload(const TVFrame& frame, TStream& dest, uint32_t skip) const {
@@ -51,14 +51,14 @@ uint32_t TFLVData::CopyPayload(const TVFrame& frame, TStream& dest, uint32_t ski
 }
 
 void TFLVData::AddVideoFrame(int64_t dataStart, uint32_t dataSize, int64_t fileSize) {
-  auto frame = std::make_unique<TVFrame>();
+  TVFrame frame;
   // A tag cut inside its header points at the end of the file, with size 0.
-  frame->Position = static_cast<uint64_t>(std::min(dataStart + 1, fileSize));
+  frame.Position = static_cast<uint64_t>(std::min(dataStart + 1, fileSize));
   int64_t size = static_cast<int64_t>(dataSize) - 1;
   // A recording cut short keeps what is there of its last frame.
   size = std::min(size, fileSize - (dataStart + 1));
-  frame->Size = static_cast<uint32_t>(std::max<int64_t>(size, 0));
-  videoFrames_.push_back(std::move(frame));
+  frame.Size = static_cast<uint32_t>(std::max<int64_t>(size, 0));
+  videoFrames_.push_back(frame);
 }
 
 void TFLVData::ParseVideoHeader(TBitsEngine& be) {
@@ -159,12 +159,12 @@ void TFLVData::ScanTags() {
             if (format != kFLVSoundMP3 && format != kFLVSoundNellymoser) audioRejected = true;
           }
           if (!audioRejected) {
-            auto frame = std::make_unique<TVFrame>();
-            frame->Position = static_cast<uint64_t>(std::min(dataStart + 1, fileSize));
+            TVFrame frame;
+            frame.Position = static_cast<uint64_t>(std::min(dataStart + 1, fileSize));
             int64_t size = std::min<int64_t>(dataSize - 1, fileSize - (dataStart + 1));
-            frame->Size = static_cast<uint32_t>(std::max<int64_t>(size, 0));
-            frame->VideoIndex = static_cast<int32_t>(videoCount);
-            audioFrames_.push_back(std::move(frame));
+            frame.Size = static_cast<uint32_t>(std::max<int64_t>(size, 0));
+            frame.VideoIndex = static_cast<int32_t>(videoCount);
+            audioFrames_.push_back(frame);
           }
           break;
         case kFLVTagVideo: {
@@ -204,6 +204,9 @@ void TFLVData::ScanTags() {
     // A file cut inside a tag header ends the index there.
   }
   if (isFLV_ && cutTagStart_ < 0 && position < fileSize) cutTagStart_ = position;
+  // The index lives as long as the movie that is built from it.
+  videoFrames_.shrink_to_fit();
+  audioFrames_.shrink_to_fit();
   frameRate_ = EstimateFLVFrameRate(videoCount, firstTimestamp_, lastTimestamp_);
 }
 

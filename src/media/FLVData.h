@@ -32,12 +32,12 @@ enum : uint8_t {
 // FLV sound formats that can be embedded.
 enum : uint8_t { kFLVSoundMP3 = 2, kFLVSoundNellymoser = 6 };
 
-// Where one tag's payload lies in the file.
-class TVFrame : public TBasedSWFObject {
- public:
-  int ObjectKind() const override { return 2; }
-  uint32_t Size = 0;      // payload bytes (after the flags byte), never past the file's end
+// Where one tag's payload lies in the file. The index holds one per tag
+// (about 60 a second of movie), so it is a plain 16-byte record held by
+// value.
+struct TVFrame {
   uint64_t Position = 0;  // file offset of the first payload byte
+  uint32_t Size = 0;      // payload bytes (after the flags byte), never past the file's end
   int32_t VideoIndex = 0; // audio: video tags read before this one
 };
 
@@ -116,8 +116,8 @@ class TFLVData : public TBasedSWFObject {
   std::string fileName_;
   std::unique_ptr<TStream> ownedStream_;
   TStream* stream_ = nullptr;
-  std::vector<std::unique_ptr<TVFrame>> videoFrames_;
-  std::vector<std::unique_ptr<TVFrame>> audioFrames_;
+  std::vector<TVFrame> videoFrames_;
+  std::vector<TVFrame> audioFrames_;
   TSHeader soundHeader_;
   bool hasAudio_ = false;
   std::unique_ptr<TFLVonMetaData> metaData_;

@@ -76,13 +76,23 @@ bool TSplicedStream::AtMemoryEnd() {
 }
 
 void TSplicedStream::AddSplice(size_t file, int64_t offset, uint64_t count) {
+  if (file > UINT32_MAX) throw EStreamError("too many source files in one stream");
   const auto memoryOffset = static_cast<uint64_t>(TMemoryStream::Size());
-  TSplice* last = splices_.empty() ? nullptr : &splices_.back();
-  if (last && last->MemoryOffset == memoryOffset && last->File == file &&
-      last->SourceOffset + static_cast<int64_t>(last->Length) == offset) {
-    last->Length += count;  // continues the range before it
-  } else {
-    splices_.push_back({memoryOffset, SplicedTotal(), offset, count, file});
+  while (count > 0) {
+    TSplice* last = splices_.empty() ? nullptr : &splices_.back();
+    if (last && last->MemoryOffset == memoryOffset && last->File == file &&
+        last->SourceOffset + static_cast<int64_t>(last->Length) == offset && last->Length < kMaxSpliceLength) {
+      // Continues the range before it.
+      const uint64_t n = std::min<uint64_t>(count, kMaxSpliceLength - last->Length);
+      last->Length = static_cast<uint32_t>(last->Length + n);
+      offset += static_cast<int64_t>(n);
+      count -= n;
+      continue;
+    }
+    const uint64_t n = std::min<uint64_t>(count, kMaxSpliceLength);
+    splices_.push_back({memoryOffset, SplicedTotal(), offset, static_cast<uint32_t>(n), static_cast<uint32_t>(file)});
+    offset += static_cast<int64_t>(n);
+    count -= n;
   }
 }
 
@@ -160,7 +170,7 @@ void TSplicedStream::Truncate(uint64_t size) {
     const uint64_t start = last.MemoryOffset + last.SplicedBefore;
     if (size >= start + last.Length) break;
     if (size > start) {
-      last.Length = size - start;
+      last.Length = static_cast<uint32_t>(size - start);
       break;
     }
     splices_.pop_back();

@@ -82,13 +82,17 @@ class TSplicedStream : public TMemoryStream {
   void WriteToFile(int fd) const;
 
  private:
+  // A movie body holds a few ranges per frame, so a range is 32 bytes: a
+  // longer run of one file is held as several ranges.
+  static constexpr uint64_t kMaxSpliceLength = UINT32_MAX;
   struct TSplice {
     uint64_t MemoryOffset;  // the memory byte the range comes before
     uint64_t SplicedBefore; // referenced bytes before this range
     int64_t SourceOffset;
-    uint64_t Length;
-    size_t File;            // index into files_
+    uint32_t Length;
+    uint32_t File;          // index into files_
   };
+  static_assert(sizeof(TSplice) == 32);
   struct TFile {
     std::shared_ptr<TFileStream> Stream;
     uint64_t Device, Inode;

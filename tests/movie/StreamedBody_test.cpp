@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -303,6 +304,37 @@ TEST(StreamedBody, ComparesWithItsSourceAndCutsBackOverKeptRanges) {
   EXPECT_EQ(body.ToString(), bytes.substr(100, 10));
   EXPECT_THROW(body.Truncate(11), EStreamError);
   EXPECT_THROW(body.Splice(file, 1900, 300), EReadError) << "the source is shorter";
+}
+
+
+TEST(StreamedBody, KeepsARunOfMoreThanFourGigabytesAsSeveralRanges) {
+  TempDir dir;
+  const std::string path = (dir / "sparse.bin").string();
+  const int64_t boundary = 1000 + int64_t{UINT32_MAX};  // where the first range is full
+  {
+    std::ofstream out(path, std::ios::binary);
+    out.seekp(boundary - 1);
+    out.write("xy", 2);
+    out.seekp(int64_t{5} << 30);
+    out.write("z", 1);
+  }
+  auto file = std::make_shared<TFileStream>(path, TFileMode::OpenRead);
+  const int64_t first = int64_t{3} << 30, second = int64_t{3} << 29;
+  TSplicedStream body;
+  body.Splice(file, 1000, first);
+  body.Splice(file, 1000 + first, second);  // continues the run past 4 GB
+  EXPECT_EQ(body.SpliceCount(), 2u);
+  EXPECT_EQ(body.Size(), first + second);
+  EXPECT_TRUE(body.EndsAt(*file, 1000 + first + second));
+  char bytes[2] = {};
+  body.ReadAt(static_cast<uint64_t>(boundary - 1000 - 1), bytes, 2);
+  EXPECT_EQ(std::string(bytes, 2), "xy") << "read across the two ranges";
+  auto located = body.Locate(static_cast<uint64_t>(boundary - 1000), 1);
+  EXPECT_EQ(located.File, file);
+  EXPECT_EQ(located.Offset, boundary);
+  body.Truncate(static_cast<uint64_t>(boundary - 1000 + 1));
+  EXPECT_EQ(body.SpliceCount(), 2u);
+  EXPECT_EQ(body.Size(), boundary - 1000 + 1);
 }
 
 }  // namespace
