@@ -30,11 +30,19 @@ void TFlashExternalMovie::Learn(bool renumber, uint16_t firstId) {
   firstId_ = firstId;
   renumbering_ = TCharacterRenumbering();
   uint32_t count = 0;
+  // The movie ends at its End tag: bytes after it (a template's trailer,
+  // say) are no tags of it and never reach the importing movie.
+  bool ended = false;
   // Only the tags that may define characters are read.
   tagCount_ = reader_->ForEachTag(
-      [renumber](TSWFTagInfo& info) { return renumber && TCharacterRenumbering::MayDefine(info.TagCode); },
+      [renumber, &ended](TSWFTagInfo& info) {
+        return !ended && renumber && TCharacterRenumbering::MayDefine(info.TagCode);
+      },
       false, [&](std::unique_ptr<TSWFTagInfo>& info) {
-        if (info->TagObject) {
+        if (ended) return;
+        if (info->TagCode == 0) {
+          ended = true;
+        } else if (info->TagObject) {
           // The ids the renumbering hands out.
           const uint32_t before = renumbering_.Count();
           renumbering_.Learn(*info->TagObject);
@@ -59,8 +67,14 @@ void TFlashExternalMovie::WriteToStream(TBitsEngine& be) {
   }
   // Each writing hands out the same ids again (the tags are read anew).
   if (renumber_) renumbering_.Start(firstId_);
-  reader_->ForEachTag([this](TSWFTagInfo&) { return renumber_; }, false,
+  bool ended = false;  // nothing after the End tag belongs to the movie
+  reader_->ForEachTag([this, &ended](TSWFTagInfo&) { return renumber_ && !ended; }, false,
                       [&](std::unique_ptr<TSWFTagInfo>& info) {
+                        if (ended) return;
+                        if (info->TagCode == 0) {
+                          ended = true;
+                          return;  // End itself is never copied either
+                        }
                         if (!info->TagObject) {
                           // Not parsed (no renumbering): copied as it is.
                           be.FlushBits(true);

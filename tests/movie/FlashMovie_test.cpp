@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <memory>
 
 #include "media/FlvBytes.h"
@@ -280,6 +281,13 @@ TEST(FlashMovie, ImportedMoviesKeepTheirIdsApart) {
   source.MakeStream();
   std::string path = (dir / "part.swf").string();
   source.SaveToFile(path);
+  // A trailer after the movie's end, as a template part carries one: its
+  // bytes read like tags but are none of the movie's.
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    out << std::string("\x00\x40\x00\x40\x3f\x00", 6) << "<TitlePart><TitleArea left=\"1\"/></TitlePart>"
+        << std::string("\x4f\x00\x00\x00", 4) << "KRWP";
+  }
 
   struct Case {
     uint8_t mode;
