@@ -30,19 +30,11 @@ void TFlashExternalMovie::Learn(bool renumber, uint16_t firstId) {
   firstId_ = firstId;
   renumbering_ = TCharacterRenumbering();
   uint32_t count = 0;
-  // The movie ends at its End tag: bytes after it (a template's trailer,
-  // say) are no tags of it and never reach the importing movie.
-  bool ended = false;
   // Only the tags that may define characters are read.
-  tagCount_ = reader_->ForEachTag(
-      [renumber, &ended](TSWFTagInfo& info) {
-        return !ended && renumber && TCharacterRenumbering::MayDefine(info.TagCode);
-      },
-      false, [&](std::unique_ptr<TSWFTagInfo>& info) {
-        if (ended) return;
-        if (info->TagCode == 0) {
-          ended = true;
-        } else if (info->TagObject) {
+  tagCount_ = ForEachOwnTag(
+      [renumber](TSWFTagInfo& info) { return renumber && TCharacterRenumbering::MayDefine(info.TagCode); },
+      [&](std::unique_ptr<TSWFTagInfo>& info) {
+        if (info->TagObject) {
           // The ids the renumbering hands out.
           const uint32_t before = renumbering_.Count();
           renumbering_.Learn(*info->TagObject);
@@ -53,6 +45,17 @@ void TFlashExternalMovie::Learn(bool renumber, uint16_t firstId) {
       });
   usedCharacters_ = static_cast<uint16_t>(std::min<uint32_t>(count, 65535));
   if (renumber) renumbering_.Start(firstId);
+}
+
+size_t TFlashExternalMovie::ForEachOwnTag(const std::function<bool(TSWFTagInfo&)>& createObject,
+                                          const std::function<void(std::unique_ptr<TSWFTagInfo>&)>& visit) {
+  bool ended = false;
+  return reader_->ForEachTag([&](TSWFTagInfo& info) { return !ended && createObject(info); }, false,
+                             [&](std::unique_ptr<TSWFTagInfo>& info) {
+                               if (ended) return;
+                               ended = info->TagCode == 0;
+                               visit(info);
+                             });
 }
 
 void TFlashExternalMovie::WriteToStream(TBitsEngine& be) {
@@ -67,23 +70,18 @@ void TFlashExternalMovie::WriteToStream(TBitsEngine& be) {
   }
   // Each writing hands out the same ids again (the tags are read anew).
   if (renumber_) renumbering_.Start(firstId_);
-  bool ended = false;  // nothing after the End tag belongs to the movie
-  reader_->ForEachTag([this, &ended](TSWFTagInfo&) { return renumber_ && !ended; }, false,
-                      [&](std::unique_ptr<TSWFTagInfo>& info) {
-                        if (ended) return;
-                        if (info->TagCode == 0) {
-                          ended = true;
-                          return;  // End itself is never copied either
-                        }
-                        if (!info->TagObject) {
-                          // Not parsed (no renumbering): copied as it is.
-                          be.FlushBits(true);
-                          reader_->CopyBody(info->Position, info->GetFullSize(), be.Stream());
-                          return;
-                        }
-                        renumbering_.Apply(*info->TagObject);
-                        WriteTag(*info->TagObject, info->TagCode, be);
-                      });
+  ForEachOwnTag([this](TSWFTagInfo&) { return renumber_; },
+                [&](std::unique_ptr<TSWFTagInfo>& info) {
+                  if (info->TagCode == 0) return;  // the host ends where it ends
+                  if (!info->TagObject) {
+                    // Not parsed (no renumbering): copied as it is.
+                    be.FlushBits(true);
+                    reader_->CopyBody(info->Position, info->GetFullSize(), be.Stream());
+                    return;
+                  }
+                  renumbering_.Apply(*info->TagObject);
+                  WriteTag(*info->TagObject, info->TagCode, be);
+                });
   if (ImportMode == 3) AsSprite->WriteToStream(be);
 }
 

@@ -45,6 +45,11 @@ class TFlashExternalMovie : public TFlashIDObject {
   std::unique_ptr<TFlashSprite> OwnedSprite;
 
  private:
+  // The reader's ForEachTag over the movie's own tags: those up to its End
+  // tag, End included. Bytes after it (a template part's trailer, say) are
+  // none of the movie's and never reach the importing movie.
+  size_t ForEachOwnTag(const std::function<bool(TSWFTagInfo&)>& createObject,
+                       const std::function<void(std::unique_ptr<TSWFTagInfo>&)>& visit);
   void WriteTag(TSWFObject& tag, uint16_t code, TBitsEngine& be);
 
   std::unique_ptr<TSWFStreamReader> reader_;

@@ -330,12 +330,14 @@ TEST_F(ConverterModelTest, MusicStageMixesTheMusicToTheMovieLength) {
 
 TEST_F(ConverterModelTest, CancelWhileFinishingEmptiesTheScratchFolder) {
   std::atomic<bool> entered{false};
+  test::TSignal cancelClicked;
   bool pageWritten = false;
   // A stage that runs to its end after the cancel and writes its movie and
   // an FLV beside it.
   steps_.FlvToSwf = [&](const std::string&, const std::string& swf, const TSWFParam& p) {
     entered = true;
-    test::PollUntil([&] { return JobCancelled(p); });
+    EXPECT_TRUE(cancelClicked.WaitFor());
+    EXPECT_TRUE(JobCancelled(p));
     test::WriteFile(swf, "FWS");
     test::WriteFile(fs::path(swf).replace_extension(".flv"), "FLV");
     return TStageResult::Done();
@@ -355,6 +357,7 @@ TEST_F(ConverterModelTest, CancelWhileFinishingEmptiesTheScratchFolder) {
       if (m.State() == TConverterState::Finishing && entered) {
         EXPECT_FALSE(m.PauseEnabled());
         m.CancelClick();
+        cancelClicked.Set();
       }
     });
     EXPECT_TRUE(model.Cancelled());

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 
 #include "platform/FtpClient.h"
 #include "support/FtpTestServer.h"
@@ -183,8 +182,7 @@ TEST(FtpClient, NeverRunsACommandOnASilentReconnection) {
   Configure(c, server);
   c.Connect();
   c.ChangeDir("site");
-  ASSERT_TRUE(test::PollUntil([&] { return server.Log().find("dropped the control connection") != std::string::npos; }))
-      << "the server did not hang up:\n" << server.Log();
+  ASSERT_TRUE(server.WaitForLine("dropped the control connection")) << "the server did not hang up:\n" << server.Log();
   try {
     c.Delete("x.swf");
     FAIL() << "DELE ran after the connection was dropped";

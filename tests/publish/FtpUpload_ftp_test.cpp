@@ -273,10 +273,13 @@ TEST_F(FtpUploadTest, CancelDuringATransferKeepsTheServersCopyWhole) {
   auto u = Model(server, {big, 0, false, false}, "/");
   recorder_.Answer = [](const std::string&) { return false; };
   std::atomic<uint64_t> sent{0};
-  std::atomic<bool> done{false};
-  u->Events.Transfer = [&](uint64_t s, uint64_t) { sent = s; };
+  test::TSignal underWay;  // a megabyte is sent, or the upload ended
+  u->Events.Transfer = [&](uint64_t s, uint64_t) {
+    sent = s;
+    if (s >= 1'000'000) underWay.Set();
+  };
   std::thread user([&] {
-    ASSERT_TRUE(test::PollUntil([&] { return sent >= 1'000'000 || done; }));
+    ASSERT_TRUE(underWay.WaitFor());
     // "No" keeps it running; the second press means it.
     EXPECT_EQ(u->Cancel(), TFtpCancelAction::Continue);
     recorder_.Answer = [](const std::string&) { return true; };
@@ -284,7 +287,7 @@ TEST_F(FtpUploadTest, CancelDuringATransferKeepsTheServersCopyWhole) {
   });
   auto start = Clock::now();
   EXPECT_EQ(u->Upload(), TFtpUploadResult::Cancelled);
-  done = true;
+  underWay.Set();
   user.join();
   EXPECT_LT(SecondsSince(start), 8);
   EXPECT_LT(sent.load(), 20'000'000u);
@@ -298,9 +301,14 @@ TEST_F(FtpUploadTest, CancelWhileConnectingEndsAtOnceWithoutAMessage) {
   FtpTestServer server("silent");
   auto u = Model(server, {Write("m.flv", "video"), 0}, "/");
   u->Timeouts = {20, 20, 20};
+  test::TSignal running;
+  u->Events.StateChanged = [&, record = u->Events.StateChanged](TFtpUploadState s) {
+    record(s);
+    if (s == TFtpUploadState::Running) running.Set();
+  };
   std::thread user([&] {
     // The silent server keeps the upload waiting for its greeting.
-    ASSERT_TRUE(test::PollUntil([&] { return u->State() == TFtpUploadState::Running; }));
+    ASSERT_TRUE(running.WaitFor());
     EXPECT_EQ(u->Cancel(), TFtpCancelAction::Cancelling);
   });
   auto start = Clock::now();

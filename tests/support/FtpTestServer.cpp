@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <stdexcept>
 
 namespace reelcast::test {
@@ -38,18 +39,12 @@ FtpTestServer::FtpTestServer(const std::string& fault, long throttle) {
     _exit(127);
   }
   close(fds[1]);
+  output_ = fds[0];
   // The first line is "PORT <n>" once the server listens.
-  std::string line;
-  char c;
-  for (;;) {
-    pollfd p{fds[0], POLLIN, 0};
-    if (poll(&p, 1, 15000) <= 0) break;
-    if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-    line += c;
-  }
-  close(fds[0]);
+  std::string line = ReadLine(15000);
   if (line.rfind("PORT ", 0) == 0) port_ = std::stoi(line.substr(5));
   if (port_ <= 0) {
+    close(output_);
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
     pid_ = -1;
@@ -61,6 +56,32 @@ FtpTestServer::~FtpTestServer() {
   if (pid_ > 0) {
     kill(pid_, SIGTERM);
     waitpid(pid_, nullptr, 0);
+  }
+  if (output_ >= 0) close(output_);
+}
+
+std::string FtpTestServer::ReadLine(int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  std::string line;
+  char c;
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    pollfd p{output_, POLLIN, 0};
+    if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) return "";
+    if (read(output_, &c, 1) != 1) return "";
+    if (c == '\n') return line;
+    line += c;
+  }
+}
+
+bool FtpTestServer::WaitForLine(const std::string& line, int timeoutSeconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    std::string got = ReadLine(static_cast<int>(left.count()));
+    if (got == line) return true;
+    if (got.empty()) return false;  // time is up or the server has gone
   }
 }
 

@@ -29,12 +29,20 @@ class FtpTestServer {
   static constexpr const char* Password = "s3cret pass";
   // What the server wrote to its log (for diagnosing a failed test).
   std::string Log() const;
+  // Waits until the server tells line (a fault's event, such as "dropped
+  // the control connection") or timeoutSeconds pass; true when it did.
+  bool WaitForLine(const std::string& line, int timeoutSeconds = 60);
 
  private:
+  // One line of the server's standard output, "" when none came within
+  // timeoutMs or the output ended.
+  std::string ReadLine(int timeoutMs);
+
   TempDir dir_{"reelcast-ftp"};
   fs::path root_;
   pid_t pid_ = -1;
   int port_ = 0;
+  int output_ = -1;  // the server's standard output: its PORT line, then events
 };
 
 // Every regular file under root, as paths relative to it with '/', sorted.

@@ -14,7 +14,6 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 
 namespace reelcast::test {
 
@@ -205,13 +204,17 @@ int FixtureFrameNumber(const uint8_t* rgb, int width) {
   return n;
 }
 
-bool PollUntil(const std::function<bool()>& condition, int timeoutSeconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+void TSignal::Set() {
+  {
+    std::lock_guard lock(mutex_);
+    isSet_ = true;
   }
-  return true;
+  set_.notify_all();
+}
+
+bool TSignal::WaitFor(int timeoutSeconds) {
+  std::unique_lock lock(mutex_);
+  return set_.wait_for(lock, std::chrono::seconds(timeoutSeconds), [this] { return isSet_; });
 }
 
 }  // namespace reelcast::test

@@ -2,9 +2,11 @@
 // data folders, and running an outside program without a shell.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -82,10 +84,19 @@ fs::path DvdFixture();
 // read from RGB pixels (3 bytes each, rows of width pixels).
 int FixtureFrameNumber(const uint8_t* rgb, int width);
 
-// Checks condition until it holds or timeoutSeconds have passed, looking
-// again every few milliseconds; true when it held. For states another
-// thread reaches that give no signal to wait on. (Desktop tests, which
-// must keep the event loop running, have their own WaitUntil.)
-bool PollUntil(const std::function<bool()>& condition, int timeoutSeconds = 60);
+// A flag one thread sets (from a callback of the code under test) and
+// another waits for, with a deadline. (Desktop tests, which must keep the
+// event loop running, have their own WaitUntil.)
+class TSignal {
+ public:
+  void Set();
+  // True once set; false when timeoutSeconds passed first.
+  bool WaitFor(int timeoutSeconds = 60);
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable set_;
+  bool isSet_ = false;
+};
 
 }  // namespace reelcast::test

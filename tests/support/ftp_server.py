@@ -73,11 +73,10 @@ def main():
             return result
 
         def on_disconnect(self):
-            # Tests of a dropped connection wait for this line instead of
-            # waiting a while.
+            # Tests of a dropped connection wait for this line (on standard
+            # output, after the PORT line) instead of waiting a while.
             if a.fault == "drop-after-cwd":
-                sys.stderr.write("dropped the control connection\n")
-                sys.stderr.flush()
+                print("dropped the control connection", flush=True)
 
         def ftp_LIST(self, path):
             if a.fault == "hang-list":
