@@ -393,14 +393,23 @@ void TSWFDefineSprite::ReadFromStream(TBitsEngine& be) {
     const uint16_t code = header >> 6;
     uint32_t length = header & 63;
     if (length == 63) length = be.ReadDWord();
-    // Each tag reads from a view of exactly its own body.
-    const std::vector<uint8_t> body = TakeBytes(be, length);
     auto tag = CreateTagObject(code);
     tag->BodySize = static_cast<int32_t>(length);
     if (code == 12 || code == 59 || code == 26) tag->SetReadContext({SWFVersion, ParseActions});
-    TMemoryViewStream view(body.data(), body.size());
-    TBitsEngine sub(view);
-    tag->ReadFromStream(sub);
+    // Each tag reads from a view of exactly its own body. A sprite read
+    // from a file hands its large tags a window of the file, so that their
+    // payloads (a whole video's frames, say) stay there.
+    auto* window = dynamic_cast<TFileWindowStream*>(&be.Stream());
+    if (window && length >= TSWFDataObject::kMinFileData) {
+      const std::unique_ptr<TFileWindowStream> part = window->Take(length);
+      TBitsEngine sub(*part);
+      tag->ReadFromStream(sub);
+    } else {
+      const std::vector<uint8_t> body = TakeBytes(be, length);
+      TMemoryViewStream view(body.data(), body.size());
+      TBitsEngine sub(view);
+      tag->ReadFromStream(sub);
+    }
     ControlTags.push_back(std::move(tag));
   }
 }

@@ -402,6 +402,22 @@ size_t TFileWindowStream::Read(void* buffer, size_t count) {
   return count;
 }
 
+std::unique_ptr<TFileWindowStream> TFileWindowStream::Take(int64_t count) {
+  if (count < 0 || count > size_ - position_)
+    throw EReadError("stream read error: " + std::to_string(count) + " bytes run past the end of the window");
+  constexpr int64_t kHead = 512;  // enough for a tag's fields before its payload
+  const int64_t bufferEnd = bufferStart_ + static_cast<int64_t>(buffer_.size());
+  const uint8_t* head = nullptr;
+  size_t held = 0;
+  if (position_ >= bufferStart_ && position_ < bufferEnd) {
+    head = buffer_.data() + (position_ - bufferStart_);
+    held = static_cast<size_t>(std::min({bufferEnd - position_, count, kHead}));
+  }
+  auto part = std::make_unique<TFileWindowStream>(file_, offset_ + position_, count, head, held);
+  position_ += count;
+  return part;
+}
+
 size_t TFileWindowStream::Write(const void*, size_t) {
   throw EWriteError("stream write error: the stream is read-only");
 }

@@ -212,6 +212,11 @@ class TFileWindowStream : public TStream {
   const std::shared_ptr<TFileStream>& File() const { return file_; }
   // The file offset of the current position.
   int64_t FileOffset() const { return offset_ + position_; }
+  // The next count bytes as a window of their own (handed the first of
+  // them when this window's buffer holds them), and moves past them: a
+  // nested tag is read from the file like a tag of its own, so that its
+  // large payload stays there. Throws EReadError past the end.
+  std::unique_ptr<TFileWindowStream> Take(int64_t count);
 
  private:
   std::shared_ptr<TFileStream> file_;

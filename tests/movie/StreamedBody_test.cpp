@@ -158,6 +158,26 @@ TEST(StreamedBody, MoviesReadFromFilesWriteTheSameBytesAsMoviesReadIntoMemory) {
     source.SetCompressed(true);
     source.SaveToFile((dir / "compressed.swf").string());
   }
+  {
+    // A movie of small pictures and their sound as a sprite of another: the
+    // sound blocks, most of its bytes, are tags of the sprite, which readers
+    // must keep in the file as well.
+    WriteFile(dir / "talk.flv", Flv(30, 300, 40, "\x2E" + kMP3Frame));
+    TFlashMovie talk(0, 0, 320, 240, 25, true);
+    TFlashVideo* v = talk.AddVideo((dir / "talk.flv").string());
+    talk.PlaceVideo(v, 1)->SetEnableSound(true);
+    talk.ShowFrame(30);
+    talk.MakeStream();
+    talk.SetCompressed(false);
+    talk.SaveToFile((dir / "talk.swf").string());
+    TFlashMovie wrapper(0, 0, 320, 240, 25, true);
+    TFlashExternalMovie* inner = wrapper.AddExternalMovie((dir / "talk.swf").string(), 3, true);
+    wrapper.PlaceObject(inner->AsSprite, 1);
+    wrapper.ShowFrame(inner->AsSprite->FrameCount());
+    wrapper.MakeStream();
+    wrapper.SetCompressed(false);
+    wrapper.SaveToFile((dir / "wrapped.swf").string());
+  }
 
   const TReadCase cases[] = {
       {"tags copied as read",
@@ -207,7 +227,7 @@ TEST(StreamedBody, MoviesReadFromFilesWriteTheSameBytesAsMoviesReadIntoMemory) {
          return Save(movie, compressed, d);
        }},
   };
-  for (const char* input : {"plain.swf", "compressed.swf"}) {
+  for (const char* input : {"plain.swf", "compressed.swf", "wrapped.swf"}) {
     const std::string file = (dir / input).string();
     for (const auto& c : cases) {
       for (bool compressed : {false, true}) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
 #include "support/TestEnv.h"
 #include "swf/Stream.h"
 
@@ -81,6 +84,37 @@ TEST(FileStream, CreateReplacesAndErrorsNameTheFile) {
     EXPECT_NE(std::string(e.what()).find("missing.swf"), std::string::npos);
   }
   EXPECT_THROW(TFileStream(dir.Path().string(), TFileMode::OpenRead), EFOpenError);
+}
+
+
+TEST(FileWindowStream, TakeHandsOutTheNextBytesAsAWindowOfTheirOwn) {
+  test::TempDir dir;
+  std::string bytes;
+  for (int i = 0; i < 5000; ++i) bytes += static_cast<char>(i * 7 % 251);
+  const std::string name = (dir / "w.bin").string();
+  test::WriteFile(name, bytes);
+  auto file = std::make_shared<TFileStream>(name, TFileMode::OpenRead);
+  auto read = [](TStream& s, size_t n) {
+    std::string out(n, '\0');
+    s.ReadBuffer(out.data(), n);
+    return out;
+  };
+  TFileWindowStream window(file, 100, 4000);
+  // The first read buffers a few hundred bytes: the part taken next starts
+  // inside that buffer and runs far past it, the one after starts outside.
+  EXPECT_EQ(read(window, 10), bytes.substr(100, 10));
+  auto part = window.Take(1500);
+  EXPECT_EQ(window.Position(), 1510);
+  EXPECT_EQ(part->Size(), 1500);
+  EXPECT_EQ(part->FileOffset(), 110);
+  EXPECT_EQ(read(*part, 1500), bytes.substr(110, 1500));
+  EXPECT_THROW(read(*part, 1), EReadError);
+  auto next = window.Take(300);
+  EXPECT_EQ(read(*next, 300), bytes.substr(1610, 300));
+  EXPECT_EQ(read(window, 20), bytes.substr(1910, 20));
+  // Up to the window's end, not past it.
+  EXPECT_THROW(window.Take(4000 - 1830 + 1), EReadError);
+  EXPECT_EQ(read(*window.Take(4000 - 1830), 4000 - 1830), bytes.substr(1930, 4000 - 1830));
 }
 
 }  // namespace
