@@ -3,6 +3,8 @@
 // headless Chromium and prints what happened as one JSON object.
 //
 //   node driver.mjs --root DIR (--swf NAME | --page NAME) [options]
+//   node driver.mjs --serve     (many movies, one per line of standard input:
+//                                see serve() at the end)
 //
 //   --root DIR        folder served on http://127.0.0.1:PORT/
 //   --swf NAME        movie (relative to DIR) shown alone at its stage size
@@ -48,6 +50,7 @@ import http from 'node:http';
 import fs from 'node:fs';
 import zlib from 'node:zlib';
 import path from 'node:path';
+import readline from 'node:readline';
 import { fileURLToPath } from 'node:url';
 import { chromium } from 'playwright-core';
 
@@ -300,6 +303,10 @@ export const chromiumFlags = [
   '--headless', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
   '--disable-component-update', '--disable-sync', '--no-first-run',
   '--autoplay-policy=no-user-gesture-required',
+  // Ruffle is 14 MB of WebAssembly compiled afresh by every page; optimising
+  // it in the background would cost more processor time than the short
+  // plays of a test save by running faster.
+  '--js-flags=--liftoff-only',
 ];
 
 // Ruffle logs through console.log with a styled level word ("%cERROR%c
@@ -353,8 +360,9 @@ export async function newVirtualContext(browser, viewport = { width: 1280, heigh
   return context;
 }
 
-async function main() {
-  const opts = parseArgs(process.argv.slice(2));
+// Plays one movie (opts as parseArgs gives them) in a context of its own
+// in the given browser, and gives what happened.
+export async function play(browser, opts) {
   const result = {
     ok: false, loaded: false, metadata: null, errors: [], warnings: [], console: [], traces: [],
     shots: [], clicks: [], navigations: [], popups: [], requests: [], stage: null, failure: null,
@@ -362,7 +370,7 @@ async function main() {
   const server = await startServer(opts);
   const origin = `http://127.0.0.1:${server.address().port}`;
   const startUrl = origin + (opts.swf ? harnessPath : '/' + opts.page);
-  let browser = null;
+  let context = null;
   const pending = [];
   // Virtual time since the clock was paused, and the moment the movie started
   // on it; times in the result count from the start (negative before).
@@ -372,8 +380,7 @@ async function main() {
   // Requests to this server still on their way.
   const inFlight = new Set();
   try {
-    browser = await launchBrowser();
-    const context = await newVirtualContext(browser, opts.viewport);
+    context = await newVirtualContext(browser, opts.viewport);
     // Nothing but this server is ever reached.
     await context.route('**/*', async (route) => {
       const request = route.request();
@@ -630,18 +637,66 @@ async function main() {
     result.failure = String(e && e.stack || e);
   } finally {
     await Promise.all(pending);
-    if (browser) await browser.close().catch(() => {});
+    if (context) await context.close().catch(() => {});
     server.close();
   }
   result.ok = !result.failure && result.loaded && result.errors.length === 0;
+  return result;
+}
+
+const failed = (e) => ({ ok: false, failure: String(e && e.stack || e) });
+
+// One movie: starts the browser, plays, prints the result and exits.
+async function playOnce(argv) {
+  let browser = null;
+  let result;
+  try {
+    const opts = parseArgs(argv);
+    browser = await launchBrowser();
+    result = await play(browser, opts);
+  } catch (e) {
+    result = failed(e);
+  } finally {
+    if (browser) await browser.close().catch(() => {});
+  }
   process.stdout.write(JSON.stringify(result) + '\n');
   process.exit(result.failure ? 2 : 0);
 }
 
+// --serve: one browser for many movies. Each line on standard input is a
+// JSON array of the options above; each answer is one line of JSON on
+// standard output, in order. Starting Chromium costs more than most plays,
+// and a test that plays several movies pays it once; every movie still gets
+// a fresh browser context (own clock, storage and cache). A browser that
+// died is started again for the next movie. The driver ends when its
+// standard input closes.
+async function serve() {
+  let browser = null;
+  const lines = readline.createInterface({ input: process.stdin, crlfDelay: Infinity });
+  for await (const line of lines) {
+    if (!line.trim()) continue;
+    let result;
+    try {
+      const opts = parseArgs(JSON.parse(line));
+      if (!browser || !browser.isConnected()) {
+        if (browser) await browser.close().catch(() => {});
+        browser = await launchBrowser();
+      }
+      result = await play(browser, opts);
+    } catch (e) {
+      result = failed(e);
+    }
+    process.stdout.write(JSON.stringify(result) + '\n');
+  }
+  if (browser) await browser.close().catch(() => {});
+  process.exit(0);
+}
+
 // Run as a program; imported (by the review tools) it only lends its parts.
 if (process.argv[1] && path.resolve(process.argv[1]) === fileURLToPath(import.meta.url)) {
-  main().catch((e) => {
-    process.stdout.write(JSON.stringify({ ok: false, failure: String(e && e.stack || e) }) + '\n');
+  const argv = process.argv.slice(2);
+  (argv.length === 1 && argv[0] === '--serve' ? serve() : playOnce(argv)).catch((e) => {
+    process.stdout.write(JSON.stringify(failed(e)) + '\n');
     process.exit(2);
   });
 }

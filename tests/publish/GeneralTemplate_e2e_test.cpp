@@ -233,8 +233,8 @@ TEST_F(GeneralTemplateInRuffle, EveryTextEffectShowsItsTextAndMovesIt) {
   ASSERT_GE(count, 8);
   ASSERT_LE(count, 9);
   // Four frames per second: the 20 steps of an animation take five seconds
-  // and the text then rests for ten, so the shots fall where they should
-  // even when they are taken late.
+  // and the text then rests for ten, so the first shot sees every effect
+  // under way and the second every text at rest.
   TFlashMovie m(0, 0, 600, 300, 4, true);
   m.SetVersion(8);
   m.BackgroundColor().SetRGB(0xFFFFFF);

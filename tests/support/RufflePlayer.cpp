@@ -1,6 +1,17 @@
 #include "support/RufflePlayer.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <sstream>
 
 #include "support/Json.h"
@@ -28,6 +39,160 @@ std::vector<std::string> Texts(const JsonValue& list) {
   for (const auto& e : list.Items()) texts.push_back(e.String());
   return texts;
 }
+
+std::string JsonQuoted(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      out += escaped;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+// The driver in --serve mode, started at the first play of a test process
+// and kept for the next ones: Chromium starts once per process, not once per
+// movie. Requests go to its standard input (a socket, so that a driver that
+// died gives an error, not SIGPIPE), answers come one line each from its
+// standard output; its standard error is the test's.
+class ServingDriver {
+ public:
+  ~ServingDriver() { Stop(std::chrono::seconds(30)); }
+
+  // The driver's answer to one request line, or "" with why in failure.
+  std::string Ask(const std::string& request, int timeoutSeconds, std::string& failure) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (pid_ <= 0 && !Start(failure)) return "";
+    std::string line = request + "\n";
+    for (size_t sent = 0; sent < line.size();) {
+      ssize_t n = send(input_, line.data() + sent, line.size() - sent, MSG_NOSIGNAL);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        failure = "the driver stopped taking requests";
+        Stop(std::chrono::seconds(0));
+        return "";
+      }
+      sent += static_cast<size_t>(n);
+    }
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    std::string noise;
+    for (;;) {
+      size_t end = buffer_.find('\n');
+      if (end != std::string::npos) {
+        std::string answer = buffer_.substr(0, end);
+        buffer_.erase(0, end + 1);
+        if (!answer.empty() && answer[0] == '{') return answer;
+        noise += answer + "\n";  // not an answer: node printing something of its own
+        continue;
+      }
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      deadline - std::chrono::steady_clock::now())
+                      .count();
+      if (left <= 0) {
+        failure = "the driver gave no answer within " + std::to_string(timeoutSeconds) + " s" +
+                  (noise.empty() ? "" : "; it printed: " + noise);
+        Stop(std::chrono::seconds(0));
+        return "";
+      }
+      pollfd p{output_, POLLIN, 0};
+      int r = poll(&p, 1, static_cast<int>(left));
+      if (r < 0 && errno == EINTR) continue;
+      if (r <= 0) continue;
+      char chunk[65536];
+      ssize_t n = read(output_, chunk, sizeof chunk);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        failure = "the driver ended without an answer" +
+                  (noise.empty() ? std::string() : "; it printed: " + noise + buffer_);
+        Stop(std::chrono::seconds(0));
+        return "";
+      }
+      buffer_.append(chunk, static_cast<size_t>(n));
+    }
+  }
+
+ private:
+  bool Start(std::string& failure) {
+    int in[2], out[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, in) != 0) {
+      failure = "socketpair failed";
+      return false;
+    }
+    if (pipe2(out, O_CLOEXEC) != 0) {
+      close(in[0]);
+      close(in[1]);
+      failure = "pipe failed";
+      return false;
+    }
+    std::string driver = (HarnessDir() / "driver.mjs").string();
+    pid_t pid = fork();
+    if (pid < 0) {
+      for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
+      failure = "fork failed";
+      return false;
+    }
+    if (pid == 0) {
+      dup2(in[1], 0);
+      dup2(out[1], 1);
+      execlp("node", "node", driver.c_str(), "--serve", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(in[1]);
+    close(out[1]);
+    pid_ = pid;
+    input_ = in[0];
+    output_ = out[0];
+    buffer_.clear();
+    return true;
+  }
+
+  // Closes the driver's input, which ends it (and its browser) once it has
+  // finished what it was doing; past the grace time it is killed.
+  void Stop(std::chrono::seconds grace) {
+    if (pid_ <= 0) return;
+    close(input_);
+    auto deadline = std::chrono::steady_clock::now() + grace;
+    char chunk[4096];
+    for (;;) {
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      deadline - std::chrono::steady_clock::now())
+                      .count();
+      if (left <= 0) break;
+      pollfd p{output_, POLLIN, 0};
+      int r = poll(&p, 1, static_cast<int>(left));
+      if (r < 0 && errno == EINTR) continue;
+      if (r <= 0) break;
+      ssize_t n = read(output_, chunk, sizeof chunk);
+      if (n == 0 || (n < 0 && errno != EINTR)) break;  // the driver has ended
+    }
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, &status, 0);
+    }
+    close(output_);
+    pid_ = -1;
+    input_ = output_ = -1;
+  }
+
+  std::mutex mutex_;
+  pid_t pid_ = -1;
+  int input_ = -1;
+  int output_ = -1;
+  std::string buffer_;
+};
+
+ServingDriver& Driver() {
+  static ServingDriver driver;
+  return driver;
+}
 }  // namespace
 
 std::string RufflePlayer::MissingPieces() {
@@ -48,8 +213,7 @@ RuffleResult RufflePlayer::Play(const RuffleOptions& o) {
     return result;
   }
   TempDir shots("reelcast-shots");
-  std::vector<std::string> argv = {"node", (HarnessDir() / "driver.mjs").string(), "--root",
-                                   fs::absolute(o.Root).string()};
+  std::vector<std::string> argv = {"--root", fs::absolute(o.Root).string()};
   if (!o.Swf.empty()) {
     argv.insert(argv.end(), {"--swf", o.Swf, "--scale", std::to_string(o.Scale)});
     if (!o.FlashVars.empty()) argv.insert(argv.end(), {"--flashvars", o.FlashVars});
@@ -74,18 +238,20 @@ RuffleResult RufflePlayer::Play(const RuffleOptions& o) {
   }
   // Movie time may pass slower than real time on a busy machine.
   int timeout = (4 * o.RunMs + o.LoadTimeoutMs) / 1000 + 120;
-  ProcessResult run = RunProcess(argv, timeout);
-  // The JSON is the last line the driver prints; node may warn before it.
-  std::string output = run.Output;
-  while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
-  size_t lineStart = output.rfind('\n');
-  result.Json = lineStart == std::string::npos ? output : output.substr(lineStart + 1);
+  std::string request = "[";
+  for (size_t i = 0; i < argv.size(); ++i) request += (i ? "," : "") + JsonQuoted(argv[i]);
+  request += "]";
+  std::string failure;
+  result.Json = Driver().Ask(request, timeout, failure);
+  if (result.Json.empty()) {
+    result.Failure = failure;
+    return result;
+  }
   JsonValue json;
   try {
     json = JsonValue::Parse(result.Json);
   } catch (const std::exception& e) {
-    result.Failure = "the driver printed no result (exit " + std::to_string(run.ExitCode) +
-                     "): " + run.Output;
+    result.Failure = std::string("the driver's answer is not JSON (") + e.what() + "): " + result.Json;
     return result;
   }
   result.Loaded = json["loaded"].Bool();
