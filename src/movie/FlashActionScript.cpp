@@ -144,4 +144,20 @@ void TFlashActionScript::WriteToStream(TBitsEngine& be) {
   tag.WriteToStream(be);
 }
 
+TFlashWrittenActions::TFlashWrittenActions(TFlashMovie* owner, TFlashActionScript& script)
+    : TFlashObject(owner), minVersion_(script.MinVersion()) {
+  TMemoryStream tag;
+  {
+    TBitsEngine be(tag);
+    script.WriteToStream(be);
+    be.FlushBits(true);
+  }
+  bytes_.assign(tag.Memory(), tag.Memory() + tag.BufferSize());
+}
+
+void TFlashWrittenActions::WriteToStream(TBitsEngine& be) {
+  be.FlushBits(true);
+  be.Stream().WriteBuffer(bytes_.data(), bytes_.size());
+}
+
 }  // namespace reelcast

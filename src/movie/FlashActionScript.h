@@ -72,4 +72,22 @@ class TFlashActionScript : public TFlashObject {
   TSWFActionList* list_;
 };
 
+// A frame script already written as its DoAction tag: what the movie keeps
+// of a frame's actions when it is asked to keep them as bytes (a few dozen
+// bytes a frame instead of a tree of action objects, for a script on every
+// frame of a long movie).
+class TFlashWrittenActions : public TFlashObject {
+ public:
+  TFlashWrittenActions(TFlashMovie* owner, TFlashActionScript& script);
+
+  uint8_t MinVersion() const override { return minVersion_; }
+  // The DoAction tag, header included, as the script wrote it.
+  const std::vector<uint8_t>& Bytes() const { return bytes_; }
+  void WriteToStream(TBitsEngine& be) override;
+
+ private:
+  std::vector<uint8_t> bytes_;
+  uint8_t minVersion_;
+};
+
 }  // namespace reelcast

@@ -55,7 +55,8 @@ size_t TFlashExternalMovie::ForEachOwnTag(const std::function<bool(TSWFTagInfo&)
                                if (ended) return;
                                ended = info->TagCode == 0;
                                visit(info);
-                             });
+                             },
+                             false);
 }
 
 void TFlashExternalMovie::WriteToStream(TBitsEngine& be) {

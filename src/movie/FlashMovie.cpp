@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "movie/FlashActionScript.h"
 #include "movie/FlashButton.h"
 #include "movie/FlashExternalMovie.h"
 #include "movie/FlashPlaceObject.h"
@@ -115,7 +116,12 @@ void TFlashMovie::ShowFrame(uint16_t count) {
     objects_.push_back(std::make_unique<TSWFFrameLabel>(FrameLabel));
     FrameLabel.clear();
   }
-  if (frameActions_) objects_.push_back(std::move(frameActions_));
+  if (frameActions_ && FrameActionsAsBytes) {
+    objects_.push_back(std::make_unique<TFlashWrittenActions>(this, *frameActions_));
+    frameActions_.reset();
+  } else if (frameActions_) {
+    objects_.push_back(std::move(frameActions_));
+  }
   uint16_t n = count ? count : 1;
   for (uint16_t i = 0; i < n; ++i) {
     ++FrameCount;

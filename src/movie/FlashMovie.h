@@ -124,6 +124,9 @@ class TFlashMovie : public TBasedSWFStream {
   int32_t InsertPosition = 0;
   bool UseBackgroundColor = false;
   std::string FrameLabel;
+  // When set, ShowFrame keeps the frame's actions as the bytes of their tag
+  // (TFlashWrittenActions) instead of as action objects.
+  bool FrameActionsAsBytes = false;
   uint32_t CurrentFrame = 0;
   uint16_t MaxDepth = 0;
   bool UseFileAttributes = false;

@@ -245,6 +245,9 @@ bool AddControlBar(TFlashMovie& m, uint16_t lastFrame, const std::string& mp,
   // Without auto-play the movie waits at its second frame for a click on
   // Play; after "Replay" it plays on.
   const bool autoPlay = param.ExportSetting && param.ExportSetting->AutoPlay;
+  // A script on every frame of the movie: kept as bytes, not as objects.
+  const bool asBytes = m.FrameActionsAsBytes;
+  m.FrameActionsAsBytes = true;
   for (uint32_t n = 0; n <= lastFrame; ++n) {
     TFlashActionScript& as = m.FrameActions();
     if (n == 1 && !autoPlay) {
@@ -266,6 +269,7 @@ bool AddControlBar(TFlashMovie& m, uint16_t lastFrame, const std::string& mp,
     as.SetTarget("");
     m.ShowFrame(1);
   }
+  m.FrameActionsAsBytes = asBytes;
   m.RemoveObject(65535);
   return true;
 }

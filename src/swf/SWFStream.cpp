@@ -454,7 +454,8 @@ void TSWFStreamReader::ParseTags(bool createObjects, bool parseActions) {
 }
 
 size_t TSWFStreamReader::ForEachTag(const std::function<bool(TSWFTagInfo&)>& createObject, bool parseActions,
-                                    const std::function<void(std::unique_ptr<TSWFTagInfo>&)>& visit) {
+                                    const std::function<void(std::unique_ptr<TSWFTagInfo>&)>& visit,
+                                    bool innerTagInfos) {
   parseProblems_.clear();
   trailingStart_ = -1;
   TMemoryStream& body = GetBodyStream();
@@ -511,7 +512,7 @@ size_t TSWFStreamReader::ForEachTag(const std::function<bool(TSWFTagInfo&)>& cre
                                std::to_string(available) + " present)");
 
     if (createObject && createObject(*info)) info->SetObject(CreateTagObject(code));
-    if (info->TagObject && length > 0) ReadTagObject(*info, bodyStart, available, parseActions);
+    if (info->TagObject && length > 0) ReadTagObject(*info, bodyStart, available, parseActions, innerTagInfos);
     visit(info);
     ++index;
     pos = bodyStart + available;
@@ -521,7 +522,7 @@ size_t TSWFStreamReader::ForEachTag(const std::function<bool(TSWFTagInfo&)>& cre
 }
 
 void TSWFStreamReader::ReadTagObject(TSWFTagInfo& info, uint32_t bodyStart, uint32_t available,
-                                     bool parseActions) {
+                                     bool parseActions, bool innerTagInfos) {
   TSWFObject& object = *info.TagObject;
   TMemoryStream& whole = GetBodyStream();
   // A tag kept in a file is read from there; its large payloads stay there.
@@ -566,7 +567,7 @@ void TSWFStreamReader::ReadTagObject(TSWFTagInfo& info, uint32_t bodyStart, uint
     TBitsEngine be(*view);
     try {
       object.ReadFromStream(be);
-      AddSubTagInfos(info, bodyStart);
+      if (innerTagInfos) AddSubTagInfos(info, bodyStart);
       return;
     } catch (const std::exception& e) {
       error = e.what();
@@ -722,7 +723,8 @@ TSWFStreamReader::TRebuilt TSWFStreamReader::RebuildBody(bool parseActions, std:
                  bool renumber = true;
                  if (OnRenumber) OnRenumber(*info->TagObject, renumber);
                  if (renumber) renumbering.Learn(*info->TagObject);
-               });
+               },
+               false);
     result.NextId = renumbering.Start(*firstId);
   }
   TMemoryStream& old = GetBodyStream();
@@ -750,7 +752,8 @@ TSWFStreamReader::TRebuilt TSWFStreamReader::RebuildBody(bool parseActions, std:
                                  const bool lengthens = at.File && fresh->EndsAt(*at.File, at.Offset);
                                  tag.WriteToStream(be);
                                  KeepUnchanged(*oldInFiles, *fresh, info->Position, start, splices, lengthens);
-                               });
+                               },
+                               false);
   if (trailingStart_ >= 0) {
     const uint64_t oldSize = static_cast<uint64_t>(old.Size());
     uint32_t newStart = static_cast<uint32_t>(fresh->Position());

@@ -142,8 +142,12 @@ class TSWFStreamReader : public TBasedSWFStream {
   // tag's info (and may take it), with the tag read into its object when
   // createObject says so for it. Records the problems ParseTags records;
   // returns the number of tags. A long movie is gone through tag by tag.
+  // Without innerTagInfos a sprite's info does not list its inner tags (a
+  // walk that only writes the tags has no use for them, and a sprite
+  // holding a whole video has one per frame and more).
   size_t ForEachTag(const std::function<bool(TSWFTagInfo&)>& createObject, bool parseActions,
-                    const std::function<void(std::unique_ptr<TSWFTagInfo>&)>& visit);
+                    const std::function<void(std::unique_ptr<TSWFTagInfo>&)>& visit,
+                    bool innerTagInfos = true);
   // Copies count body bytes from position from to dest (kept files' bytes
   // stay references where dest can keep them).
   void CopyBody(uint64_t from, uint64_t count, TStream& dest);
@@ -187,7 +191,8 @@ class TSWFStreamReader : public TBasedSWFStream {
   // one range of the source, copied file to file in one go.
   void KeepUnchanged(TSplicedStream& old, TSplicedStream& fresh, uint64_t oldPos, uint64_t start,
                      size_t splicesBefore, bool lengthens);
-  void ReadTagObject(TSWFTagInfo& info, uint32_t bodyStart, uint32_t available, bool parseActions);
+  void ReadTagObject(TSWFTagInfo& info, uint32_t bodyStart, uint32_t available, bool parseActions,
+                     bool innerTagInfos = true);
   void AddSubTagInfos(TSWFTagInfo& info, uint32_t bodyStart);
 
   bool isSWF_ = false;

@@ -236,6 +236,41 @@ TEST(FlashMovie, SpritesAndScripts) {
   EXPECT_EQ(script.Actions(2)->ActionCode(), 0x83);
 }
 
+// Frame scripts kept as the bytes of their tags write the same movie as
+// scripts kept as objects, label and jumps included, and still raise the
+// movie's version to what their actions need.
+TEST(FlashMovie, FrameScriptsKeptAsBytesWriteTheSameMovie) {
+  auto build = [](bool asBytes) {
+    auto movie = std::make_unique<TFlashMovie>(0, 0, 100, 100, 12, true);
+    movie->SetVersion(3);
+    movie->FrameActionsAsBytes = asBytes;
+    for (int n = 0; n < 3; ++n) {
+      TFlashActionScript& as = movie->FrameActions();
+      if (n == 1) {
+        movie->FrameLabel = "middle";
+        as.PushVariant(std::string("_global"));
+        as.GetVariable();  // version 4
+        TSWFActionIf* skip = as.If();
+        as.Stop();
+        as.AddMarker(skip->GetMarker(), false);
+      }
+      as.PushValues({std::string("counter"), std::to_string(n) + " of 2"});
+      as.SetVariable();
+      movie->ShowFrame(1);
+    }
+    movie->MakeStream();
+    return movie;
+  };
+  auto objects = build(false);
+  auto bytes = build(true);
+  size_t written = 0;
+  for (const auto& o : bytes->ObjectList()) written += dynamic_cast<TFlashWrittenActions*>(o.get()) != nullptr;
+  EXPECT_EQ(written, 3u);
+  EXPECT_GT(objects->SWFVersion(), 3);
+  EXPECT_EQ(bytes->SWFVersion(), objects->SWFVersion());
+  EXPECT_EQ(bytes->GetBodyStream().ToString(), objects->GetBodyStream().ToString());
+}
+
 TEST(FlashMovie, Buttons) {
   TFlashMovie movie(0, 0, 100, 100, 12, true);
   TTestShape* face = AddTestShape(movie);

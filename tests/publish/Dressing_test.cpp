@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "publish/LinkActions.h"
 #include "publish/PlayerMovieRead.h"
 #include "support/TestEnv.h"
+#include "swf/DoAction.h"
 
 namespace reelcast {
 namespace {
@@ -28,25 +30,40 @@ TFlashPlaceObject* PlacementAt(TFlashMovie& m, uint16_t depth) {
   return nullptr;
 }
 
-// The frame scripts of the movie, in frame order.
-std::vector<TFlashActionScript*> FrameScripts(TFlashMovie& m) {
-  std::vector<TFlashActionScript*> scripts;
-  for (auto& o : m.ObjectList())
-    if (auto* a = dynamic_cast<TFlashActionScript*>(o.get())) scripts.push_back(a);
+// The frame scripts of the movie, in frame order, as they are written (a
+// long run of them is kept as bytes): each read back into its actions.
+std::vector<std::unique_ptr<TSWFDoAction>> FrameScripts(TFlashMovie& m) {
+  std::vector<std::unique_ptr<TSWFDoAction>> scripts;
+  for (auto& o : m.ObjectList()) {
+    std::vector<uint8_t> bytes;
+    if (auto* a = dynamic_cast<TFlashActionScript*>(o.get())) bytes = TFlashWrittenActions(&m, *a).Bytes();
+    else if (auto* w = dynamic_cast<TFlashWrittenActions*>(o.get())) bytes = w->Bytes();
+    else continue;
+    const uint16_t word = static_cast<uint16_t>(bytes.at(0) | bytes.at(1) << 8);
+    EXPECT_EQ(word >> 6, 12);
+    const size_t head = (word & 63) == 63 ? 6 : 2;
+    auto tag = std::make_unique<TSWFDoAction>();
+    tag->SetReadContext({8, true});
+    tag->BodySize = static_cast<int32_t>(bytes.size() - head);
+    TMemoryViewStream view(bytes.data() + head, bytes.size() - head);
+    TBitsEngine be(view);
+    tag->ReadFromStream(be);
+    scripts.push_back(std::move(tag));
+  }
   return scripts;
 }
 
-bool PushesText(TFlashActionScript& as, const std::string& text) {
-  for (size_t i = 0; i < as.ActionList().Count(); ++i)
-    if (auto* push = dynamic_cast<TSWFActionPush*>(as.Actions(i)))
+bool PushesText(const TSWFActionList& list, const std::string& text) {
+  for (size_t i = 0; i < list.Count(); ++i)
+    if (auto* push = dynamic_cast<TSWFActionPush*>(list[i]))
       for (size_t v = 0; v < push->ValueCount(); ++v)
         if (auto* s = std::get_if<std::string>(&push->Value(v).Value); s && *s == text) return true;
   return false;
 }
 
-int CountCode(TFlashActionScript& as, uint8_t code) {
+int CountCode(const TSWFActionList& list, uint8_t code) {
   int n = 0;
-  for (size_t i = 0; i < as.ActionList().Count(); ++i) n += as.Actions(i)->ActionCode() == code;
+  for (size_t i = 0; i < list.Count(); ++i) n += list[i]->ActionCode() == code;
   return n;
 }
 
@@ -59,16 +76,16 @@ TEST(ControlBarLayout, BarPositionFrameTextsAndThePauseOfFrameOne) {
   TFlashPlaceObject* guide = PlacementAt(m, 65535);
   ASSERT_NE(guide, nullptr);
   EXPECT_EQ(m.FrameCount, 100);
-  std::vector<TFlashActionScript*> scripts = FrameScripts(m);
+  const auto scripts = FrameScripts(m);
   ASSERT_EQ(scripts.size(), 100u);
   for (int n = 0; n < 100; ++n) {
-    EXPECT_TRUE(PushesText(*scripts[n], std::to_string(n) + " of 99")) << n;
+    EXPECT_TRUE(PushesText(scripts[n]->Actions(), std::to_string(n) + " of 99")) << n;
     // Only frame 1 pauses: the bar shows play (NextFrame) and three Stops.
-    EXPECT_EQ(CountCode(*scripts[n], 0x04), n == 1 ? 1 : 0) << n;
-    EXPECT_EQ(CountCode(*scripts[n], 0x07), n == 1 ? 3 : 0) << n;
+    EXPECT_EQ(CountCode(scripts[n]->Actions(), 0x04), n == 1 ? 1 : 0) << n;
+    EXPECT_EQ(CountCode(scripts[n]->Actions(), 0x07), n == 1 ? 3 : 0) << n;
   }
   // The pause is skipped once "Replay" was clicked (an If over it).
-  EXPECT_EQ(CountCode(*scripts[1], 0x9D), 1);
+  EXPECT_EQ(CountCode(scripts[1]->Actions(), 0x9D), 1);
 
   // A video on the root's own timeline is not addressed as a clip of its
   // own; with auto-play the movie never pauses by itself.
@@ -84,9 +101,9 @@ TEST(ControlBarLayout, BarPositionFrameTextsAndThePauseOfFrameOne) {
     es.AutoPlay = c.AutoPlay;
     p.ExportSetting = &es;
     ASSERT_TRUE(AddControlBar(bar, 9, c.MainPath, "_root", p));
-    std::vector<TFlashActionScript*> frames = FrameScripts(bar);
+    const auto frames = FrameScripts(bar);
     ASSERT_EQ(frames.size(), 10u);
-    EXPECT_EQ(CountCode(*frames[1], 0x07), c.Stops);
+    EXPECT_EQ(CountCode(frames[1]->Actions(), 0x07), c.Stops);
     p.ExportSetting = nullptr;
   }
 }
@@ -183,7 +200,7 @@ TEST(LinkLayout, ClickAreaLeavesThePlayersControlsFreeAndEndUrlIsSetGlobally) {
   EXPECT_EQ(area->XMax(), 320);
   EXPECT_EQ(area->YMax(), 240 - 43);
   ASSERT_NE(PlacementAt(m, 65530), nullptr);
-  TFlashActionScript& first = m.FrameActions();
+  const TSWFActionList& first = m.FrameActions().ActionList();
   EXPECT_TRUE(PushesText(first, "g_endURL"));
   EXPECT_TRUE(PushesText(first, "Http://end.example.com"));  // already has the prefix
   EXPECT_TRUE(PushesText(first, "g_endURLTarget"));
