@@ -1,22 +1,25 @@
 #!/usr/bin/env bash
-# swf_memory.sh [BINDIR] [MINUTES]: writes movies of an FLV of MINUTES
-# (default 30) of 800x600 video at 25 fps (about 300 kB/s of frames and
+# swf_memory.sh [BINDIR] [MINUTES] [FPS]: writes movies of an FLV of MINUTES
+# (default 30) of 800x600 video at FPS (default 25; about 12 kB a frame and
 # 128 kbit/s MP3 sound, payload bytes random as encoded media are) and
 # reports each command's peak resident memory above that of the program's
 # start (--version of the program the command runs in); the aim is under
-# 64 MB whatever the length.
+# 64 MB whatever the length. A movie holds at most 65535 frames, so the
+# longest movies are those of a low rate: 120 9 is a 2-hour movie of
+# 64800 frames (a 2.3 GB FLV).
 # Also times the compressed embedded-video movie against gzip -6 of the FLV.
 set -euo pipefail
 bindir=${1:-$(dirname "$0")/../build/bin}
 minutes=${2:-30}
+fps=${3:-25}
 cli="$bindir/reelcast-cli"
 [ -x "$cli" ] || { echo "swf_memory: $cli not found (build reelcast-cli first)" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-python3 - "$work/movie.flv" "$minutes" <<'PY'
+python3 - "$work/movie.flv" "$minutes" "$fps" <<'PY'
 import os, struct, sys
-path, minutes = sys.argv[1], int(sys.argv[2])
+path, minutes, fps = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 def be(v, n): return v.to_bytes(n, 'big')
 def tag(kind, ms, data):
     return bytes([kind]) + be(len(data), 3) + be(ms & 0xFFFFFF, 3) + bytes([ms >> 24 & 0xFF]) + \
@@ -27,18 +30,18 @@ bits += '0' * (-len(bits) % 8)
 header = bytes(int(bits[i:i + 8], 2) for i in range(0, len(bits), 8))
 mp3 = b'\xFF\xFB\x90\x64'  # MPEG-1 layer III, 128 kbit/s, 44.1 kHz: 417 bytes
 random = os.urandom(1 << 20)
-frames = minutes * 60 * 25
+frames = minutes * 60 * fps
 with open(path, 'wb') as f:
     f.write(b'FLV\x01\x05' + be(9, 4) + be(0, 4))
     audio_ms = 0.0
     at = 0
     for i in range(frames):
-        ms = i * 40
+        ms = i * 1000 // fps
         size = 9000 + (i * 7919) % 6000
         if at + size > len(random): at = 0
         f.write(tag(9, ms, b'\x22' + header + random[at:at + size]))
         at += size
-        while audio_ms < ms + 40:
+        while audio_ms < (i + 1) * 1000 / fps:
             f.write(tag(8, int(audio_ms), b'\x2E' + mp3 + random[at % 1000:at % 1000 + 413]))
             audio_ms += 1152 / 44.1
 PY
@@ -50,7 +53,7 @@ open(sys.argv[1], 'wb').write(frame * 2000)  # 52 s, looped by the wrapper
 PY
 cat "$work/movie.flv" >/dev/null  # into the page cache
 
-python3 - "$work" "$cli" <<'PY'
+python3 - "$work" "$cli" "$minutes" "$fps" <<'PY'
 import os, subprocess, sys, time
 work, cli = sys.argv[1], sys.argv[2]
 flv = os.path.join(work, 'movie.flv')
@@ -71,8 +74,8 @@ def run(argv, stdout=subprocess.DEVNULL):
 # runs in.
 _, base = run([cli, '--version'])
 _, fullBase = run([cli + '-full', '--version'])
-print('FLV: %.0f MB; program start: %.1f MB resident (reelcast-cli-full: %.1f MB)'
-      % (os.path.getsize(flv) / 1e6, base / 1024, fullBase / 1024))
+print('FLV: %.0f MB, %s min at %s fps; program start: %.1f MB resident (reelcast-cli-full: %.1f MB)'
+      % (os.path.getsize(flv) / 1e6, sys.argv[3], sys.argv[4], base / 1024, fullBase / 1024))
 out = lambda name: os.path.join(work, name)
 commands = [
     ('flv2swf, embedded video, compressed', [cli, 'flv2swf', flv, out('embedded.swf'), '--template', 'none']),
@@ -80,13 +83,21 @@ commands = [
                                             '--template', 'player:Classic Gray', '--embed-mode', 'embed']),
     ('flv2swf, music wrapper', [cli, 'flv2swf', flv, out('music.swf'), '--template', 'none',
                                 '--music', out('music.mp3'), '--music-loop']),
+    ('flv2swf, music wrapper, control bar', [cli, 'flv2swf', flv, out('bar.swf'), '--template', 'none',
+                                             '--music', out('music.mp3'), '--music-loop',
+                                             '--control-bar', 'Classic', '--play-mode', 'replay']),
+    ('flv2swf, general template with music', [cli, 'flv2swf', flv, out('general.swf'),
+                                              '--template', 'general:Film Strip',
+                                              '--music', out('music.mp3'), '--music-loop']),
     ('swf rewrite, raw', [cli, 'swf', 'rewrite', out('embedded.swf'), out('raw.swf'), '--uncompress']),
     ('swf rewrite --objects', [cli, 'swf', 'rewrite', out('raw.swf'), out('objects.swf'), '--objects']),
+    ('swf rewrite --objects, music wrapper', [cli, 'swf', 'rewrite', out('music.swf'), out('music2.swf'),
+                                              '--objects']),
 ]
 for name, argv in commands:
     wall, peak = run(argv)
     start = base if argv[1] == 'swf' else fullBase
-    print('%-40s wall %6.2f s, peak above start %7.1f MB (aim: < 64)' % (name, wall, (peak - start) / 1024))
+    print('%-42s wall %6.2f s, peak above start %7.1f MB (aim: < 64)' % (name, wall, (peak - start) / 1024))
 gzip_wall, _ = run(['gzip', '-6', '-c', flv], stdout=out('movie.flv.gz'))
 embed_wall, _ = run(commands[0][1] + ['-y'])  # replaces the movie written above
 print('compressed embedded movie vs gzip -6 of the FLV: %.2f / %.2f s = %.2f (aim: 0.6)' %
