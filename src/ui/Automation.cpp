@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <deque>
 
@@ -242,7 +243,20 @@ class TAutomation : public QObject {
     } else if (command == "wait-dialog") {
       waitFor(asked_.contains(rest), "the dialog \"" + rest + "\"");
     } else if (command == "shot") {
-      QApplication::processEvents();
+      // The screen shows a window only once the display server has mapped
+      // it and has its pixels: a shot taken as the program starts, on a busy
+      // machine, would otherwise be an empty screen. Wait until every shown
+      // window is exposed, paint them now and let the server catch up.
+      bool shown = false, exposed = true;
+      for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible() || w->isMinimized()) continue;
+        shown = true;
+        exposed = exposed && w->windowHandle() && w->windowHandle()->isExposed();
+      }
+      if (!shown || !exposed) return waitFor(false, "the windows to show before " + rest);
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && !w->isMinimized()) w->repaint();
+      QGuiApplication::sync();
       QScreen* screen = QApplication::primaryScreen();
       if (!screen || !screen->grabWindow(0).save(rest)) return Fail("cannot save " + rest);
       Done();
