@@ -1,7 +1,9 @@
 #include "publish/FlvToSwf.h"
 
 #include <filesystem>
+#include <cstdio>
 #include <memory>
+#include <stdexcept>
 #include <system_error>
 
 #include "app/Config.h"
@@ -54,6 +56,28 @@ void WriteMovie(TFlashMovie& movie, const std::string& swfPath, const char* logL
 
 }  // namespace
 
+void RequireVideoFitsOneMovie(const TFlashVideo& video, const std::string& flvPath,
+                              uint32_t framesAround) {
+  constexpr uint64_t kMostFrames = 65535;
+  const uint64_t frames = video.FLV().FrameCount();
+  if (frames + framesAround <= kMostFrames) return;
+  const double fps = Fixed8ToSingle(video.FLV().FrameRate());
+  std::string length;
+  if (fps > 0) {
+    const auto seconds = static_cast<uint64_t>(static_cast<double>(frames) / fps);
+    char text[64];
+    std::snprintf(text, sizeof text, " (%llu:%02llu:%02llu at %.4g fps)",
+                  static_cast<unsigned long long>(seconds / 3600),
+                  static_cast<unsigned long long>(seconds / 60 % 60),
+                  static_cast<unsigned long long>(seconds % 60), fps);
+    length = text;
+  }
+  throw std::runtime_error(
+      flvPath + " has " + std::to_string(frames) + " video frames" + length +
+      ", more than the 65535 frames one SWF movie holds: publish it with a player template that "
+      "plays the FLV beside the movie, or convert it at a lower frame rate or in shorter parts");
+}
+
 std::string BackgroundMusicPath(const TSWFParam& p) { return ScratchFolderOf(p) + "BackGroupMusic.mp3"; }
 
 void FlvToSwf(const std::string& flvPath, const std::string& swfPath, const TSWFParam& p) {
@@ -70,6 +94,8 @@ void FlvToSwf(const std::string& flvPath, const std::string& swfPath, const TSWF
     if (p.ExportSetting && p.ExportSetting->LoadingFrame != 0 && p.Template.Kind == 0)
       AddPreloader(*m, p);
     TFlashVideo* v = m->AddVideo(flvPath);
+    // Preloader, bar and end frames around the video's own.
+    RequireVideoFitsOneMovie(*v, flvPath, 3);
     m->FrameRate = v->FLV().FrameRate();  // the movie runs at the video's rate
     TFlashPlaceVideo* place = m->PlaceVideo(v, 2);
     // A movie that ends (Replay, No Loop) keeps its last picture under its

@@ -5,11 +5,21 @@
 // whose stream sound is the mixed music, looping for the movie's length.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "convert/JobRecord.h"
 
 namespace reelcast {
+
+class TFlashVideo;
+
+// One SWF movie counts its frames in 16 bits: it holds at most 65535. A
+// video embedded frame for frame, with framesAround frames of the movie
+// before and after it, that would not fit is refused (std::runtime_error
+// naming the file, its length and the ways out) instead of being cut.
+void RequireVideoFitsOneMovie(const TFlashVideo& video, const std::string& flvPath,
+                              uint32_t framesAround);
 
 // The mixed music of the second pass: the job's scratch folder
 // (ScratchFolderOf) + "BackGroupMusic.mp3".

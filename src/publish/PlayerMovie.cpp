@@ -18,6 +18,7 @@
 #include "movie/FlashSprite.h"
 #include "movie/FlashText.h"
 #include "movie/FlashVideo.h"
+#include "publish/FlvToSwf.h"
 #include "publish/LinkActions.h"
 #include "publish/OutputFile.h"
 #include "publish/PublishUrls.h"
@@ -109,6 +110,7 @@ void BuildPlayerMovie(const std::string& pt, const std::string& as, const std::s
   int32_t fps = r;
   if (embedded) {
     TFlashVideo* video = m.AddVideo(f);
+    RequireVideoFitsOneMovie(*video, f, 0);
     m.FrameRate = video->FLV().FrameRate();
     // The player turns frames into seconds with g_fps: it must be the rate
     // the movie really runs at, the FLV's, not the job's.
@@ -158,7 +160,7 @@ void BuildPlayerMovie(const std::string& pt, const std::string& as, const std::s
   m.FrameActions().PushTypedValues({0.0, std::string("initPlayer")}, {kPushDouble, 0});
   m.FrameActions().CallFunction();
   m.FrameActions().Pop();
-  m.ShowFrame(embedded ? static_cast<uint16_t>(std::min<uint32_t>(videoFrames, 65535)) : 1);
+  m.ShowFrame(embedded ? static_cast<uint16_t>(videoFrames) : 1);
 
   m.MakeStream();
   SaveThroughScratch(swfPath, [&](const std::string& scratch) { m.SaveToFile(scratch); });

@@ -121,6 +121,33 @@ TEST(Flv2Swf, MissingFlvIsLoggedAndNothingIsWritten) {
   EXPECT_EQ(Flv2Swf("a.flv", "b.swf", {"--play-mode", "sometimes"}).ExitCode, 2);
 }
 
+// One SWF movie holds at most 65535 frames. A longer video, embedded frame
+// for frame, is refused with the reason; it was cut short without a word
+// (the frame count wrapped round, a 60-minute video gave a 16-minute movie).
+TEST(Flv2Swf, VideoLongerThanOneMovieHoldsIsRefusedNotCut) {
+  TempDir dir;
+  // 65600 frames: 328 s at 200 frames per second, 16 x 16 to keep it quick.
+  MakeTestFlv((dir / "long.flv").string(), {"-c:v", "flv1", "-an"}, 328, "16x16", 200);
+  WriteFile(dir / "old.swf", "an older movie");
+  const std::vector<std::vector<std::string>> modes = {
+      {}, {"--control-bar", "Classic", "--play-mode", "replay"},
+      {"--template", "player:Midnight Blue", "--embed-mode", "embed"}};
+  for (const auto& options : modes) {
+    SCOPED_TRACE(options.empty() ? std::string("plain") : options[1]);
+    auto r = Flv2Swf((dir / "long.flv").string(), (dir / "old.swf").string(), options);
+    EXPECT_NE(r.ExitCode, 0) << r.Output;
+    EXPECT_NE(r.Output.find("has 65600 video frames (0:05:28 at 200 fps), more than the 65535 frames "
+                            "one SWF movie holds"),
+              std::string::npos)
+        << r.Output;
+    EXPECT_EQ(ReadFile(dir / "old.swf"), "an older movie");
+  }
+  // A player template that plays the FLV beside the movie takes it whole.
+  auto linked = Flv2Swf((dir / "long.flv").string(), (dir / "linked.swf").string(),
+                        {"--template", "player:Midnight Blue", "--embed-mode", "link"});
+  EXPECT_EQ(linked.ExitCode, 0) << linked.Output;
+}
+
 // A cancelled job gives up the movie it is writing: nothing is left, not
 // even a scratch file, and an older movie of that name stays.
 TEST(Flv2Swf, CancelledJobGivesUpTheMovie) {
