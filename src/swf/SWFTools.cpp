@@ -82,26 +82,6 @@ void TagLines(std::string& out, const TSWFDumpTag& tag, int indent) {
   for (const auto& sub : tag.SubTags) TagLines(out, sub, indent + 4);
 }
 
-std::string JsonString(const std::string& s) {
-  std::string out = "\"";
-  for (unsigned char c : s) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          out += Printf("\\u%04x", c);
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
-
 // Strings of the file are bytes in the system code page; JSON wants UTF-8.
 std::string JsonText(const std::string& s) { return JsonString(AnsiToUtf8(s)); }
 
@@ -130,6 +110,26 @@ void TagJson(std::string& out, const TSWFDumpTag& tag) {
 }
 
 }  // namespace
+
+std::string JsonString(const std::string& s) {
+  std::string out = "\"";
+  for (unsigned char c : s) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          out += Printf("\\u%04x", c);
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
 
 TSWFDump DumpSWFFile(const std::string& fileName, const TSWFDumpOptions& options) {
   TSWFDump dump;

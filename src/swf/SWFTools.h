@@ -51,6 +51,9 @@ struct TSWFDump {
 TSWFDump DumpSWFFile(const std::string& fileName, const TSWFDumpOptions& options = {});
 std::string FormatDumpText(const TSWFDump& dump);
 std::string FormatDumpJson(const TSWFDump& dump);
+// text as a JSON string: quoted, with quotes, backslashes and control
+// characters escaped (bytes from 0x80 on are passed through).
+std::string JsonString(const std::string& text);
 
 struct TSWFRewriteOptions {
   enum class TCompression { Keep, Compress, Uncompress };

@@ -9,13 +9,13 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <sstream>
 
 #include "support/Json.h"
 #include "support/TestEnv.h"
+#include "swf/SWFTools.h"
 
 namespace reelcast::test {
 
@@ -38,23 +38,6 @@ std::vector<std::string> Texts(const JsonValue& list) {
   std::vector<std::string> texts;
   for (const auto& e : list.Items()) texts.push_back(e.String());
   return texts;
-}
-
-std::string JsonQuoted(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
 }
 
 // The driver in --serve mode, started at the first play of a test process
@@ -239,7 +222,7 @@ RuffleResult RufflePlayer::Play(const RuffleOptions& o) {
   // Movie time may pass slower than real time on a busy machine.
   int timeout = (4 * o.RunMs + o.LoadTimeoutMs) / 1000 + 120;
   std::string request = "[";
-  for (size_t i = 0; i < argv.size(); ++i) request += (i ? "," : "") + JsonQuoted(argv[i]);
+  for (size_t i = 0; i < argv.size(); ++i) request += (i ? "," : "") + JsonString(argv[i]);
   request += "]";
   std::string failure;
   result.Json = Driver().Ask(request, timeout, failure);
