@@ -15,6 +15,7 @@
 #include "platform/TitleFrameReader.h"
 #include "sources/Snapshot.h"
 #include "sources/TaskList.h"
+#include "swf/SWFTools.h"
 
 namespace reelcast::cli {
 namespace {
@@ -37,31 +38,10 @@ std::string Clock(double seconds) {
   return buffer;
 }
 
-std::string Json(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char buffer[8];
-          std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-          out += buffer;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
-
 std::string JsonList(const std::shared_ptr<TStringList>& list) {
   std::string out = "[";
   if (list)
-    for (size_t i = 0; i < list->size(); ++i) out += (i ? ", " : "") + Json((*list)[i]);
+    for (size_t i = 0; i < list->size(); ++i) out += (i ? ", " : "") + JsonString((*list)[i]);
   return out + "]";
 }
 
@@ -103,7 +83,8 @@ int Info(const std::string& folder, bool json) {
   TTaskList list(CliHost());
   if (!list.LoadDvdFolder(folder) || list.Titles().empty()) return 1;
   if (json) {
-    std::printf("{\"folder\": %s, \"titles\": [", Json(list.Root()->Task.Base.SourcePath).c_str());
+    std::printf("{\"folder\": %s, \"titles\": [",
+                JsonString(list.Root()->Task.Base.SourcePath).c_str());
   } else {
     std::printf("%s\n%-16s %-16s %-20s %-8s %s\n", list.Root()->Task.Base.Name.c_str(), "Source",
                 "Original Length", "Destination File", "Checked", "Picture");
@@ -119,20 +100,21 @@ int Info(const std::string& folder, bool json) {
                   "\"destination\": %s, \"checked\": %s, \"audioTracks\": %s, \"audioTrack\": %d, "
                   "\"subtitles\": %s, \"subtitle\": %s, \"width\": %d, \"height\": %d, "
                   "\"source\": %s, \"unusable\": %s, \"chapters\": [",
-                  firstTitle ? "" : ",", Json(t.Base.Name).c_str(), t.Base.RoundedLength,
+                  firstTitle ? "" : ",", JsonString(t.Base.Name).c_str(), t.Base.RoundedLength,
                   Number(t.Base.Length).c_str(), Number(t.Base.BeginTime).c_str(),
-                  Json(t.Base.DestinationName).c_str(), t.Checked ? "true" : "false",
+                  JsonString(t.Base.DestinationName).c_str(), t.Checked ? "true" : "false",
                   JsonList(t.Base.AudioTracks).c_str(), t.AudioTrackIndex,
                   JsonList(t.Base.Subtitles).c_str(), SubtitleJson(t).c_str(), w, h,
-                  Json(t.Base.SourcePath).c_str(), unusable.empty() ? "null" : Json(unusable).c_str());
+                  JsonString(t.Base.SourcePath).c_str(),
+                  unusable.empty() ? "null" : JsonString(unusable).c_str());
       bool firstChapter = true;
       for (auto& chapter : title->Children) {
         const TTask& c = chapter->Task;
         std::printf("%s\n    {\"name\": %s, \"originalLength\": %.0f, \"length\": %s, "
                     "\"beginTime\": %s, \"destination\": %s, \"checked\": %s}",
-                    firstChapter ? "" : ",", Json(c.Base.Name).c_str(), c.Base.RoundedLength,
+                    firstChapter ? "" : ",", JsonString(c.Base.Name).c_str(), c.Base.RoundedLength,
                     Number(c.Base.Length).c_str(), Number(c.Base.BeginTime).c_str(),
-                    Json(c.Base.DestinationName).c_str(), c.Checked ? "true" : "false");
+                    JsonString(c.Base.DestinationName).c_str(), c.Checked ? "true" : "false");
         firstChapter = false;
       }
       std::printf("]}");

@@ -12,6 +12,7 @@
 #include "media/FLVData.h"
 #include "media/FLVMetaTag.h"
 #include "swf/Records.h"
+#include "swf/SWFTools.h"
 
 namespace reelcast::cli {
 namespace {
@@ -46,27 +47,6 @@ const char* SoundFormatName(uint8_t format) {
 
 const int kSoundRates[4] = {5512, 11025, 22050, 44100};
 
-std::string JsonText(const std::string& s) {
-  std::string out = "\"";
-  for (unsigned char c : s) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char esc[8];
-          std::snprintf(esc, sizeof esc, "\\u%04x", c);
-          out += esc;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
 
 std::string Number(double v) {
   if (v != v || v > 1e300 || v < -1e300) return "null";
@@ -86,7 +66,7 @@ void DescribeValue(const TFLVCustomData& v, std::string& json, std::string& text
     json = b->Value ? "true" : "false";
     text = json;
   } else if (auto* s = dynamic_cast<const TFLVDataString*>(&v)) {
-    json = JsonText(s->Value);
+    json = JsonString(s->Value);
     text = s->Value;
   } else if (auto* k = dynamic_cast<const TFLVKeyFramesObjectData*>(&v)) {
     json = "{\"count\":" + std::to_string(k->Count()) + "}";
@@ -124,9 +104,9 @@ int RunInfo(const std::string& file, bool asJson) {
                  static_cast<long long>(flv.CutTagStart()), flv.FrameCount());
   const TFLVonMetaData* meta = flv.MetaData();
   if (asJson) {
-    std::string out = "{\"file\":" + JsonText(file) + ",\"flv\":" + (flv.IsFLV() ? "true" : "false");
+    std::string out = "{\"file\":" + JsonString(file) + ",\"flv\":" + (flv.IsFLV() ? "true" : "false");
     out += ",\"video\":{\"codec\":" + std::to_string(flv.VideoCodec()) +
-           ",\"codecName\":" + JsonText(flv.FrameCount() ? CodecName(flv.VideoCodec()) : "none") +
+           ",\"codecName\":" + JsonString(flv.FrameCount() ? CodecName(flv.VideoCodec()) : "none") +
            ",\"width\":" + std::to_string(flv.Width()) + ",\"height\":" + std::to_string(flv.Height()) +
            ",\"frameCount\":" + std::to_string(flv.FrameCount()) +
            ",\"frameRateFixed\":" + std::to_string(flv.FrameRate()) + ",\"frameRate\":" + Number(fps) +
@@ -138,7 +118,7 @@ int RunInfo(const std::string& file, bool asJson) {
     out += ",\"audio\":";
     if (flv.HasAudio()) {
       out += "{\"format\":" + std::to_string(sound.SoundFormat()) +
-             ",\"formatName\":" + JsonText(SoundFormatName(sound.SoundFormat())) +
+             ",\"formatName\":" + JsonString(SoundFormatName(sound.SoundFormat())) +
              ",\"rate\":" + std::to_string(kSoundRates[sound.SoundRate()]) +
              ",\"sixteenBit\":" + (sound.Is16Bit() ? "true" : "false") +
              ",\"stereo\":" + (sound.IsStereo() ? "true" : "false") +
@@ -152,7 +132,7 @@ int RunInfo(const std::string& file, bool asJson) {
       for (size_t i = 0; i < meta->ItemCount(); ++i) {
         std::string json, text;
         DescribeValue(*meta->Item(i), json, text);
-        out += (i ? "," : "") + std::string("{\"name\":") + JsonText(meta->Item(i)->Name) +
+        out += (i ? "," : "") + std::string("{\"name\":") + JsonString(meta->Item(i)->Name) +
                ",\"type\":" + std::to_string(meta->Item(i)->ValueType) + ",\"value\":" + json + "}";
       }
       out += "]";
