@@ -98,16 +98,7 @@ TFlashPlaceVideo* TFlashMovie::VideoPlacement(size_t index) const {
 }
 
 void TFlashMovie::RemoveObject(uint16_t depth, TFlashIDObject* object) {
-  if (object) {
-    auto tag = std::make_unique<TSWFRemoveObject>();
-    tag->CharacterId = object->GetCharacterId();
-    tag->Depth = depth;
-    AddObject(std::move(tag));
-  } else {
-    auto tag = std::make_unique<TSWFRemoveObject2>();
-    tag->Depth = depth;
-    AddObject(std::move(tag));
-  }
+  AddObject(RemoveObjectTag(depth, object));
 }
 
 void TFlashMovie::ShowFrame(uint16_t count) {

@@ -45,4 +45,16 @@ void TFlashPlaceObject::WriteToStream(TBitsEngine& be) {
   PlaceTag->TagID = 70;
 }
 
+std::unique_ptr<TBasedSWFObject> RemoveObjectTag(uint16_t depth, const TFlashIDObject* object) {
+  if (object) {
+    auto tag = std::make_unique<TSWFRemoveObject>();
+    tag->CharacterId = object->GetCharacterId();
+    tag->Depth = depth;
+    return tag;
+  }
+  auto tag = std::make_unique<TSWFRemoveObject2>();
+  tag->Depth = depth;
+  return tag;
+}
+
 }  // namespace reelcast

@@ -43,4 +43,8 @@ class TFlashPlaceObject : public TFlashObject {
   TFlashVisualObject* object_;
 };
 
+// The tag that empties depth: RemoveObject naming the object when it is
+// given, RemoveObject2 (depth only) otherwise.
+std::unique_ptr<TBasedSWFObject> RemoveObjectTag(uint16_t depth, const TFlashIDObject* object);
+
 }  // namespace reelcast

@@ -55,16 +55,7 @@ TFlashPlaceObject* TFlashSprite::PlaceObject(TFlashVisualObject* object, uint16_
 }
 
 void TFlashSprite::RemoveObject(uint16_t depth, TFlashIDObject* object) {
-  if (object) {
-    auto tag = std::make_unique<TSWFRemoveObject>();
-    tag->CharacterId = object->GetCharacterId();
-    tag->Depth = depth;
-    AddObject(std::move(tag));
-  } else {
-    auto tag = std::make_unique<TSWFRemoveObject2>();
-    tag->Depth = depth;
-    AddObject(std::move(tag));
-  }
+  AddObject(RemoveObjectTag(depth, object));
 }
 
 void TFlashSprite::ShowFrame(uint16_t count) {

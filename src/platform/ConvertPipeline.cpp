@@ -434,25 +434,12 @@ struct TConvertPipeline::TImpl {
     AudioRate = frame->sample_rate;
     AudioFmt = frame->format;
     AudioChannels = frame->ch_layout.nb_channels;
-    AVChannelLayout layout{};
-    if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
-      av_channel_layout_default(&layout, AudioChannels);
-    else
-      av_channel_layout_copy(&layout, &frame->ch_layout);
-    char layoutText[128] = {};
-    av_channel_layout_describe(&layout, layoutText, sizeof layoutText);
-    av_channel_layout_uninit(&layout);
-    char args[384];
-    std::snprintf(args, sizeof args, "time_base=1/90000:sample_rate=%d:sample_fmt=%s:channel_layout=%s",
-                  frame->sample_rate, av_get_sample_fmt_name(static_cast<AVSampleFormat>(frame->format)),
-                  layoutText);
-    char outLayout[128] = {};
-    av_channel_layout_describe(&AudioEnc->ch_layout, outLayout, sizeof outLayout);
     char chain[512];
     std::snprintf(chain, sizeof chain, "[in]%s,aresample=%d,aformat=sample_fmts=%s:channel_layouts=%s[out]",
                   VolumeFilter(Entry->Volume).c_str(), AudioEnc->sample_rate,
-                  av_get_sample_fmt_name(AudioEnc->sample_fmt), outLayout);
-    AudioGraph.Build("abuffer", args, "", "abuffersink", chain);
+                  av_get_sample_fmt_name(AudioEnc->sample_fmt),
+                  ChannelLayoutName(AudioEnc->ch_layout).c_str());
+    AudioGraph.Build("abuffer", SoundSourceArgs(frame), "", "abuffersink", chain);
   }
 
   void FeedAudio(AVFrame* frame) {

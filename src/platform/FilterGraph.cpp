@@ -85,6 +85,27 @@ std::string PictureSourceArgs(const AVFrame* frame, int pixelFormat) {
   return args;
 }
 
+std::string ChannelLayoutName(const AVChannelLayout& layout) {
+  char name[128] = {};
+  av_channel_layout_describe(&layout, name, sizeof name);
+  return name;
+}
+
+std::string SoundSourceArgs(const AVFrame* frame) {
+  AVChannelLayout layout{};
+  if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+    av_channel_layout_default(&layout, frame->ch_layout.nb_channels);
+  else
+    av_channel_layout_copy(&layout, &frame->ch_layout);
+  const std::string layoutName = ChannelLayoutName(layout);
+  av_channel_layout_uninit(&layout);
+  char args[384];
+  std::snprintf(args, sizeof args, "time_base=1/90000:sample_rate=%d:sample_fmt=%s:channel_layout=%s",
+                frame->sample_rate, av_get_sample_fmt_name(static_cast<AVSampleFormat>(frame->format)),
+                layoutName.c_str());
+  return args;
+}
+
 std::string PictureGraphDescription(const TPictureSettings& picture, int width, int height,
                                     bool withSubtitle, const std::string& tail) {
   std::string chain = PictureFilterChain(picture, width, height);

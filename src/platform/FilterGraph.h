@@ -79,6 +79,13 @@ struct TFilterGraph {
 // pixelFormat, or the frame's own when negative), times in 1/90000 s.
 std::string PictureSourceArgs(const AVFrame* frame, int pixelFormat = -1);
 
+// The name the filters know a channel layout by ("stereo", "5.1").
+std::string ChannelLayoutName(const AVChannelLayout& layout);
+
+// The buffer source arguments for sound like frame, times in 1/90000 s; a
+// frame that gives only its channel count gets that count's usual layout.
+std::string SoundSourceArgs(const AVFrame* frame);
+
 // The picture graph of a source: [in] (with [sub], the subtitle layer,
 // overlaid when withSubtitle) through the picture settings' crop,
 // adjustments and effects, then `tail` (the caller's resize or format

@@ -109,24 +109,11 @@ struct TPreviewSource::TImpl {
     AudioRate = frame->sample_rate;
     AudioFmt = frame->format;
     AudioChannels = frame->ch_layout.nb_channels;
-    AVChannelLayout layout{};
-    if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
-      av_channel_layout_default(&layout, AudioChannels);
-    else
-      av_channel_layout_copy(&layout, &frame->ch_layout);
-    char layoutText[128] = {};
-    av_channel_layout_describe(&layout, layoutText, sizeof layoutText);
-    av_channel_layout_uninit(&layout);
-    char args[384];
-    std::snprintf(args, sizeof args,
-                  "time_base=1/90000:sample_rate=%d:sample_fmt=%s:channel_layout=%s",
-                  frame->sample_rate,
-                  av_get_sample_fmt_name(static_cast<AVSampleFormat>(frame->format)), layoutText);
     char chain[256];
     std::snprintf(chain, sizeof chain,
                   "[in]%s,aresample=%d,aformat=sample_fmts=s16:channel_layouts=stereo[out]",
                   VolumeFilter(Volume).c_str(), kPreviewSampleRate);
-    AudioGraph.Build("abuffer", args, "", "abuffersink", chain);
+    AudioGraph.Build("abuffer", SoundSourceArgs(frame), "", "abuffersink", chain);
     VolumeChanged = false;
   }
 
