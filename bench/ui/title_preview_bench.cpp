@@ -64,7 +64,10 @@ int main(int argc, char** argv) {
   layout->addWidget(edit);
   layout->addWidget(view);
   window.show();
-  QTest::qWaitForWindowExposed(&window);
+  if (!QTest::qWaitForWindowExposed(&window)) {
+    std::fprintf(stderr, "title_preview_bench: the window was never shown\n");
+    return 1;
+  }
 
   ui::TitlePreviewRenderer renderer;
   TTitleSettings titles = LoadTitleSettings();

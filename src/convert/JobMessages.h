@@ -84,6 +84,11 @@ struct TEncodeCounters {
 };
 
 struct TJobEvent {
+  TJobEvent() = default;
+  // An event of this kind, the fields that go with it set after; not
+  // explicit, so that {kind} is such an event.
+  TJobEvent(TJobEventKind kind) : Kind(kind) {}
+
   TJobEventKind Kind = TJobEventKind::EncodeProgress;
   uint32_t SubCode = 0;     // StageNotice: a TStageNotice (other codes are ignored)
   int32_t Value = 0;        // MovieProgress: percent; StageNotice: the sub-code's value

@@ -26,7 +26,7 @@ QImage RenderTextLink(const TTextLink& link, double scale) {
     return {};
   }
   std::u16string text = Utf8ToUtf16(link.Text);
-  if (text.empty()) text = u" ";
+  if (text.empty()) text.assign(1, u' ');
   const int32_t size = link.FontSize > 0 ? link.FontSize : 12;
   // Font units of the 1024-unit em to picture pixels.
   const double unit = size * scale / TFontFace::kEm;

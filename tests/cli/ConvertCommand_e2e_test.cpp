@@ -37,7 +37,7 @@ struct TKind {
   // Checks what the job left in out and returns the file in out that
   // Ruffle is to show (a movie, or a page when it ends in ".html").
   std::function<std::string(const fs::path& out)> Shown;
-  std::vector<RuffleClick> Clicks;
+  std::vector<RuffleClick> Clicks = {};
   bool Framed = false;  // a template around the video: a larger stage
 };
 

@@ -202,7 +202,9 @@ TEST_F(HarnessTest, TracesComeOnTheMovieClockWithAndWithoutStreamSound) {
     for (unsigned f = 1; f <= kFrames; ++f) {
       EXPECT_EQ(r.Traces[f - 1].Text, "frame " + std::to_string(f));
       // Ruffle runs frames on animation frames, 16 ms apart.
-      if (f > 1) EXPECT_NEAR(r.Traces[f - 1].AtMs - r.Traces[f - 2].AtMs, 250, 50) << r.Describe();
+      if (f > 1) {
+        EXPECT_NEAR(r.Traces[f - 1].AtMs - r.Traces[f - 2].AtMs, 250, 50) << r.Describe();
+      }
     }
     EXPECT_NEAR(r.Traces.back().AtMs - r.Traces.front().AtMs, 7 * 250, 60) << r.Describe();
     EXPECT_EQ(r.FindTrace("frame 3"), &r.Traces[2]);

@@ -148,8 +148,9 @@ TEST(BmpReader, ColorCountCompactsThePalette) {
 
 TEST(BmpReader, LyingOrUnsupportedHeadersAreRefused) {
   auto patch32 = [](std::string f, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) f[at + static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
-    return f;
+    const char bytes[4] = {static_cast<char>(v), static_cast<char>(v >> 8),
+                           static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
+    return f.replace(at, 4, bytes, 4);
   };
   const std::string ok = MakeBmp({2, 2, 24, 0, 40, {}, {}, 0, BottomUp({"abcdef", "ghijkl"})});
   const std::string pal = MakeBmp({2, 1, 8, 0, 40, {0, 0}, {}, 2, BottomUp({"\x00\x01"s})});

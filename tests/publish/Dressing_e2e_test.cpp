@@ -75,7 +75,7 @@ struct TBarClicks {
 };
 TBarClicks BarClicks(const std::string& style) {
   const TControlBarLayout l = LayOutControlBar(ControlBarLook(style).Layout, TRect{0, 0, 160, 120});
-  const int half = l.Button / 2;
+  const double half = l.Button / 2;
   return {{0, l.PlayPause.X + half, l.PlayPause.Y + half},
           {0, l.Stop.X + half, l.Stop.Y + half},
           {{l.PlayPause.X, l.PlayPause.Y, l.PlayPause.X + l.Button, l.PlayPause.Y + l.Button},
@@ -164,7 +164,9 @@ TEST_F(DressedInRuffle, ControlBarWithAutoPlayPlaysAndReplayPlaysAgain) {
     ASSERT_TRUE(r.Ok) << r.Describe();
     EXPECT_FALSE(WarnedAboutTargets(r)) << r.Describe();
     ASSERT_EQ(r.Shots.size(), 6u);
-    if (autoPlay) EXPECT_FALSE(SameVideo(r, 0, 1, buttons)) << "playing without a click";
+    if (autoPlay) {
+      EXPECT_FALSE(SameVideo(r, 0, 1, buttons)) << "playing without a click";
+    }
     EXPECT_TRUE(SameVideo(r, 2, 3, buttons)) << "halted at the end";
     EXPECT_LT(r.Shots[2].Image.CoverFraction({0, 0, 0, 255}, 0, 0, 160, 60, 16), 0.9) << "the last picture stays";
     EXPECT_FALSE(SameVideo(r, 4, 5, buttons)) << "Replay plays again, without waiting for Play";

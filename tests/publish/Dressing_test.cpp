@@ -150,7 +150,7 @@ TEST(ControlBarLayout, MissingStyleIsLoggedAndAddsNothing) {
 // The button's face (its first shape) is centred on the stage, wide and
 // narrow.
 TEST(ReplayButtonLayout, SitsInTheMiddleAtDepthFour) {
-  for (const auto [w, h] : {std::pair{320, 240}, {384, 216}, {1280, 720}}) {
+  for (const auto& [w, h] : {std::pair{320, 240}, {384, 216}, {1280, 720}}) {
     SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
     TFlashMovie m(0, 0, w, h, 25, true);
     AddReplayButton(m);

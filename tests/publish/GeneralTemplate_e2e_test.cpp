@@ -103,7 +103,9 @@ TEST_F(GeneralTemplateInRuffle, OpeningThenVideoInTheWindowThenEnding) {
     EXPECT_FALSE(during.Pixel(x, y).Near(red, 60)) << x << "," << y << " " << during.Pixel(x, y).ToString();
   EXPECT_LT(Cover(during, red, 0, 0, 60, 480), 0.01);
   for (size_t i = 0; i < r.Shots.size(); ++i)
-    if (!video[i]) EXPECT_LT(Cover(r.Shots[i].Image, red, 0, 0, 640, 480), 0.01) << "shot " << i;
+    if (!video[i]) {
+      EXPECT_LT(Cover(r.Shots[i].Image, red, 0, 0, 640, 480), 0.01) << "shot " << i;
+    }
   EXPECT_GT(DarkShare(opening, 120, 60, 400, 260), 0.003) << "the titles are shown";
   EXPECT_GT(DarkShare(ending, 120, 60, 400, 260), 0.002) << "the cast is shown";
   EXPECT_GT(RegionDifference(opening, ending, 0, 0, 640, 480), 0.01) << "opening and ending differ";
@@ -126,7 +128,8 @@ TEST_F(GeneralTemplateInRuffle, ControlBarDrivesTheVideoInsideTheMusicWrapper) {
   // The opening takes 4.9 s; then the bar halts the video. The bar lies over
   // the video, which Gallery's window shows at (80, 64).
   const TControlBarLayout bar = LayOutControlBar(ControlBarLook("Classic").Layout, TRect{80, 64, 400, 304});
-  const RuffleClick playPause{0, bar.PlayPause.X + bar.Button / 2, bar.PlayPause.Y + bar.Button / 2};
+  const double half = bar.Button / 2;
+  const RuffleClick playPause{0, bar.PlayPause.X + half, bar.PlayPause.Y + half};
   auto click = [](RuffleClick c, int at) { c.AtMs = at; return c; };
   RuffleOptions o;
   o.Root = dir_.Path();

@@ -180,7 +180,9 @@ TEST_F(TitleMovies, LongTitlesWrapIntoTheTitleArea) {
     for (size_t i = 0; i < rows.size(); ++i) {
       EXPECT_GT(rows[i], c.Top) << "row " << i;
       EXPECT_LT(rows[i], c.Bottom) << "row " << i;
-      if (i > 0) EXPECT_GT(rows[i], rows[i - 1] + 15) << "row " << i << " below the one before";
+      if (i > 0) {
+        EXPECT_GT(rows[i], rows[i - 1] + 15) << "row " << i << " below the one before";
+      }
     }
   }
 }

@@ -187,7 +187,7 @@ TEST(FontTextBytes, EditTextVersionsAndStrings) {
   EXPECT_NE(test::BodyOf(e).find("\xC3\xA9t\xC3\xA9"), std::string::npos);
   e.HTML = true;
   EXPECT_NE(test::BodyOf(e).find("\xE9t\xE9"), std::string::npos);
-  e.WideInitialText = u"\u263A";
+  e.WideInitialText = std::u16string(1, u'\u263A');
   EXPECT_NE(test::BodyOf(e).find("\xE2\x98\xBA"), std::string::npos);
 }
 
