@@ -598,7 +598,7 @@ TEST(ConvertCommand, ADamagedVobFileMakesOnlyItsTitlesUnusable) {
     ASSERT_EQ(info.ExitCode, 0) << info.Output;
     EXPECT_EQ(info.Stderr.rfind(note, 0), 0u) << info.Stderr;
     EXPECT_EQ(std::count(info.Stderr.begin(), info.Stderr.end(), '\n'), 1) << info.Stderr;
-    auto titles = test::JsonValue::Parse(info.Output.substr(info.Output.find('{')))["titles"];
+    auto titles = test::JsonValue::Parse(info.Stdout)["titles"];
     ASSERT_EQ(titles.Size(), 3u);
     for (int t = 1; t <= 3; ++t) {
       const bool unusable = std::find(c.Unusable.begin(), c.Unusable.end(), t) != c.Unusable.end();

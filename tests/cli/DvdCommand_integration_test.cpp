@@ -33,7 +33,7 @@ class DvdCommandTest : public ::testing::Test {
 TEST_F(DvdCommandTest, InfoListsTheRowsAsJson) {
   auto r = Cli({"dvd", "info", DvdFixture().string(), "--json"});
   ASSERT_EQ(r.ExitCode, 0) << r.Output;
-  auto json = test::JsonValue::Parse(r.Output);
+  auto json = test::JsonValue::Parse(r.Stdout);
   const auto& titles = json["titles"];
   ASSERT_EQ(titles.Size(), 3u);
   EXPECT_EQ(titles[0]["name"].String(), "Title_01_01");

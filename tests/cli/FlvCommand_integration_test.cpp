@@ -34,7 +34,7 @@ TEST_F(FlvCommand, InfoReportsTheIndex) {
   std::string path = MakeFlv("movie.flv");
   ProcessResult json = Cli({"flv", "info", path, "--json"});
   ASSERT_EQ(json.ExitCode, 0) << json.Output;
-  JsonValue info = JsonValue::Parse(json.Output);
+  JsonValue info = JsonValue::Parse(json.Stdout);
   EXPECT_TRUE(info["flv"].Bool());
   EXPECT_EQ(info["video"]["codec"].Number(), 2);
   EXPECT_EQ(info["video"]["width"].Number(), 320);
@@ -86,7 +86,7 @@ TEST_F(FlvCommand, InfoOnFilesThatAreNoFlv) {
   WriteFile(dir_ / "text.flv", "this is no video");
   ProcessResult r = Cli({"flv", "info", (dir_ / "text.flv").string(), "--json"});
   EXPECT_EQ(r.ExitCode, 1);
-  EXPECT_FALSE(JsonValue::Parse(r.Output)["flv"].Bool(true));
+  EXPECT_FALSE(JsonValue::Parse(r.Stdout)["flv"].Bool(true));
   ProcessResult missing = Cli({"flv", "info", (dir_ / "none.flv").string()});
   EXPECT_EQ(missing.ExitCode, 1);
   EXPECT_NE(missing.Output.find("none.flv"), std::string::npos) << missing.Output;

@@ -12,9 +12,9 @@ JsonValue RunFFprobe(const std::filesystem::path& file, const std::vector<std::s
   argv.push_back(file.string());
   ProcessResult r = RunProcess(argv, 300);
   if (r.ExitCode != 0) throw std::runtime_error("ffprobe failed on " + file.string() + ": " + r.Output);
-  size_t start = r.Output.find('{');
-  if (start == std::string::npos) throw std::runtime_error("ffprobe printed no JSON: " + r.Output);
-  return JsonValue::Parse(r.Output.substr(start));
+  // Its JSON alone: a warning on standard error may come before or after it.
+  if (r.Stdout.find('{') == std::string::npos) throw std::runtime_error("ffprobe printed no JSON: " + r.Output);
+  return JsonValue::Parse(r.Stdout);
 }
 
 int CountPackets(const std::filesystem::path& file, const std::string& kind) {

@@ -18,7 +18,7 @@ JsonValue ProbeMedia(const fs::path& file) {
                                 "-show_format", "-count_frames", file.string()},
                                300);
   if (r.ExitCode != 0) throw std::runtime_error("ffprobe failed: " + r.Output);
-  return JsonValue::Parse(r.Output);
+  return JsonValue::Parse(r.Stdout);
 }
 
 const JsonValue& ProbeStream(const JsonValue& probe, const std::string& type) {

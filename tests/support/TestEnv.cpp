@@ -106,7 +106,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, int timeoutSecond
         continue;
       }
       result.Output.append(buffer, static_cast<size_t>(n));
-      if (k == 1) result.Stderr.append(buffer, static_cast<size_t>(n));
+      (k == 0 ? result.Stdout : result.Stderr).append(buffer, static_cast<size_t>(n));
       if (watcher) watcher(static_cast<int>(pid), result.Output);
     }
   }

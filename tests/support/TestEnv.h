@@ -37,6 +37,7 @@ fs::path BinDir();     // where reelcast-cli and the other programs are
 struct ProcessResult {
   int ExitCode = -1;   // -1 when the program could not start or was killed
   std::string Output;  // standard output and standard error, interleaved
+  std::string Stdout;  // standard output alone (what a program prints as its result)
   std::string Stderr;  // standard error alone
 };
 
