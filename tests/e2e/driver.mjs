@@ -460,8 +460,21 @@ export async function play(browser, opts) {
       // one wins; that is no fault of the page, wherever the files are served.
       const ruffleOwn = url.pathname.startsWith(rufflePrefix) ||
         (url.pathname.endsWith('.wasm') && request.failure()?.errorText === 'net::ERR_ABORTED');
-      if (url.origin === origin && !ruffleOwn)
-        result.errors.push(`request failed: ${request.url()} (${request.failure()?.errorText})`);
+      if (url.origin !== origin || ruffleOwn) return;
+      const reason = request.failure()?.errorText;
+      const text = `request failed: ${request.url()} (${reason})`;
+      if (reason !== 'net::ERR_ABORTED') {
+        result.errors.push(text);
+        return;
+      }
+      // The browser may report a download as aborted when the page let go of
+      // it after reading it to its end, before the network side had marked
+      // it finished. A response that arrived whole (as many body bytes as
+      // its Content-Length) was delivered; anything less is a failure.
+      pending.push(Promise.all([request.response(), request.sizes()]).then(([response, sizes]) => {
+        const length = response && response.status() < 400 ? Number(response.headers()['content-length']) : NaN;
+        if (!(length >= 0 && sizes.responseBodySize === length)) result.errors.push(text);
+      }, () => result.errors.push(text)));
     });
     page.on('response', (response) => {
       if (response.status() >= 400 && new URL(response.url()).origin === origin)
@@ -638,6 +651,8 @@ export async function play(browser, opts) {
   } finally {
     await Promise.all(pending);
     if (context) await context.close().catch(() => {});
+    // Requests cut off by the close are judged too.
+    await Promise.all(pending);
     server.close();
   }
   result.ok = !result.failure && result.loaded && result.errors.length === 0;
