@@ -47,7 +47,6 @@ const char* SoundFormatName(uint8_t format) {
 
 const int kSoundRates[4] = {5512, 11025, 22050, 44100};
 
-
 std::string Number(double v) {
   if (v != v || v > 1e300 || v < -1e300) return "null";
   char text[64];
